@@ -1,0 +1,40 @@
+# Brio: `make demo` and `make test` do everything on a fresh machine (set-up, build, run).
+JOBS ?= 2
+LINUX := build
+WIN := build-win
+ASAN := build-asan
+FUZZ := build-fuzz
+
+.PHONY: all setup build build-linux build-win demo test fuzz bench clean
+
+all: build
+
+setup:
+	@scripts/setup.sh
+
+build: setup build-linux build-win
+
+build-linux:
+	@cmake -S . -B $(LINUX) -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i386.cmake >/dev/null
+	@cmake --build $(LINUX) -j$(JOBS)
+
+build-win:
+	@cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+	@cmake --build $(WIN) -j$(JOBS)
+
+demo: setup build-linux
+	@$(LINUX)/host/brio-host --plugin $(LINUX)/libbrio.so --config $(LINUX)/demo.cfg --fresh --script host/tour.brio
+
+test: build
+	@scripts/run-tests.sh
+
+# A longer fuzzing run than the one inside `make test`: FUZZ_SECONDS per target.
+FUZZ_SECONDS ?= 120
+fuzz: setup
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz.sh $(FUZZ)
+
+bench: setup build-linux
+	@for b in $(LINUX)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+
+clean:
+	rm -rf $(LINUX) $(WIN) $(ASAN) $(FUZZ)

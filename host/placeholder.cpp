@@ -1,0 +1,1 @@
+// Temporary: keeps brio_hostcore non-empty until the host sources land.

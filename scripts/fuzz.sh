@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each one over a copy of its corpus for
+# FUZZ_SECONDS (default 10). Prints "fuzz: NAME ok" or "fuzz: NAME FAILED" per target.
+set -uo pipefail
+dir=${1:-build-fuzz}
+seconds=${FUZZ_SECONDS:-10}
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/clang-i386.cmake -DBRIO_FUZZ=ON >/dev/null || exit 1
+cmake --build "$dir" -j"${JOBS:-2}" >/dev/null || { cmake --build "$dir" -j1 2>&1 | tail -30; exit 1; }
+failed=0
+for src in tests/fuzz/*.cpp; do
+  name=$(basename "$src" .cpp)
+  bin="$dir/tests/fuzz/$name"
+  work=$(mktemp -d)
+  [ -d "tests/fuzz/corpus/$name" ] && cp -r "tests/fuzz/corpus/$name/." "$work/"
+  if "$bin" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 "$work" >"$dir/$name.log" 2>&1; then
+    echo "fuzz: $name ok"
+  else
+    echo "fuzz: $name FAILED (log: $dir/$name.log)"
+    tail -40 "$dir/$name.log"
+    failed=1
+  fi
+  rm -rf "$work"
+done
+exit $failed

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Every test: unit and scenario tests (Linux i386), the same under ASan+UBSan, the exports of both
+# builds, short fuzzing runs, and the scenarios under Wine against Brio.dll. Expects `make build`
+# to have run. Ends with one line "N passed, N failed".
+set -uo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+jobs=${JOBS:-2}
+passed=0
+failed=0
+log=$(mktemp -d)
+
+# ctest's summary line: "100% tests passed, 0 tests failed out of 42".
+count_ctest() {
+  local out=$1 line total bad
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$out" | tail -n 1)
+  if [ -z "$line" ]; then failed=$((failed + 1)); echo "no test summary in $out"; return; fi
+  total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+  bad=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+}
+
+# Lines "<kind>: NAME ok" / "<kind>: NAME FAILED".
+count_lines() {
+  local out=$1 kind=$2
+  passed=$((passed + $(grep -cE "^$kind: .* ok$" "$out")))
+  failed=$((failed + $(grep -cE "^$kind: .* FAILED" "$out")))
+}
+
+run_ctest() {
+  local dir=$1 name=$2
+  echo "== $name"
+  ctest --test-dir "$dir" -j"$jobs" --output-on-failure --timeout 300 >"$log/$name.txt" 2>&1
+  grep -E 'Failed|\*\*\*|tests passed' "$log/$name.txt" | tail -n 40
+  count_ctest "$log/$name.txt"
+}
+
+run_ctest build linux
+
+echo "== exports"
+if tests/wine/check_exports.sh build build-win >"$log/exports.txt" 2>&1; then
+  passed=$((passed + 1)); echo "exports: ok"
+else
+  failed=$((failed + 1)); cat "$log/exports.txt"
+fi
+
+echo "== asan+ubsan"
+if cmake -S . -B build-asan -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i386.cmake -DBRIO_SANITIZE=ON >/dev/null &&
+   cmake --build build-asan -j"$jobs" >"$log/asan-build.txt" 2>&1; then
+  ASAN_OPTIONS=detect_leaks=1 run_ctest build-asan asan
+else
+  failed=$((failed + 1)); tail -n 30 "$log/asan-build.txt"
+fi
+
+echo "== fuzz"
+scripts/fuzz.sh build-fuzz | tee "$log/fuzz.txt"
+count_lines "$log/fuzz.txt" fuzz
+
+echo "== wine"
+tests/wine/run_scenarios.sh build-win tests/scenarios/*.brio 2>&1 | tee "$log/wine.txt"
+count_lines "$log/wine.txt" wine
+
+rm -rf "$log"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

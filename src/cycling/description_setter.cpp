@@ -1,0 +1,169 @@
+#include "cycling/description_setter.h"
+
+#include <algorithm>
+
+#include "formats/status.h"
+#include "frame/messages.h"
+#include "frame/records.h"
+
+namespace brio {
+
+namespace {
+
+// Network 15 takes descriptions of at most this many characters and is spared identical repeats.
+constexpr int32_t kLimitedNetwork = 15;
+constexpr int32_t kNetworkLimit = 255;
+
+bool excluded(int32_t network) { return network == 20 || network == 83; }
+
+} // namespace
+
+DescriptionSetter::DescriptionSetter(const HostGateway& host, int32_t settingsColumn)
+    : host_(host), column_(settingsColumn) {
+    loadNetworkChoices();
+}
+
+DescriptionSetter::~DescriptionSetter() { storeNetworkChoices(); }
+
+int32_t DescriptionSetter::netStatus(int32_t network) const {
+    return host_.send(msg::kNetStatus, network, -1);
+}
+
+bool DescriptionSetter::takesPart(int32_t network) const {
+    return host_.send(msg::kNetCapability, network, 2) != 0;
+}
+
+void DescriptionSetter::send(int32_t network, int32_t status, const std::string& text) const {
+    host_.send(msg::kSetNetStatus, network, 2, status, addressOf(text.c_str()));
+}
+
+void DescriptionSetter::apply(std::string_view text, int32_t status) {
+    const std::string description(text);
+    if (description.empty()) return;
+    // A copy of the list: formatFor is ours to override and must not be able to pull it from under us.
+    const std::vector<NetworkChoice> choices = choices_;
+    for (const NetworkChoice& choice : choices) {
+        const int32_t n = choice.network;
+        if (n == kLimitedNetwork && netStatus(n) != 0) {
+            if (!choice.enabled) continue;
+            const std::string t = fitToNetwork(formatFor(description, n), n, 0);
+            if (lastStatus_ == status && t == lastText_) continue;
+            lastStatus_ = status;
+            lastText_ = t; // counts as applied even when the network is hidden below
+            if (netStatus(n) == kHiddenStatus) continue;
+            send(n, status, t);
+            continue;
+        }
+        if (!takesPart(n) || !choice.enabled) continue;
+        const std::string t = formatFor(description, n);
+        if (netStatus(n) == kHiddenStatus) continue;
+        send(n, status, t);
+    }
+}
+
+std::string DescriptionSetter::fitToNetwork(std::string_view text, int32_t, int32_t reserve) {
+    const int32_t usable = std::max<int32_t>(kNetworkLimit - reserve, 3);
+    if (text.size() <= static_cast<size_t>(usable)) return std::string(text);
+    std::string cut(text.substr(0, static_cast<size_t>(usable) - 3));
+    cut += "...";
+    return cut;
+}
+
+void DescriptionSetter::saveCurrent() {
+    for (const NetworkChoice& choice : choices_) {
+        const int32_t n = choice.network;
+        if (!(n == kLimitedNetwork && netStatus(n) != 0) && !takesPart(n)) continue;
+        if (netStatus(n) == kHiddenStatus) continue;
+        const char* current = fromAddress<const char>(host_.send(msg::kNetDescription, n, -1));
+        if (current) remember(current, n);
+    }
+}
+
+void DescriptionSetter::remember(std::string_view text, int32_t network) {
+    for (Saved& s : saved_) {
+        if (s.network == network) {
+            s.description = text;
+            return;
+        }
+    }
+    saved_.push_back(Saved{std::string(text), network});
+}
+
+void DescriptionSetter::restore(int32_t network) {
+    if (excluded(network)) return;
+    if (network == kLimitedNetwork) {
+        const int32_t status = netStatus(network);
+        if (status != 0 && status != kHiddenStatus) {
+            if (isEnabled(network)) send(network, kKeepStatus, savedDescription(network));
+            return;
+        }
+    }
+    if (!takesPart(network) || netStatus(network) == kHiddenStatus || !isEnabled(network)) return;
+    send(network, kKeepStatus, savedDescription(network));
+}
+
+void DescriptionSetter::restoreAll() {
+    std::vector<int32_t> networks;
+    networks.reserve(saved_.size());
+    for (const Saved& s : saved_) networks.push_back(s.network);
+    for (int32_t n : networks) restore(n);
+}
+
+std::string DescriptionSetter::savedDescription(int32_t network) const {
+    for (const Saved& s : saved_)
+        if (s.network == network) return s.description;
+    return {};
+}
+
+bool DescriptionSetter::isEnabled(int32_t network) const {
+    for (const NetworkChoice& c : choices_)
+        if (c.network == network) return c.enabled;
+    return false;
+}
+
+int32_t DescriptionSetter::findNetworks(bool add) {
+    const int32_t count = host_.send(msg::kPluginCount, 0, -1);
+    int32_t found = 0;
+    for (int32_t i = 1; i < count; ++i) {
+        const int32_t id = host_.send(msg::kPluginIdAt, 0, 0, i);
+        if (!(host_.sendTo(id, msg::kQueryType) & msg::kNetworkPluginBit)) continue;
+        const int32_t n = host_.sendTo(id, msg::kQueryNet);
+        if (excluded(n)) continue;
+        if (host_.sendTo(id, msg::kQueryNetName) == 0) continue;
+        if (add) choices_.push_back(NetworkChoice{true, n});
+        ++found;
+    }
+    return found;
+}
+
+void DescriptionSetter::loadNetworkChoices() {
+    const std::string text = host_.readText(column_);
+    if (text.empty()) {
+        findNetworks(true);
+        return;
+    }
+    std::vector<NetworkChoice> stored = parseNetworkChoices(text);
+    // Count first, as the host expects; then list what is there now.
+    std::vector<NetworkChoice> present;
+    std::swap(choices_, present);
+    findNetworks(true);
+    std::swap(choices_, present);
+    if (stored.size() == present.size() &&
+        std::is_permutation(stored.begin(), stored.end(), present.begin(), present.end(),
+                            [](const NetworkChoice& a, const NetworkChoice& b) { return a.network == b.network; })) {
+        choices_ = std::move(stored);
+        return;
+    }
+    // The plug-ins changed: every network present is listed once, in plug-in order; those already
+    // stored keep their flag, new ones start switched on, and those gone are dropped.
+    for (NetworkChoice& c : present) {
+        auto it = std::find_if(stored.begin(), stored.end(),
+                               [&](const NetworkChoice& s) { return s.network == c.network; });
+        if (it != stored.end()) c.enabled = it->enabled;
+    }
+    choices_ = std::move(present);
+}
+
+void DescriptionSetter::storeNetworkChoices() const { host_.writeText(column_, writeNetworkChoices(choices_)); }
+
+} // namespace brio

@@ -1,0 +1,63 @@
+// The one place that changes the user's status and description on the messenger's networks, and the
+// keeper of the user's choice of networks.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "formats/network_choice.h"
+#include "frame/host_gateway.h"
+
+namespace brio {
+
+class DescriptionSetter {
+public:
+    // Loads the network choices from the text column at once.
+    DescriptionSetter(const HostGateway& host, int32_t settingsColumn);
+    // Stores the network choices.
+    virtual ~DescriptionSetter();
+    DescriptionSetter(const DescriptionSetter&) = delete;
+    DescriptionSetter& operator=(const DescriptionSetter&) = delete;
+
+    // The text sent to one network for a description.
+    virtual std::string formatFor(std::string_view text, int32_t network) = 0;
+
+    // Applies a description with a host status number (-1 keeps the status) to every chosen network.
+    void apply(std::string_view text, int32_t status);
+    static std::string fitToNetwork(std::string_view text, int32_t network, int32_t reserve);
+
+    void saveCurrent();
+    void remember(std::string_view text, int32_t network);
+    void restore(int32_t network);
+    void restoreAll();
+    std::string savedDescription(int32_t network) const;
+
+    bool isEnabled(int32_t network) const;
+    int32_t findNetworks(bool add);
+    void loadNetworkChoices();
+    void storeNetworkChoices() const;
+
+    std::vector<NetworkChoice>& networkChoices() { return choices_; }
+    const std::vector<NetworkChoice>& networkChoices() const { return choices_; }
+
+private:
+    struct Saved {
+        std::string description;
+        int32_t network;
+    };
+    int32_t netStatus(int32_t network) const;
+    bool takesPart(int32_t network) const; // netCapability
+    void send(int32_t network, int32_t status, const std::string& text) const;
+
+    HostGateway host_;
+    std::vector<NetworkChoice> choices_;
+    int32_t column_;
+    std::vector<Saved> saved_;
+    std::string lastText_;
+    std::optional<int32_t> lastStatus_;
+};
+
+} // namespace brio

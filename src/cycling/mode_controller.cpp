@@ -1,0 +1,132 @@
+#include "cycling/mode_controller.h"
+
+#include "cycling/list_cycler.h"
+#include "feeds/speed_setter.h"
+#include "frame/action_ids.h"
+#include "frame/settings.h"
+#include "platform/timers.h"
+
+namespace brio {
+
+namespace {
+
+// The pending cycle timer and the controller that armed it: the timer callback finds its way back
+// through these.
+struct CycleTimer {
+    platform::TimerId id = 0;
+    ModeController* owner = nullptr;
+};
+
+CycleTimer& cycleTimer() {
+    static CycleTimer timer;
+    return timer;
+}
+
+void cancelCycleTimer() {
+    CycleTimer& t = cycleTimer();
+    platform::stopTimer(t.id);
+    t.id = 0;
+}
+
+void armCycleTimer(ModeController* owner, int32_t seconds) {
+    CycleTimer& t = cycleTimer();
+    cancelCycleTimer();
+    t.owner = owner;
+    t.id = platform::startTimer(static_cast<uint32_t>(seconds) * 1000u, &ModeController::cycleTick);
+}
+
+} // namespace
+
+ModeController::ModeController(const HostGateway& host)
+    : host_(host), setter_(std::make_unique<SpeedDescriptionSetter>(host, setting::kNetChange)) {}
+
+ModeController::~ModeController() {
+    // A timer left running would reach a controller that no longer exists.
+    discardCycler();
+    if (cycleTimer().owner == this) cycleTimer().owner = nullptr;
+}
+
+void ModeController::discardCycler() {
+    if (cycleTimer().owner == this) cancelCycleTimer();
+    cycler_.reset();
+}
+
+void ModeController::stopMode(int32_t m) {
+    switch (m) {
+    case mode::kStealing:
+        host_.setActionCaption(action::kSteal, action::kHostContactMenu, "Kradnij opis!");
+        host_.setActionStatus(action::kSteal, action::kHostContactMenu, action::kStatusOff);
+        break;
+    case mode::kEmule:
+        host_.setActionStatus(action::kEmule, action::kPopup, action::kStatusOff);
+        break;
+    case mode::kCycling:
+        discardCycler();
+        host_.setActionStatus(action::kCycling, action::kPopup, action::kStatusOff);
+        break;
+    case mode::kAzureus:
+        host_.setActionStatus(action::kAzureus, action::kPopup, action::kStatusOff);
+        break;
+    default:
+        break;
+    }
+    mode = mode::kNone;
+}
+
+void ModeController::setCycling(bool start, const std::optional<std::string>& listText, bool restore) {
+    if (!start) {
+        discardCycler();
+        mode = mode::kNone;
+        if (restore) setter_->restoreAll();
+        return;
+    }
+    if (mode != mode::kNone) stopMode(mode);
+    setter_->saveCurrent();
+    host_.logText("txt = %i", listText ? addressOf(listText->c_str()) : 0);
+    if (!listText) return;
+
+    auto cycler = std::make_unique<ListCycler>(host_, *listText);
+    // A list without entries starts nothing: no entry is invented and no timer runs.
+    if (cycler->empty()) return;
+    cycler_ = std::move(cycler);
+    host_.logText("list = %i", addressOf(cycler_.get()));
+    mode = mode::kCycling;
+    const auto [entry, end] = cycler_->nextEntry();
+    (void)end; // the first step of a list with entries always goes on
+    host_.logText("Prepare to change status");
+    setter_->apply(entry.description, entry.status);
+    armCycleTimer(this, entry.seconds);
+}
+
+void ModeController::cycleTick(uint32_t) {
+    cancelCycleTimer();
+    ModeController* owner = cycleTimer().owner;
+    if (!owner || owner->mode != mode::kCycling || !owner->cycler_) return;
+    const auto [entry, end] = owner->cycler_->nextEntry();
+    switch (end) {
+    case listEnd::kKeepLast:
+        owner->setter_->apply(entry.description, entry.status);
+        owner->discardCycler();
+        owner->mode = mode::kNone;
+        owner->host_.setActionStatus(action::kCycling, action::kPopup, action::kStatusOff);
+        break;
+    case listEnd::kSwitchOff:
+        owner->discardCycler();
+        owner->mode = mode::kNone;
+        owner->setter_->restoreAll();
+        owner->host_.setActionStatus(action::kCycling, action::kPopup, action::kStatusOff);
+        break;
+    default:
+        owner->setter_->apply(entry.description, entry.status);
+        armCycleTimer(owner, entry.seconds);
+        break;
+    }
+}
+
+void ModeController::shutdown() {
+    if (mode == mode::kNone) return;
+    stopMode(mode);
+    setter_->restoreAll(); // the user gets back the descriptions the activity replaced
+}
+
+} // namespace brio

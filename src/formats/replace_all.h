@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace brio {
+
+// Replaces every occurrence of `placeholder` in `text` by `value`, byte for byte; the inserted value is
+// never searched again. An empty placeholder leaves the text as it is.
+std::string replaceAll(std::string_view text, std::string_view placeholder, std::string_view value);
+
+} // namespace brio

@@ -1,0 +1,247 @@
+#include "frame/actions.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cycling/description_setter.h"
+#include "cycling/mode_controller.h"
+#include "formats/integer.h"
+#include "frame/action_ids.h"
+#include "frame/messages.h"
+#include "frame/plugin.h"
+#include "frame/record_reader.h"
+#include "frame/records.h"
+#include "frame/settings.h"
+#include "platform/message_box.h"
+
+namespace brio {
+
+class ListEditor; // the list view editor of the "Lista" page
+
+namespace {
+
+constexpr int32_t kCheckboxBufferSize = 16;
+constexpr int32_t kListViewWidth = 410;
+constexpr int32_t kListViewHeight = 230;
+
+// Plug-in-wide state of the action handling, for one built interface.
+struct ActionState {
+    // Exists while the host shows the list view host 445107. This build has no list view editor
+    // yet, so the slot stays empty and every operation that needs one leaves the list alone.
+    ListEditor* listEditor = nullptr;
+    // The hooks read the pages back only when the user may have changed them (pages touched) and
+    // the check boxes were filled from the choices first (networks shown).
+    bool pagesTouched = false;
+    bool networksShown = false;
+};
+
+ActionState& actions() {
+    static ActionState state;
+    return state;
+}
+
+void writeField(void* record, size_t offset, int32_t value) {
+    std::memcpy(static_cast<uint8_t*>(record) + offset, &value, sizeof value);
+}
+
+int32_t wrappingAdd(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+// --- Handlers that belong to the other activities and to the list files. ---
+
+// "Kradnij opis!": description stealing follows the contact.
+void stealAction(PluginState&, [[maybe_unused]] int32_t contact) {}
+// "Emule" and "Azureus": the transfer-speed feeds switch on and off.
+void emuleSwitch(PluginState&) {}
+void azureusSwitch(PluginState&) {}
+// The path entries' file dialogs get the feeds' filters.
+void emuleDialogSetup(PluginState&, [[maybe_unused]] int32_t openFileName) {}
+void azureusDialogSetup(PluginState&, [[maybe_unused]] int32_t openFileName) {}
+
+// --- The list view editor. ---
+
+// "Wczytaj" and "Zapisz" work on the editor's rows.
+void openListFile(PluginState&) {
+    if (!actions().listEditor) return;
+}
+void saveListFile(PluginState&) {
+    if (!actions().listEditor) return;
+}
+
+// The list view host was created: the list view goes at the host's place, and the place moves past
+// it, so the controls that follow keep their room whether or not a list view could be made. A record
+// too short to carry the place is left alone. The window field stays as the host set it while no
+// editor makes a window.
+void listViewCreated(void* record, const RecordReader& r) {
+    if (r.size() < kControlNotifyMinSize) return;
+    const int32_t x = r.i32(offsetof(ControlNotifyRecord, x));
+    const int32_t y = r.i32(offsetof(ControlNotifyRecord, y));
+    writeField(record, offsetof(ControlNotifyRecord, x), wrappingAdd(x, kListViewWidth));
+    writeField(record, offsetof(ControlNotifyRecord, y), wrappingAdd(y, kListViewHeight));
+}
+
+void listViewDestroyed() { actions().listEditor = nullptr; }
+
+// The page opened: the editor takes the stored list.
+void fillListEditor(PluginState&) {
+    if (!actions().listEditor) return;
+}
+
+// The page closes: the editor's list is stored, if the user was on the pages at all.
+void storeListEditor(PluginState&) {
+    if (!actions().pagesTouched || !actions().listEditor) return;
+}
+
+void giveToListEditor([[maybe_unused]] int32_t actionId, [[maybe_unused]] const StatusEntry& entry) {
+    if (!actions().listEditor) return;
+}
+
+// "Dodaj" and "Zmień": the fields below the list make an entry; an empty description is refused.
+void takeEntryFromFields(PluginState& state, int32_t actionId) {
+    const HostGateway& host = state.host;
+    const std::string status = host.getActionValue(action::kStatusChoice, page::kList);
+    const std::string description = host.getActionValue(action::kDescription, page::kList);
+    const std::string seconds = host.getActionValue(action::kTime, page::kList);
+    const std::optional<StatusEntry> entry = entryFromFields(status, description, seconds);
+    if (!entry) {
+        platform::showMessage("Musisz podać opis!", "Ostrzeżenie", platform::MessageIcon::Warning);
+        return;
+    }
+    giveToListEditor(actionId, *entry);
+}
+
+// --- The network check boxes. ---
+
+// Check boxes are created switched on; only the networks switched off need setting.
+void fillNetworkCheckboxes(PluginState& state) {
+    if (!state.controller) return;
+    const std::vector<NetworkChoice> choices = state.controller->setter().networkChoices();
+    for (const NetworkChoice& choice : choices)
+        if (!choice.enabled) state.host.setActionValue(networkCheckboxId(choice.network), page::kBrio, "0");
+}
+
+void readNetworkCheckboxes(PluginState& state) {
+    if (!state.controller) return;
+    std::vector<NetworkChoice>& choices = state.controller->setter().networkChoices();
+    for (size_t i = 0; i < choices.size(); ++i) {
+        const std::string value =
+            state.host.getActionValue(networkCheckboxId(choices[i].network), page::kBrio, kCheckboxBufferSize);
+        if (i < choices.size()) choices[i].enabled = readInteger(value) != 0;
+    }
+}
+
+void networksOpened(PluginState& state) {
+    fillNetworkCheckboxes(state);
+    actions().networksShown = true;
+}
+
+void networksClosing(PluginState& state) {
+    ActionState& a = actions();
+    if (!a.pagesTouched || !a.networksShown) return;
+    readNetworkCheckboxes(state);
+    a.pagesTouched = false;
+    a.networksShown = false;
+}
+
+// --- List cycling. ---
+
+// The item shows what was asked for, whether or not the list had entries to show.
+void switchCycling(PluginState& state, int32_t actionId) {
+    if (!state.controller) return;
+    ModeController& controller = *state.controller;
+    const HostGateway& host = state.host;
+    host.logText("act.id = %i, pCtrl = %i", actionId, addressOf(&controller));
+    if (!controller.cycling()) {
+        controller.setCycling(true, host.readText(setting::kList), true);
+        host.setActionStatus(action::kCycling, action::kPopup, action::kStatusOn);
+    } else {
+        controller.setCycling(false, std::nullopt, true);
+        host.setActionStatus(action::kCycling, action::kPopup, action::kStatusOff);
+    }
+}
+
+} // namespace
+
+std::optional<StatusEntry> entryFromFields(std::string_view status, std::string_view description,
+                                           std::string_view seconds) {
+    if (description.empty()) return std::nullopt;
+    StatusEntry entry;
+    entry.status = readInteger(status);
+    entry.description = std::string(description);
+    entry.seconds = std::max(readInteger(seconds), kMinimumSeconds);
+    return entry;
+}
+
+void handleActionNotify(PluginState& state, const void* record) {
+    if (!record) return;
+    const RecordReader r(record);
+    // Too short to be a notification: not even a page notification is believed.
+    if (r.size() < kNotifyMinSize) return;
+    const int32_t id = r.i32(offsetof(ActionNotifyRecord, id));
+    const int32_t code = r.i32(offsetof(ActionNotifyRecord, code));
+    switch (id) {
+    case action::kSteal:
+        if (code == msg::kActivated) stealAction(state, r.i32(offsetof(ActionNotifyRecord, contact)));
+        break;
+    case action::kEmule:
+        if (code == msg::kActivated) emuleSwitch(state);
+        break;
+    case action::kAzureus:
+        if (code == msg::kActivated) azureusSwitch(state);
+        break;
+    case action::kCycling:
+        if (code == msg::kActivated) switchCycling(state, id);
+        break;
+    case action::kAdd:
+    case action::kReplace:
+        if (code == msg::kActivated) takeEntryFromFields(state, id);
+        break;
+    case action::kLoad:
+        if (code == msg::kActivated) openListFile(state);
+        break;
+    case action::kSave:
+        if (code == msg::kActivated) saveListFile(state);
+        break;
+    case action::kListView:
+        // The host hands this record over for Brio to write the new window and place into.
+        if (code == msg::kControlCreated) listViewCreated(const_cast<void*>(record), r);
+        else if (code == msg::kControlDestroyed) listViewDestroyed();
+        break;
+    case action::kListFill:
+        if (code == msg::kControlCreated) fillListEditor(state);
+        break;
+    case action::kListStore:
+        if (code == msg::kControlDestroyed) storeListEditor(state);
+        break;
+    case action::kNetworksFill:
+        if (code == msg::kControlCreated) networksOpened(state);
+        break;
+    case action::kNetworksRead:
+        if (code == msg::kControlDestroyed) networksClosing(state);
+        break;
+    case action::kEmulePath:
+        if (code == msg::kFileDialogSetup) emuleDialogSetup(state, r.i32(offsetof(ActionNotifyRecord, data)));
+        break;
+    case action::kAzureusPath:
+        if (code == msg::kFileDialogSetup) azureusDialogSetup(state, r.i32(offsetof(ActionNotifyRecord, data)));
+        break;
+    case page::kBrio:
+    case page::kList:
+        actions().pagesTouched = true;
+        break;
+    default:
+        break;
+    }
+}
+
+void endActions(PluginState& state) {
+    if (state.controller) state.controller->shutdown();
+    listViewDestroyed();
+    actions() = ActionState{};
+}
+
+} // namespace brio

@@ -1,0 +1,198 @@
+#include "frame/host_gateway.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "frame/messages.h"
+
+namespace brio {
+
+namespace {
+
+MessageRecord message(int32_t id, int32_t net, int32_t type, int32_t p1, int32_t p2) {
+    MessageRecord m{};
+    m.size = kMessageRecordSize;
+    m.id = id;
+    m.net = net;
+    m.type = type;
+    m.p1 = p1;
+    m.p2 = p2;
+    return m;
+}
+
+// The short-form record used to change or read an action.
+ActionRecord actionChange(int32_t id, int32_t parent, int32_t mask) {
+    ActionRecord a{};
+    a.size = kActionShortSize;
+    a.id = id;
+    a.parent = parent;
+    a.reserved = -2;
+    a.mask = mask;
+    return a;
+}
+
+constexpr int32_t kMaskAdd = 863;
+constexpr int32_t kMaskStatus = 1;
+constexpr int32_t kMaskText = 0x40;
+constexpr int32_t kMaskValue = 0x10040;
+
+} // namespace
+
+int HostGateway::pluginId() const { return host_ ? host_->pluginId() : 0; }
+void* HostGateway::instanceHandle() const { return host_ ? host_->instanceHandle() : nullptr; }
+int HostGateway::hostState() const { return host_ ? host_->hostState() : 0; }
+
+void HostGateway::setError(int code) const {
+    if (host_) host_->setError(code);
+}
+
+int32_t HostGateway::send(int32_t id, int32_t net, int32_t type, int32_t p1, int32_t p2) const {
+    if (!host_) return 0;
+    MessageRecord m = message(id, net, type, p1, p2);
+    return host_->sendMessage(&m);
+}
+
+int32_t HostGateway::sendTo(int pluginId, int32_t id, int32_t net, int32_t type, int32_t p1,
+                            int32_t p2) const {
+    if (!host_) return 0;
+    MessageRecord m = message(id, net, type, p1, p2);
+    return host_->sendMessageTo(pluginId, &m);
+}
+
+void HostGateway::registerColumn(int32_t column, int32_t kind, int32_t defaultValue, const char* key) const {
+    if (!host_) return;
+    ColumnRecord c{};
+    c.size = sizeof(ColumnRecord);
+    c.id = msg::kRegisterColumn;
+    c.table = msg::kConfigTable;
+    c.column = column;
+    c.kind = kind;
+    c.defaultValue = defaultValue;
+    c.key = addressOf(key);
+    host_->sendMessage(reinterpret_cast<MessageRecord*>(&c));
+}
+
+int32_t HostGateway::readInt(int32_t column) const {
+    if (!host_) return 0;
+    ValueRecord v{0, 0, 0};
+    host_->getValue(msg::kConfigTable, 0, column, &v);
+    return v.value;
+}
+
+std::string HostGateway::readText(int32_t column) const {
+    if (!host_) return {};
+    ValueRecord v{1, 0, -1};
+    host_->getValue(msg::kConfigTable, 0, column, &v);
+    const char* text = fromAddress<const char>(v.value);
+    return text ? std::string(text) : std::string();
+}
+
+void HostGateway::writeText(int32_t column, std::string_view text) const {
+    if (!host_) return;
+    std::string copy(text);
+    ValueRecord v{1, addressOf(copy.c_str()), 0};
+    host_->setValue(msg::kConfigTable, 0, column, &v);
+}
+
+std::string HostGateway::readContactText(int32_t contact, int32_t column) const {
+    if (!host_) return {};
+    ValueRecord v{1, 0, -1};
+    host_->getValue(msg::kContactsTable, contact, column, &v);
+    char* text = fromAddress<char>(v.value);
+    if (!text) return {};
+    std::string copy(text);
+    host_->releaseString(text);
+    return copy;
+}
+
+void HostGateway::registerIcon(int32_t iconId, int32_t imageList, int32_t resource) const {
+    if (!host_) return;
+    IconRecord r{};
+    r.size = sizeof(IconRecord);
+    r.iconId = iconId;
+    r.imageList = imageList;
+    r.flag = 1;
+    r.module = addressOf(host_->instanceHandle());
+    r.resource = resource;
+    send(msg::kRegisterIcon, 0, 0, addressOf(&r));
+}
+
+void HostGateway::addAction(const ActionSpec& spec) const {
+    if (!host_) return;
+    ActionRecord a{};
+    a.size = spec.longForm ? kActionLongSize : kActionShortSize;
+    a.id = spec.id;
+    a.parent = spec.parent;
+    a.reserved = -2;
+    a.index = spec.index;
+    a.mask = kMaskAdd;
+    a.type = spec.type;
+    a.statusMask = -1;
+    a.text = addressOf(spec.text);
+    a.param = spec.param;
+    a.width = spec.width;
+    a.height = spec.height;
+    if (spec.longForm) {
+        a.x = spec.x;
+        a.y = spec.y;
+    }
+    send(msg::kAddAction, 0, 0, addressOf(&a));
+}
+
+void HostGateway::setActionStatus(int32_t id, int32_t parent, int32_t status) const {
+    if (!host_) return;
+    ActionRecord a = actionChange(id, parent, kMaskStatus);
+    a.type = status;
+    a.statusMask = -1;
+    send(msg::kModifyAction, 0, 0, addressOf(&a));
+}
+
+void HostGateway::setActionCaption(int32_t id, int32_t parent, std::string_view caption) const {
+    if (!host_) return;
+    std::string copy(caption);
+    ActionRecord a = actionChange(id, parent, kMaskText);
+    a.text = addressOf(copy.c_str());
+    send(msg::kModifyAction, 0, 0, addressOf(&a));
+}
+
+void HostGateway::setActionValue(int32_t id, int32_t parent, std::string_view value) const {
+    if (!host_) return;
+    std::string copy(value);
+    ActionRecord a = actionChange(id, parent, kMaskValue);
+    a.text = addressOf(copy.c_str());
+    send(msg::kSetActionValue, 0, 0, addressOf(&a));
+}
+
+std::string HostGateway::getActionValue(int32_t id, int32_t parent) const {
+    if (!host_) return {};
+    ActionRecord a = actionChange(id, parent, kMaskValue);
+    const char* text = fromAddress<const char>(send(msg::kGetActionValue, 0, 0, addressOf(&a)));
+    return text ? std::string(text) : std::string();
+}
+
+std::string HostGateway::getActionValue(int32_t id, int32_t parent, int32_t bufferSize) const {
+    if (!host_ || bufferSize <= 0) return {};
+    std::vector<char> buffer(static_cast<size_t>(bufferSize), '\0');
+    ActionRecord a = actionChange(id, parent, kMaskValue);
+    a.text = addressOf(buffer.data());
+    a.textSize = bufferSize;
+    send(msg::kGetActionValue, 0, 0, addressOf(&a));
+    buffer.back() = '\0'; // a host that fills the whole buffer still leaves a terminated text
+    return std::string(buffer.data());
+}
+
+void HostGateway::logText(const char* format, ...) const {
+    if (!host_) return;
+    char line[256] = {};
+    va_list args;
+    va_start(args, format);
+    int n = std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    if (n > 254) line[254] = '\0';
+    send(msg::kLogText, 0, 0, addressOf(line), sizeof line);
+}
+
+} // namespace brio

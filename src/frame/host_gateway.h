@@ -1,0 +1,72 @@
+// The typed gateway over the host control object. Every call into the host goes through here, and
+// nothing else builds a record. Without a host control object every call is a no-op that answers 0
+// or an empty text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "frame/host_control.h"
+
+namespace brio {
+
+// A control or page to add with addAction.
+struct ActionSpec {
+    int32_t parent = 0;
+    int32_t id = 0;
+    int32_t type = 0;
+    const char* text = nullptr; // null, or a zero-terminated text that lives until the call returns
+    int32_t param = 0;
+    uint16_t width = 0;
+    uint16_t height = 0;
+    uint16_t x = 0;
+    uint16_t y = 0;
+    int32_t index = -1;
+    bool longForm = false;
+};
+
+class HostGateway {
+public:
+    HostGateway() = default;
+    explicit HostGateway(IHostControl* host) : host_(host) {}
+
+    IHostControl* host() const { return host_; }
+    bool attached() const { return host_ != nullptr; }
+
+    int pluginId() const;
+    void* instanceHandle() const;
+    int hostState() const;
+    void setError(int code) const;
+
+    // A plain message of the 30-byte form.
+    int32_t send(int32_t id, int32_t net = 0, int32_t type = 0, int32_t p1 = 0, int32_t p2 = 0) const;
+    int32_t sendTo(int pluginId, int32_t id, int32_t net = 0, int32_t type = 0, int32_t p1 = 0,
+                   int32_t p2 = 0) const;
+
+    // Configuration table.
+    void registerColumn(int32_t column, int32_t kind, int32_t defaultValue, const char* key) const;
+    int32_t readInt(int32_t column) const;
+    std::string readText(int32_t column) const; // the host's text copied at once
+    void writeText(int32_t column, std::string_view text) const;
+
+    // Contacts table: the host's copy is released before this returns.
+    std::string readContactText(int32_t contact, int32_t column) const;
+
+    // Pages, menus and controls.
+    void registerIcon(int32_t iconId, int32_t imageList, int32_t resource) const;
+    void addAction(const ActionSpec& spec) const;
+    void setActionStatus(int32_t id, int32_t parent, int32_t status) const;
+    void setActionCaption(int32_t id, int32_t parent, std::string_view caption) const;
+    void setActionValue(int32_t id, int32_t parent, std::string_view value) const;
+    std::string getActionValue(int32_t id, int32_t parent) const;                    // host's own text
+    std::string getActionValue(int32_t id, int32_t parent, int32_t bufferSize) const; // into a buffer
+
+    // A debug line, formatted printf-style into 256 bytes, at most 254 of which reach the host.
+    void logText(const char* format, ...) const __attribute__((format(printf, 2, 3)));
+
+private:
+    IHostControl* host_ = nullptr;
+};
+
+} // namespace brio

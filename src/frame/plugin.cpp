@@ -1,0 +1,98 @@
+#include "frame/plugin.h"
+
+#include "cycling/mode_controller.h"
+#include "frame/actions.h"
+#include "frame/messages.h"
+#include "frame/record_reader.h"
+#include "frame/records.h"
+#include "frame/settings.h"
+#include "platform/common_controls.h"
+
+namespace brio {
+
+namespace {
+
+// Identity texts: constant, so every answer is the same address for as long as the library lives.
+const char kVersion[] = "0.7.0.0";
+const char kSignature[] = "Br";
+const char kName[] = "Brio";
+
+constexpr size_t kP1 = offsetof(MessageRecord, p1);
+
+int32_t buildInterface(PluginState& state) {
+    state.controller = std::make_unique<ModeController>(state.host);
+    buildPages(state);
+    return 1;
+}
+
+int32_t deinitialise(PluginState& state) {
+    if (state.controller) {
+        endActions(state);
+        state.controller.reset();
+    }
+    return 1;
+}
+
+int32_t dispatch(const RecordReader& r) {
+    PluginState& state = plugin();
+    // With fewer than 30 bytes a record carries no parameters; its id is read if it is there at all.
+    const bool hasParams = r.size() >= kMessageRecordSize;
+    const int32_t id = r.i32(offsetof(MessageRecord, id), 0);
+    switch (id) {
+    case msg::kPluginStart:
+        if (!hasParams) return 0;
+        state.host = HostGateway(fromAddress<IHostControl>(r.i32(kP1)));
+        return 1;
+    case msg::kPluginEnd:
+        state.host = HostGateway();
+        return 1;
+    case msg::kPluginProbe:
+        return 2;
+    case msg::kRegisterSettings:
+        registerSettings(state.host);
+        return 1;
+    case msg::kBuildInterface:
+        return buildInterface(state);
+    case msg::kInitialise:
+        platform::initCommonControls();
+        return 1;
+    case msg::kDeinitialise:
+        return deinitialise(state);
+    case msg::kActionNotify:
+        if (hasParams && state.controller) handleActionNotify(state, fromAddress<const void>(r.i32(kP1)));
+        return 0;
+    case msg::kQueryNet:
+        return msg::kBrioNet;
+    case msg::kQueryType:
+        return msg::kBrioType;
+    case msg::kQueryVersion:
+        return addressOf(kVersion);
+    case msg::kQuerySignature:
+        return addressOf(kSignature);
+    case msg::kQueryName:
+        return addressOf(kName);
+    case msg::kQueryNetName:
+        return 0; // Brio serves no network
+    default:
+        state.host.setError(1);
+        return 0;
+    }
+}
+
+} // namespace
+
+PluginState& plugin() {
+    static PluginState state;
+    return state;
+}
+
+int32_t dispatchMessage(const void* record) {
+    if (!record) return 0;
+    try {
+        return dispatch(RecordReader(record));
+    } catch (...) {
+        return 0; // nothing of ours may unwind into the host
+    }
+}
+
+} // namespace brio

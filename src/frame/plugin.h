@@ -1,0 +1,24 @@
+// The plug-in's entry: one message record in, one 32-bit answer out.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "frame/host_gateway.h"
+
+namespace brio {
+
+class ModeController;
+
+// Plug-in-wide state owned by the entry point.
+struct PluginState {
+    HostGateway host;                           // from pluginStart to pluginEnd
+    std::unique_ptr<ModeController> controller; // from buildInterface to deinitialise
+};
+
+PluginState& plugin();
+
+// Handles one message record. Reads nothing beyond the record's `size`; never throws.
+int32_t dispatchMessage(const void* record);
+
+} // namespace brio

@@ -1,0 +1,13 @@
+// Message boxes without an owner window.
+#pragma once
+
+#include <string_view>
+
+namespace brio::platform {
+
+enum class MessageIcon { None, Information, Warning, Error };
+
+// Shows the text with a single OK button and waits until it is dismissed.
+void showMessage(std::string_view text, std::string_view title, MessageIcon icon);
+
+} // namespace brio::platform

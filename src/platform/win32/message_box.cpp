@@ -1,0 +1,35 @@
+// Message boxes without an owner window: MessageBoxA with OK and the icon asked for.
+#include <windows.h>
+
+#include <string>
+
+#include "platform/message_box.h"
+
+namespace brio::platform {
+
+namespace {
+
+UINT iconStyle(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Information:
+        return MB_ICONINFORMATION;
+    case MessageIcon::Warning:
+        return MB_ICONWARNING;
+    case MessageIcon::Error:
+        return MB_ICONERROR;
+    case MessageIcon::None:
+        break;
+    }
+    return 0;
+}
+
+} // namespace
+
+void showMessage(std::string_view text, std::string_view title, MessageIcon icon) {
+    // MessageBoxA wants NUL-terminated texts; a view need not be.
+    const std::string textCopy(text);
+    const std::string titleCopy(title);
+    MessageBoxA(nullptr, textCopy.c_str(), titleCopy.c_str(), MB_OK | iconStyle(icon));
+}
+
+} // namespace brio::platform

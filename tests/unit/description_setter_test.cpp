@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include "fake_networks.h"
+#include "feeds/speed_setter.h"
+#include "frame/settings.h"
+
+namespace brio {
+namespace {
+
+using test::FakeHost;
+using test::FakeNetworks;
+using test::SetCall;
+
+class DescriptionSetterTest : public ::testing::Test {
+protected:
+    void SetUp() override { speedTexts() = SpeedTexts{}; }
+    void TearDown() override { speedTexts() = SpeedTexts{}; }
+
+    // Networks 15 and 10, both switched on unless a choice text is stored.
+    std::unique_ptr<SpeedDescriptionSetter> makeSetter(const std::string& stored = "") {
+        if (!stored.empty()) host.texts[setting::kNetChange] = stored;
+        return std::make_unique<SpeedDescriptionSetter>(host.gateway(), setting::kNetChange);
+    }
+
+    std::vector<int32_t> sentIds() const {
+        std::vector<int32_t> ids;
+        for (const auto& s : host.sent) ids.push_back(s.id());
+        return ids;
+    }
+
+    FakeHost host;
+    FakeNetworks nets{host};
+};
+
+TEST_F(DescriptionSetterTest, EmptyDescriptionSendsNothingAndKeepsTheLastPair) {
+    nets.addNetwork(15);
+    auto setter = makeSetter();
+    setter->apply("abc", 64);
+    host.sent.clear();
+    setter->apply("", 67);
+    EXPECT_TRUE(host.sent.empty());
+    setter->apply("abc", 64); // still the last pair: suppressed
+    EXPECT_EQ(nets.sets.size(), 1u);
+}
+
+TEST_F(DescriptionSetterTest, LongDescriptionIsCutOnNetwork15Only) {
+    nets.addNetwork(15);
+    nets.addNetwork(10);
+    auto setter = makeSetter();
+    const std::string text(300, 'x');
+    setter->apply(text, 64);
+    ASSERT_EQ(nets.sets.size(), 2u);
+    EXPECT_EQ(nets.sets[0], (SetCall{15, 64, std::string(252, 'x') + "..."}));
+    EXPECT_EQ(nets.sets[1], (SetCall{10, 64, text}));
+}
+
+TEST_F(DescriptionSetterTest, FitToNetworkBoundaries) {
+    EXPECT_EQ(DescriptionSetter::fitToNetwork(std::string(255, 'a'), 15, 0), std::string(255, 'a'));
+    EXPECT_EQ(DescriptionSetter::fitToNetwork(std::string(256, 'a'), 15, 0), std::string(252, 'a') + "...");
+    EXPECT_EQ(DescriptionSetter::fitToNetwork("", 15, 0), "");
+}
+
+TEST_F(DescriptionSetterTest, IdenticalRepeatsAreSuppressedOnNetwork15Only) {
+    nets.addNetwork(15);
+    nets.addNetwork(10);
+    auto setter = makeSetter();
+    setter->apply("same", 64);
+    setter->apply("same", 64);
+    setter->apply("same", 65); // another status is another pair
+    std::vector<SetCall> expected{{15, 64, "same"}, {10, 64, "same"}, {10, 64, "same"},
+                                  {15, 65, "same"}, {10, 65, "same"}};
+    EXPECT_EQ(nets.sets, expected);
+}
+
+TEST_F(DescriptionSetterTest, ApplyAsksTheHostInOrder) {
+    nets.addNetwork(15);
+    nets.addNetwork(10);
+    auto setter = makeSetter();
+    host.sent.clear();
+    setter->apply("d", -1);
+    const std::vector<int32_t> expected{msg::kNetStatus,     msg::kNetStatus, msg::kSetNetStatus, // 15
+                                        msg::kNetCapability, msg::kNetStatus, msg::kSetNetStatus}; // 10
+    EXPECT_EQ(sentIds(), expected);
+    EXPECT_EQ(host.sent[2].message.type, 2);
+    EXPECT_EQ(host.sent[2].message.p1, -1);
+}
+
+TEST_F(DescriptionSetterTest, HiddenNetworksAreLeftAloneButNetwork15RecordsThePair) {
+    nets.addNetwork(15);
+    nets.addNetwork(10);
+    nets.networks[15] = {66, "old15", true, 1};
+    nets.networks[10] = {66, "old10", true, 1};
+    auto setter = makeSetter();
+    setter->saveCurrent();
+    setter->apply("new", 64);
+    setter->restoreAll();
+    EXPECT_TRUE(nets.sets.empty());
+    EXPECT_EQ(setter->savedDescription(15), "");
+    nets.networks[15].status = 64;
+    setter->apply("new", 64); // recorded as applied while hidden
+    EXPECT_TRUE(nets.sets.empty());
+}
+
+TEST_F(DescriptionSetterTest, DisabledNetworkIsSavedButNeverChanged) {
+    nets.addNetwork(15);
+    nets.addNetwork(10);
+    nets.networks[10].description = "mine";
+    auto setter = makeSetter("15|1|10|0|");
+    setter->saveCurrent();
+    EXPECT_EQ(setter->savedDescription(10), "mine");
+    setter->apply("x", 64);
+    setter->restoreAll();
+    for (const SetCall& c : nets.sets) EXPECT_NE(c.net, 10);
+    EXPECT_EQ(nets.sets.size(), 2u); // network 15: apply and restore
+}
+
+TEST_F(DescriptionSetterTest, SaveCurrentKeepsOneRecordPerNetwork) {
+    nets.addNetwork(15);
+    nets.addNetwork(10);
+    nets.networks[15].description = "a";
+    nets.networks[10].description = "b";
+    auto setter = makeSetter();
+    setter->saveCurrent();
+    setter->saveCurrent();
+    nets.networks[10].description = "c";
+    nets.networks[15].hasDescription = false; // a null answer keeps what was saved
+    setter->saveCurrent();
+    setter->restoreAll();
+    std::vector<SetCall> expected{{15, -1, "a"}, {10, -1, "c"}};
+    EXPECT_EQ(nets.sets, expected);
+}
+
+TEST_F(DescriptionSetterTest, RestoreAllSendsTheSavedTextUnsubstitutedAndRepeats) {
+    nets.addNetwork(10);
+    nets.networks[10].description = "up {UpSpeed} {DownSpeed}";
+    speedTexts().emuleUp = "9";
+    auto setter = makeSetter();
+    setter->saveCurrent();
+    setter->restoreAll();
+    setter->restoreAll(); // the table is not emptied
+    std::vector<SetCall> expected{{10, -1, "up {UpSpeed} {DownSpeed}"}, {10, -1, "up {UpSpeed} {DownSpeed}"}};
+    EXPECT_EQ(nets.sets, expected);
+}
+
+TEST_F(DescriptionSetterTest, ExcludedNetworksAreNeverRestored) {
+    nets.addNetwork(20);
+    auto setter = makeSetter("20|1|");
+    setter->remember("x", 20);
+    setter->restore(20);
+    setter->remember("y", 83);
+    setter->restore(83);
+    EXPECT_TRUE(nets.sets.empty());
+}
+
+TEST_F(DescriptionSetterTest, Network15WithStatusZeroTakesTheGeneralPath) {
+    nets.addNetwork(15);
+    nets.networks[15] = {0, "", true, 1};
+    auto setter = makeSetter();
+    const std::string text(300, 'y');
+    setter->apply(text, -1); // keeps the status at 0
+    setter->apply(text, -1);
+    ASSERT_EQ(nets.sets.size(), 2u); // no suppression, no cut
+    EXPECT_EQ(nets.sets[1].text, text);
+    nets.networks[15].capability = 0;
+    setter->apply("z", -1);
+    EXPECT_EQ(nets.sets.size(), 2u);
+}
+
+TEST_F(DescriptionSetterTest, NetworkListedTwiceIsVisitedTwice) {
+    nets.addNetwork(10);
+    nets.addNetwork(10, "second"); // two plug-ins serving one network
+    auto setter = makeSetter("10|1|10|1|");
+    setter->apply("t", 64);
+    std::vector<SetCall> expected{{10, 64, "t"}, {10, 64, "t"}};
+    EXPECT_EQ(nets.sets, expected);
+}
+
+TEST_F(DescriptionSetterTest, EmptyChoiceTextListsEveryQualifyingNetwork) {
+    nets.addNetwork(15);
+    nets.addNetwork(20);             // excluded
+    nets.addNetwork(30, "x", 0x08);  // not a network plug-in
+    nets.addNetwork(83);             // excluded
+    nets.addNetwork(31, "");         // no network name
+    nets.addNetwork(10);
+    auto setter = makeSetter();
+    std::vector<NetworkChoice> expected{{true, 15}, {true, 10}};
+    EXPECT_EQ(setter->networkChoices(), expected);
+    EXPECT_EQ(setter->findNetworks(false), 2);
+    EXPECT_EQ(setter->networkChoices().size(), 2u);
+    // Index 0 (the host itself) is never asked for.
+    for (const auto& s : host.sentWithId(msg::kPluginIdAt)) EXPECT_GE(s.message.p1, 1);
+}
+
+TEST_F(DescriptionSetterTest, StoredChoicesLoadAndAreWrittenBackUnchanged) {
+    nets.addNetwork(10);
+    nets.addNetwork(15);
+    {
+        auto setter = makeSetter("15|1|10|0|");
+        std::vector<NetworkChoice> expected{{true, 15}, {false, 10}};
+        EXPECT_EQ(setter->networkChoices(), expected);
+        host.texts[setting::kNetChange] = "";
+    }
+    EXPECT_EQ(host.texts[setting::kNetChange], "15|1|10|0|");
+}
+
+TEST_F(DescriptionSetterTest, ChangedPluginsAreReconciledWithTheStoredChoices) {
+    struct Case {
+        const char* stored;
+        std::vector<NetworkChoice> expected;
+    };
+    // Plug-ins present: 10, 15, 12 in that order.
+    const Case cases[] = {
+        {"15|0|", {{true, 10}, {false, 15}, {true, 12}}},                 // new ones switched on
+        {"15|0|99|0|10|0|7|1|", {{false, 10}, {false, 15}, {true, 12}}},  // gone ones dropped
+        {"12|0|10|1|15|0|", {{false, 12}, {true, 10}, {false, 15}}},      // same set: stored order
+        {"12|0|10|1|99|0|", {{true, 10}, {true, 15}, {false, 12}}},       // same count, other set
+        {"15|1|15|0|10|0|", {{false, 10}, {true, 15}, {true, 12}}},       // first of a twice-listed
+    };
+    for (const Case& c : cases) {
+        FakeHost h;
+        FakeNetworks n(h);
+        n.addNetwork(10);
+        n.addNetwork(15);
+        n.addNetwork(12);
+        h.texts[setting::kNetChange] = c.stored;
+        SpeedDescriptionSetter setter(h.gateway(), setting::kNetChange);
+        EXPECT_EQ(setter.networkChoices(), c.expected) << c.stored;
+    }
+}
+
+TEST_F(DescriptionSetterTest, SpeedPlaceholdersAreFilledDownloadFirst) {
+    nets.addNetwork(10);
+    auto setter = makeSetter();
+    struct Case {
+        SpeedTexts speeds;
+        const char* text;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {{"12.5", "3.1", "", ""}, "D: {DownSpeed} U: {UpSpeed}", "D: 12.5 U: 3.1"},
+        {{"7", "", "", ""}, "{DownSpeed}{DownSpeed}", "77"},
+        {{"", "0123456789", "", ""}, "{UpSpeed}/{UpSpeed}", "0123456789/0123456789"},
+        {{}, "up {UpSpeed}", "up "},
+        {{"1", "", "", ""}, "{downspeed} {DownSpeed { DownSpeed }", "{downspeed} {DownSpeed { DownSpeed }"},
+        {{"e", "f", "a", "b"}, "{DownSpeed}{UpSpeed}", "ab"},
+        {{"<{UpSpeed}>", "u", "", ""}, "{DownSpeed}", "<u>"},
+        {{"d", "<{DownSpeed}>", "", ""}, "{UpSpeed}", "<{DownSpeed}>"},
+        {{"{DownSpeed}{DownSpeed}", "", "", ""}, "{DownSpeed}", "{DownSpeed}{DownSpeed}"},
+    };
+    for (const Case& c : cases) {
+        speedTexts() = c.speeds;
+        EXPECT_EQ(setter->formatFor(c.text, 10), c.expected) << c.text;
+    }
+    // The empty test looks at the text before substitution: an only-placeholder text is still sent.
+    speedTexts() = SpeedTexts{};
+    setter->apply("{DownSpeed}", 64);
+    ASSERT_EQ(nets.sets.size(), 1u);
+    EXPECT_EQ(nets.sets[0].text, "");
+}
+
+} // namespace
+} // namespace brio

@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "formats/replace_all.h"
+
+namespace brio {
+namespace {
+
+struct ReplaceCase {
+    const char* name;
+    std::string text;
+    std::string placeholder;
+    std::string value;
+    std::string expected;
+};
+
+class FormatsReplaceAll : public testing::TestWithParam<ReplaceCase> {};
+
+TEST_P(FormatsReplaceAll, Result) {
+    const ReplaceCase& c = GetParam();
+    EXPECT_EQ(replaceAll(c.text, c.placeholder, c.value), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FormatsReplaceAll,
+    testing::Values(
+        ReplaceCase{"Twice", "{DownSpeed}{DownSpeed}", "{DownSpeed}", "7", "77"},
+        ReplaceCase{"Format", "D: {DownSpeed} U: {UpSpeed}", "{DownSpeed}", "12.5", "D: 12.5 U: {UpSpeed}"},
+        ReplaceCase{"LongerValue", "{UpSpeed}/{UpSpeed}", "{UpSpeed}", "0123456789", "0123456789/0123456789"},
+        ReplaceCase{"EmptyValue", "up {UpSpeed}", "{UpSpeed}", "", "up "},
+        ReplaceCase{"ValueHoldsPlaceholder", "a{DownSpeed}b", "{DownSpeed}", "{DownSpeed}{DownSpeed}",
+                    "a{DownSpeed}{DownSpeed}b"},
+        ReplaceCase{"ValueCompletesPlaceholder", "{Down{DownSpeed}", "{DownSpeed}", "Speed}", "{DownSpeed}"},
+        ReplaceCase{"CaseMatters", "{downspeed}", "{DownSpeed}", "7", "{downspeed}"},
+        ReplaceCase{"NoClosingBrace", "{DownSpeed", "{DownSpeed}", "7", "{DownSpeed"},
+        ReplaceCase{"NothingTrimmed", "{ DownSpeed }", "{DownSpeed}", "7", "{ DownSpeed }"},
+        ReplaceCase{"EmptyPlaceholder", "abc", "", "7", "abc"},
+        ReplaceCase{"EmptyText", "", "{DownSpeed}", "7", ""},
+        ReplaceCase{"OverlappingMatchesLeftToRight", "aaaa", "aa", "b", "bb"},
+        ReplaceCase{"OddOverlap", "aaa", "aa", "b", "ba"},
+        ReplaceCase{"BinaryBytes", std::string("\0{X}\xFF{X}", 8), "{X}", std::string("\0", 1),
+                    std::string("\0\0\xFF\0", 4)},
+        ReplaceCase{"WholeText", "{DownSpeed}", "{DownSpeed}", "", ""}),
+    [](const testing::TestParamInfo<ReplaceCase>& info) { return std::string(info.param.name); });
+
+TEST(FormatsReplaceAllOrder, UpPlaceholderArrivingInDownValueIsReplacedSecond) {
+    std::string text = replaceAll("{DownSpeed}|{UpSpeed}", "{DownSpeed}", "d{UpSpeed}");
+    EXPECT_EQ(replaceAll(text, "{UpSpeed}", "u"), "du|u");
+}
+
+TEST(FormatsReplaceAllOrder, ManyOccurrences) {
+    std::string text;
+    std::string expected;
+    for (int i = 0; i < 10000; ++i) {
+        text += "x{P}";
+        expected += "xvalue";
+    }
+    EXPECT_EQ(replaceAll(text, "{P}", "value"), expected);
+}
+
+} // namespace
+} // namespace brio

@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "frame/records.h"
+TEST(Records, Sizes) { EXPECT_EQ(sizeof(brio::MessageRecord), 30u); }

@@ -1,0 +1,184 @@
+// The Win32 desktop layer with brio-host's Windows driver: real thread timers run by the driver's
+// message loop, and real message boxes answered by its hook. Waits are bounded by a deadline so that
+// a broken timer fails the test instead of hanging it; nothing here measures speed.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "host/desktop_driver.h"
+#include "platform/message_box.h"
+#include "platform/timers.h"
+
+namespace {
+
+using brio::host::DesktopDriver;
+using brio::host::MessageBoxSeen;
+namespace platform = brio::platform;
+
+// Timer callbacks are plain functions, as the plug-in's are; they report here.
+std::vector<platform::TimerId> fired;
+platform::TimerId selfStopping = 0;
+
+void recordTick(platform::TimerId id) { fired.push_back(id); }
+void stopAfterFirstTick(platform::TimerId id) {
+    fired.push_back(id);
+    platform::stopTimer(id);
+}
+void showWarningOnTick(platform::TimerId id) {
+    platform::stopTimer(id);
+    platform::showMessage("Brak \xC5\x9Bcie\xC5\xBCki", "Brio - Error", platform::MessageIcon::Warning);
+}
+
+INT_PTR CALLBACK quietDialog(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+class Win32Desktop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fired.clear();
+        driver_ = DesktopDriver::create([this](const MessageBoxSeen& box) { boxes_.push_back(box); });
+    }
+
+    // Lets time pass in small steps until `done` holds, for at most five seconds.
+    template <typename Done> bool runUntil(Done done) {
+        for (int step = 0; step < 100 && !done(); ++step) driver_->advance(50);
+        return done();
+    }
+
+    size_t countOf(platform::TimerId id) const {
+        size_t n = 0;
+        for (auto f : fired) n += f == id;
+        return n;
+    }
+
+    std::unique_ptr<DesktopDriver> driver_;
+    std::vector<MessageBoxSeen> boxes_;
+};
+
+TEST_F(Win32Desktop, PeriodicTimerKeepsFiringUntilStopped) {
+    const platform::TimerId id = platform::startTimer(20, recordTick);
+    ASSERT_NE(id, 0u);
+    EXPECT_TRUE(runUntil([&] { return countOf(id) >= 3; }));
+    platform::stopTimer(id);
+    const size_t atStop = fired.size();
+    driver_->advance(100);
+    EXPECT_EQ(fired.size(), atStop);
+}
+
+TEST_F(Win32Desktop, TimerStoppedInItsCallbackFiresOnce) {
+    const platform::TimerId id = platform::startTimer(10, stopAfterFirstTick);
+    ASSERT_NE(id, 0u);
+    EXPECT_TRUE(runUntil([&] { return !fired.empty(); }));
+    driver_->advance(100);
+    EXPECT_EQ(fired, std::vector<platform::TimerId>{id});
+}
+
+TEST_F(Win32Desktop, TimerStoppedBeforeItIsDueNeverFires) {
+    const platform::TimerId id = platform::startTimer(10, recordTick);
+    platform::stopTimer(id);
+    driver_->advance(100);
+    EXPECT_TRUE(fired.empty());
+}
+
+TEST_F(Win32Desktop, EachCallbackGetsItsOwnTimersId) {
+    const platform::TimerId a = platform::startTimer(10, recordTick);
+    const platform::TimerId b = platform::startTimer(15, recordTick);
+    ASSERT_NE(a, 0u);
+    ASSERT_NE(b, 0u);
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(runUntil([&] { return countOf(a) > 0 && countOf(b) > 0; }));
+    platform::stopTimer(a);
+    platform::stopTimer(b);
+    for (auto id : fired) EXPECT_TRUE(id == a || id == b) << id;
+}
+
+TEST_F(Win32Desktop, StoppingNothingOrAnUnknownTimerLeavesOthersRunning) {
+    const platform::TimerId id = platform::startTimer(10, recordTick);
+    platform::stopTimer(0);
+    platform::stopTimer(id + 1000);
+    EXPECT_TRUE(runUntil([&] { return countOf(id) > 0; }));
+    platform::stopTimer(id);
+    platform::stopTimer(id); // a second stop is ignored
+}
+
+TEST_F(Win32Desktop, TimerWithoutCallbackIsNotStarted) { EXPECT_EQ(platform::startTimer(10, nullptr), 0u); }
+
+TEST_F(Win32Desktop, SecondsSinceEpochFollowTheSystemClock) {
+    const auto expected = static_cast<int64_t>(std::time(nullptr));
+    EXPECT_NEAR(static_cast<int64_t>(platform::secondsSinceEpoch()), expected, 2);
+}
+
+struct BoxCase {
+    platform::MessageIcon icon;
+    const char* expectedIcon;
+};
+
+TEST_F(Win32Desktop, MessageBoxIsReportedWithItsBytesAndIconThenAnswered) {
+    // Texts in code page 1250, as the plug-in's literals are: "Ostrzeżenie", "Musisz podać opis!".
+    const std::string title = "Ostrze\xBF" "enie";
+    const std::string text = "Musisz poda\xE6 opis!";
+    const BoxCase cases[] = {{platform::MessageIcon::Warning, "warning"},
+                             {platform::MessageIcon::Error, "error"},
+                             {platform::MessageIcon::Information, "information"},
+                             {platform::MessageIcon::None, "none"}};
+    for (const auto& c : cases) {
+        boxes_.clear();
+        platform::showMessage(text, title, c.icon); // returns only once answered
+        ASSERT_EQ(boxes_.size(), 1u) << c.expectedIcon;
+        EXPECT_EQ(boxes_[0].title, title);
+        EXPECT_EQ(boxes_[0].text, text);
+        EXPECT_EQ(boxes_[0].icon, c.expectedIcon);
+    }
+}
+
+TEST_F(Win32Desktop, MessageBoxTextNeedNotEndWithNul) {
+    const std::string line = "GetFileSize() failed: GetLastError returned 5\r\nmore";
+    platform::showMessage(std::string_view(line).substr(0, line.size() - 4), "Error", platform::MessageIcon::None);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].title, "Error");
+    // The box shows the line end; the static control keeps it as it was given.
+    EXPECT_EQ(boxes_[0].text, "GetFileSize() failed: GetLastError returned 5\r\n");
+}
+
+TEST_F(Win32Desktop, MessageBoxFromATimerIsAnsweredWhileTimePasses) {
+    ASSERT_NE(platform::startTimer(10, showWarningOnTick), 0u);
+    EXPECT_TRUE(runUntil([&] { return !boxes_.empty(); }));
+    driver_->advance(100);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].title, "Brio - Error");
+    EXPECT_EQ(boxes_[0].icon, "warning");
+}
+
+TEST_F(Win32Desktop, OtherDialogsAreLeftAlone) {
+    // A dialog with an edit field is one of the plug-in's own, not a message box.
+    struct alignas(4) Template {
+        DLGTEMPLATE dialog;
+        WORD menu, windowClass, title; // the item that follows starts on a DWORD boundary
+        DLGITEMTEMPLATE edit;
+        WORD editClass[2], editTitle, editData;
+    } layout{};
+    layout.dialog.style = WS_POPUP | WS_CAPTION | WS_VISIBLE;
+    layout.dialog.cdit = 1;
+    layout.dialog.cx = 100;
+    layout.dialog.cy = 40;
+    layout.edit.style = WS_CHILD | WS_VISIBLE | WS_BORDER;
+    layout.edit.cx = 60;
+    layout.edit.cy = 12;
+    layout.edit.id = 0xFFFF;
+    layout.editClass[0] = 0xFFFF;
+    layout.editClass[1] = 0x0081; // edit
+    static_assert(offsetof(Template, edit) % 4 == 0);
+    HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), &layout.dialog, nullptr, quietDialog, 0);
+    ASSERT_NE(dialog, nullptr) << "error " << GetLastError();
+    SetForegroundWindow(dialog);
+    SetActiveWindow(dialog);
+    driver_->advance(50);
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(IsWindow(dialog));
+    DestroyWindow(dialog);
+}
+
+} // namespace
