@@ -1,1 +1,153 @@
-int main() { return 0; }
+// brio-host: the stand-in messenger. Loads a plug-in, plays the messenger toward it, and runs a
+// script of commands (or commands typed in), writing a transcript of everything that passes.
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "host/host.h"
+#include "host/interpreter.h"
+#include "host/transcript.h"
+
+namespace {
+
+struct Options {
+    std::string plugin;
+    std::string config;
+    std::string script;
+    std::string check;
+    std::string transcript;
+    bool fresh = false;
+    bool quiet = false;
+};
+
+const char kUsage[] =
+    "usage: brio-host --plugin PATH [--config FILE] [--fresh] [--script FILE] [--check EXPECTED]\n"
+    "                 [--transcript FILE] [--quiet]\n"
+    "  --plugin PATH      the plug-in library to load\n"
+    "  --config FILE      the configuration file (kept between runs); without it values stay in memory\n"
+    "  --fresh            delete the configuration file first\n"
+    "  --script FILE      run the commands in FILE; without it commands come from standard input\n"
+    "  --check EXPECTED   compare the transcript with EXPECTED ({n} matches any integer)\n"
+    "  --transcript FILE  write the transcript to FILE instead of standard output\n"
+    "  --quiet            do not write the transcript\n"
+    "Type help at the prompt for the commands.\n";
+
+bool parseOptions(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        std::string* value = a == "--plugin"       ? &o.plugin
+                             : a == "--config"     ? &o.config
+                             : a == "--script"     ? &o.script
+                             : a == "--check"      ? &o.check
+                             : a == "--transcript" ? &o.transcript
+                                                   : nullptr;
+        if (value && i + 1 < argc) *value = argv[++i];
+        else if (a == "--fresh") o.fresh = true;
+        else if (a == "--quiet") o.quiet = true;
+        else return false;
+    }
+    return true;
+}
+
+bool readFile(const std::string& path, std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream s;
+    s << in.rdbuf();
+    text = s.str();
+    return true;
+}
+
+// The file's name without its folders, so that messages read the same wherever the file lies.
+std::string baseName(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace brio::host;
+    Options options;
+    if (!parseOptions(argc, argv, options)) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    std::FILE* sink = options.quiet ? nullptr : stdout;
+    std::FILE* transcriptFile = nullptr;
+    if (!options.transcript.empty()) {
+        transcriptFile = std::fopen(options.transcript.c_str(), "wb"); // the same line ends everywhere
+        if (!transcriptFile) {
+            std::fprintf(stderr, "brio-host: cannot write %s\n", options.transcript.c_str());
+            return 2;
+        }
+        sink = transcriptFile;
+    }
+
+    int status = 0;
+    Transcript transcript(sink);
+    {
+        Host host(transcript);
+        host.setPluginPath(options.plugin);
+        host.config().setPath(options.config);
+        if (options.fresh) host.config().removeFile();
+        std::vector<std::string> problems;
+        host.config().load(problems);
+        for (const std::string& p : problems) transcript.plain("config file " + p);
+
+        auto report = [&](const std::string& error) {
+            std::fprintf(stderr, "brio-host: %s\n", error.c_str());
+            transcript.always("ERROR " + error);
+        };
+        if (!options.script.empty()) {
+            std::string text;
+            if (!readFile(options.script, text)) {
+                std::fprintf(stderr, "brio-host: cannot read %s\n", options.script.c_str());
+                return 2;
+            }
+            Interpreter interpreter(host, baseName(options.script));
+            const auto lines = splitLines(text);
+            for (size_t i = 0; i < lines.size(); ++i) {
+                if (interpreter.run(lines[i], static_cast<int>(i + 1))) continue;
+                report(interpreter.error());
+                status = 1;
+                break;
+            }
+            if (interpreter.failures()) status = 1;
+        } else {
+            Interpreter interpreter(host, "stdin");
+            const bool prompt = host.stdinIsTerminal();
+            std::string line;
+            for (int number = 1;; ++number) {
+                if (prompt) std::fputs("brio> ", stderr);
+                if (!std::getline(std::cin, line)) break;
+                if (!interpreter.run(line, number)) report(interpreter.error());
+            }
+            if (interpreter.failures()) status = 1;
+        }
+        if (host.loaded()) host.stop();
+        if (host.faults()) {
+            std::fprintf(stderr, "brio-host: %d fault(s) reported\n", host.faults());
+            status = 1;
+        }
+    }
+    if (transcriptFile) std::fclose(transcriptFile);
+
+    if (!options.check.empty()) {
+        std::string expected;
+        if (!readFile(options.check, expected)) {
+            std::fprintf(stderr, "brio-host: cannot read %s\n", options.check.c_str());
+            return 2;
+        }
+        const std::string difference = firstDifference(splitLines(expected), transcript.lines());
+        if (!difference.empty()) {
+            std::fprintf(stderr, "brio-host: the transcript differs from %s at %s\n", baseName(options.check).c_str(),
+                         difference.c_str());
+            status = 1;
+        }
+    }
+    return status;
+}

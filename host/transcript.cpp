@@ -9,6 +9,10 @@ void Transcript::line(std::string_view text) {
 }
 
 void Transcript::plain(std::string_view text) {
+    if (!muted_) always(text);
+}
+
+void Transcript::always(std::string_view text) {
     lines_.emplace_back(text);
     if (sink_) {
         std::fwrite(text.data(), 1, text.size(), sink_);

@@ -18,8 +18,14 @@ public:
 
     // A line at the current nesting depth (two spaces per plug-in call in progress).
     void line(std::string_view text);
-    // A line without indentation: commands, failures, faults.
+    // A line without indentation: commands and what they show.
     void plain(std::string_view text);
+    // A line that is written even while the transcript is muted: failures, faults, errors.
+    void always(std::string_view text);
+
+    // While muted, lines are dropped (a script can hide what it does not look at).
+    void setMuted(bool muted) { muted_ = muted; }
+    bool muted() const { return muted_; }
 
     // Nesting of calls into the plug-in, for indentation.
     void enter() { ++depth_; }
@@ -32,6 +38,7 @@ public:
 private:
     std::FILE* sink_;
     int depth_ = 0;
+    bool muted_ = false;
     std::vector<std::string> lines_;
 };
 

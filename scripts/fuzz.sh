@@ -14,7 +14,7 @@ for src in tests/fuzz/*.cpp; do
   bin="$dir/tests/fuzz/$name"
   work=$(mktemp -d)
   [ -d "tests/fuzz/corpus/$name" ] && cp -r "tests/fuzz/corpus/$name/." "$work/"
-  if "$bin" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 "$work" >"$dir/$name.log" 2>&1; then
+  if "$bin" -max_total_time="$seconds" -timeout=10 -artifact_prefix="$dir/" -rss_limit_mb=2048 "$work" >"$dir/$name.log" 2>&1; then
     echo "fuzz: $name ok"
   else
     echo "fuzz: $name FAILED (log: $dir/$name.log)"

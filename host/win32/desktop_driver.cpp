@@ -1,7 +1,10 @@
 // Windows: the plug-in's timers are real thread timers, so letting time pass means running this
-// thread's message loop; its message boxes are real too, and a CBT hook answers each one with OK.
+// thread's message loop; its message boxes are real too, and a window hook answers each one with OK.
 #include <windows.h>
 
+#include <io.h>
+
+#include <cstdio>
 #include <utility>
 
 #include "host/desktop_driver.h"
@@ -14,10 +17,9 @@ namespace {
 // and started a moment late by the work around it, still fires in it, as it does on the virtual clock.
 constexpr uint64_t kGraceMs = 100;
 
-// Controls of a standard message box.
+// A message box's text is the static control with this id; its icon is a static control with the
+// icon style (its id differs between Windows and Wine).
 constexpr int kMessageTextId = 0xFFFF;
-constexpr int kMessageIconId = 0x14;
-constexpr const char* kAnsweredProperty = "BrioHostAnswered";
 
 std::string windowText(HWND window) {
     if (!window) return {};
@@ -29,11 +31,34 @@ std::string windowText(HWND window) {
     return text;
 }
 
+bool hasClass(HWND window, const char* className) {
+    char name[16] = {};
+    return GetClassNameA(window, name, sizeof(name)) > 0 && lstrcmpiA(name, className) == 0;
+}
+
+struct BoxContents {
+    bool onlyMessageBoxControls = true;
+    HICON icon = nullptr;
+};
+
+// A message box holds only static controls and its answer buttons (IDOK to IDCONTINUE); the
+// plug-in's own dialogs have radio buttons and edit fields, and are not answered here.
+BOOL CALLBACK inspectChild(HWND child, LPARAM contentsAddress) {
+    auto& contents = *reinterpret_cast<BoxContents*>(contentsAddress);
+    const int id = GetDlgCtrlID(child);
+    if (hasClass(child, "Static")) {
+        const auto style = static_cast<DWORD>(GetWindowLongA(child, GWL_STYLE));
+        if ((style & SS_TYPEMASK) == SS_ICON)
+            contents.icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+        return TRUE;
+    }
+    if (hasClass(child, "Button") && id >= IDOK && id <= IDCONTINUE) return TRUE;
+    contents.onlyMessageBoxControls = false;
+    return FALSE;
+}
+
 // The box shows one of the system's shared icons; which one tells the style it was asked for.
-std::string iconName(HWND box) {
-    HWND control = GetDlgItem(box, kMessageIconId);
-    if (!control || !IsWindowVisible(control)) return "none";
-    const auto shown = reinterpret_cast<HICON>(SendMessageA(control, STM_GETICON, 0, 0));
+std::string iconName(HICON shown) {
     if (!shown) return "none";
     const std::pair<LPCSTR, const char*> known[] = {
         {IDI_WARNING, "warning"}, {IDI_ERROR, "error"}, {IDI_INFORMATION, "information"}};
@@ -42,37 +67,33 @@ std::string iconName(HWND box) {
     return "unknown";
 }
 
-bool hasClass(HWND window, const char* className) {
-    char name[16] = {};
-    return GetClassNameA(window, name, sizeof(name)) > 0 && lstrcmpiA(name, className) == 0;
-}
+constexpr const char* kPageClass = "BrioHostPage";
 
-// A message box is a dialog holding only static controls and its answer buttons (IDOK to IDCONTINUE);
-// the plug-in's own dialogs have radio buttons and edit fields, and are not answered here.
-BOOL CALLBACK checkMessageBoxChild(HWND child, LPARAM result) {
-    const int id = GetDlgCtrlID(child);
-    const bool fits = hasClass(child, "Static") || (hasClass(child, "Button") && id >= IDOK && id <= IDCONTINUE);
-    if (!fits) *reinterpret_cast<bool*>(result) = false;
-    return fits;
-}
-
-bool isMessageBox(HWND window) {
-    if (!hasClass(window, "#32770") || !GetDlgItem(window, kMessageTextId)) return false;
-    bool result = true;
-    EnumChildWindows(window, checkMessageBoxChild, reinterpret_cast<LPARAM>(&result));
-    return result;
+// Page windows are plain windows: the plug-in puts its list view in them and subclasses them.
+bool registerPageClass() {
+    WNDCLASSEXA existing{};
+    existing.cbSize = sizeof(existing);
+    if (GetClassInfoExA(GetModuleHandleA(nullptr), kPageClass, &existing)) return true;
+    WNDCLASSEXA pageClass{};
+    pageClass.cbSize = sizeof(pageClass);
+    pageClass.lpfnWndProc = DefWindowProcA;
+    pageClass.hInstance = GetModuleHandleA(nullptr);
+    pageClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    pageClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    pageClass.lpszClassName = kPageClass;
+    return RegisterClassExA(&pageClass) != 0;
 }
 
 class Win32Driver;
 Win32Driver* activeDriver = nullptr; // the hook procedure's way back to its driver (one thread)
 
 class Win32Driver final : public DesktopDriver {
-public:
+  public:
     explicit Win32Driver(std::function<void(const MessageBoxSeen&)> onMessageBox)
         : onMessageBox_(std::move(onMessageBox)) {
         QueryPerformanceFrequency(&frequency_);
         // Thread hook: the plug-in's boxes are shown on this thread, from its messages or its timers.
-        hook_ = SetWindowsHookExA(WH_CBT, cbtHook, nullptr, GetCurrentThreadId());
+        hook_ = SetWindowsHookExA(WH_CALLWNDPROCRET, afterWindowProcedure, nullptr, GetCurrentThreadId());
         activeDriver = this;
     }
 
@@ -99,18 +120,42 @@ public:
         }
     }
 
-private:
-    static LRESULT CALLBACK cbtHook(int code, WPARAM wParam, LPARAM lParam) {
-        if (code == HCBT_ACTIVATE && activeDriver) activeDriver->answer(reinterpret_cast<HWND>(wParam));
+    int32_t openPageWindow() override {
+        if (!registerPageClass()) return 0;
+        HWND page = CreateWindowExA(0, kPageClass, "Brio", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE,
+                                    0, 0, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        // Window handles are 32-bit values in a 32-bit process, as the host's records carry them.
+        return static_cast<int32_t>(reinterpret_cast<intptr_t>(page));
+    }
+
+    void closePageWindow(int32_t window) override {
+        HWND page = reinterpret_cast<HWND>(static_cast<intptr_t>(window));
+        if (IsWindow(page)) DestroyWindow(page);
+    }
+
+    // The library kills its own timers as it is unloaded; none of them is visible from here.
+    size_t pluginUnloaded() override { return 0; }
+
+    bool stdinIsTerminal() const override { return _isatty(_fileno(stdin)) != 0; }
+
+  private:
+    // Once a dialog's WM_INITDIALOG has been handled, a message box shows its caption, text and icon
+    // (Wine activates the box before that, so activation is too early). The OK we post is handled by
+    // the box's own modal loop.
+    static LRESULT CALLBACK afterWindowProcedure(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if (code == HC_ACTION && call->message == WM_INITDIALOG && activeDriver)
+            activeDriver->answer(call->hwnd);
         return CallNextHookEx(nullptr, code, wParam, lParam);
     }
 
-    // A message box's texts are filled in before it is first activated. Each box is answered once,
-    // even if it is activated again before our OK arrives.
     void answer(HWND box) {
-        if (GetPropA(box, kAnsweredProperty) || !isMessageBox(box)) return;
-        SetPropA(box, kAnsweredProperty, box);
-        MessageBoxSeen seen{windowText(box), windowText(GetDlgItem(box, kMessageTextId)), iconName(box)};
+        if (!hasClass(box, "#32770")) return;
+        HWND text = GetDlgItem(box, kMessageTextId);
+        BoxContents contents;
+        EnumChildWindows(box, inspectChild, reinterpret_cast<LPARAM>(&contents));
+        if (!text || !contents.onlyMessageBoxControls) return;
+        MessageBoxSeen seen{windowText(box), windowText(text), iconName(contents.icon)};
         if (onMessageBox_) onMessageBox_(seen);
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     }
@@ -130,7 +175,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<DesktopDriver> DesktopDriver::create(std::function<void(const MessageBoxSeen&)> onMessageBox) {
+std::unique_ptr<DesktopDriver>
+DesktopDriver::create(std::function<void(const MessageBoxSeen&)> onMessageBox) {
     return std::make_unique<Win32Driver>(std::move(onMessageBox));
 }
 

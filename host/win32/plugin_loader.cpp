@@ -11,9 +11,9 @@ constexpr const char* kEntryPointName = "_IMessageProc@4";
 
 std::string systemMessage(DWORD code) {
     char* text = nullptr;
-    const DWORD length =
-        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string message = "error " + std::to_string(code);
     if (length != 0 && text) {
         std::string described(text, length);
@@ -26,7 +26,7 @@ std::string systemMessage(DWORD code) {
 }
 
 class Win32Library final : public PluginLibrary {
-public:
+  public:
     Win32Library(HMODULE module, EntryPoint entry) : PluginLibrary(module, entry) {}
     ~Win32Library() override { FreeLibrary(static_cast<HMODULE>(module_)); }
     Win32Library(const Win32Library&) = delete;
@@ -47,7 +47,8 @@ std::unique_ptr<PluginLibrary> PluginLibrary::load(const std::string& path, std:
         FreeLibrary(module);
         return nullptr;
     }
-    return std::make_unique<Win32Library>(module, reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(found)));
+    return std::make_unique<Win32Library>(module,
+                                          reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(found)));
 }
 
 } // namespace brio::host

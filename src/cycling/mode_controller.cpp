@@ -123,6 +123,11 @@ void ModeController::cycleTick(uint32_t) {
     }
 }
 
+void ModeController::abandon() {
+    discardCycler();
+    mode = mode::kNone;
+}
+
 void ModeController::shutdown() {
     if (mode == mode::kNone) return;
     stopMode(mode);

@@ -41,6 +41,9 @@ public:
     // descriptions it replaced are put back.
     void shutdown();
 
+    // Cancels the running activity's timer without a word to the host (which may be gone).
+    void abandon();
+
     DescriptionSetter& setter() { return *setter_; }
     const HostGateway& host() const { return host_; }
 

@@ -74,7 +74,8 @@ void appendDescription(std::string& out, std::string_view description) {
 std::string writeListText(const std::vector<ListRow>& rows) {
     size_t bound = 0; // exact unless a column text holds a NUL byte
     for (const ListRow& row : rows)
-        bound += 4 + std::min(row.seconds.size(), kListFieldLimit) + std::min(row.description.size(), kListFieldLimit);
+        bound += 4 + std::min(row.seconds.size(), kListFieldLimit) +
+                 std::min(row.description.size(), kListFieldLimit);
     std::string text;
     text.reserve(bound);
     for (const ListRow& row : rows) {

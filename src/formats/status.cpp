@@ -19,7 +19,9 @@ void appendDecimal(std::string& out, int32_t value) {
 
 } // namespace
 
-bool isStatusPosition(int32_t position) { return position >= 0 && position < kStatusCount; }
+bool isStatusPosition(int32_t position) {
+    return position >= 0 && position < kStatusCount;
+}
 
 int32_t hostStatusNumber(int32_t position) {
     return isStatusPosition(position) ? kHostStatusNumbers[size_t(position)] : -1;

@@ -84,7 +84,9 @@ void listViewCreated(void* record, const RecordReader& r) {
     writeField(record, offsetof(ControlNotifyRecord, y), wrappingAdd(y, kListViewHeight));
 }
 
-void listViewDestroyed() { actions().listEditor = nullptr; }
+void listViewDestroyed() {
+    actions().listEditor = nullptr;
+}
 
 // The page opened: the editor takes the stored list.
 void fillListEditor(PluginState&) {
@@ -128,8 +130,8 @@ void readNetworkCheckboxes(PluginState& state) {
     if (!state.controller) return;
     std::vector<NetworkChoice>& choices = state.controller->setter().networkChoices();
     for (size_t i = 0; i < choices.size(); ++i) {
-        const std::string value =
-            state.host.getActionValue(networkCheckboxId(choices[i].network), page::kBrio, kCheckboxBufferSize);
+        const std::string value = state.host.getActionValue(networkCheckboxId(choices[i].network),
+                                                            page::kBrio, kCheckboxBufferSize);
         if (i < choices.size()) choices[i].enabled = readInteger(value) != 0;
     }
 }
@@ -208,8 +210,10 @@ void handleActionNotify(PluginState& state, const void* record) {
         break;
     case action::kListView:
         // The host hands this record over for Brio to write the new window and place into.
-        if (code == msg::kControlCreated) listViewCreated(const_cast<void*>(record), r);
-        else if (code == msg::kControlDestroyed) listViewDestroyed();
+        if (code == msg::kControlCreated)
+            listViewCreated(const_cast<void*>(record), r);
+        else if (code == msg::kControlDestroyed)
+            listViewDestroyed();
         break;
     case action::kListFill:
         if (code == msg::kControlCreated) fillListEditor(state);
@@ -227,7 +231,8 @@ void handleActionNotify(PluginState& state, const void* record) {
         if (code == msg::kFileDialogSetup) emuleDialogSetup(state, r.i32(offsetof(ActionNotifyRecord, data)));
         break;
     case action::kAzureusPath:
-        if (code == msg::kFileDialogSetup) azureusDialogSetup(state, r.i32(offsetof(ActionNotifyRecord, data)));
+        if (code == msg::kFileDialogSetup)
+            azureusDialogSetup(state, r.i32(offsetof(ActionNotifyRecord, data)));
         break;
     case page::kBrio:
     case page::kList:

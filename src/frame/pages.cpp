@@ -28,7 +28,8 @@ ActionSpec longForm(ActionSpec spec) {
 }
 
 void addAll(const HostGateway& host, std::initializer_list<ActionSpec> specs) {
-    for (const ActionSpec& spec : specs) host.addAction(spec);
+    for (const ActionSpec& spec : specs)
+        host.addAction(spec);
 }
 
 void appendParameter(std::string& text, std::string_view name, std::string_view value) {
@@ -36,6 +37,12 @@ void appendParameter(std::string& text, std::string_view name, std::string_view 
     text += name;
     text += '=';
     text += value;
+}
+
+std::string parameter(std::string_view name, std::string_view value) {
+    std::string text;
+    appendParameter(text, name, value);
+    return text;
 }
 
 void registerIcons(const HostGateway& host) {
@@ -49,11 +56,20 @@ void registerIcons(const HostGateway& host) {
 void addPages(const HostGateway& host) {
     const int32_t pageType = actionType(kind::kPage, layout::kContainer);
     addAll(host, {
-                     {.parent = action::kHostPluginPages, .id = page::kBrio, .type = pageType, .text = "Brio",
+                     {.parent = action::kHostPluginPages,
+                      .id = page::kBrio,
+                      .type = pageType,
+                      .text = "Brio",
                       .param = icon::kBrioPage},
-                     {.parent = page::kBrio, .id = page::kP2p, .type = pageType, .text = "Programy p2p",
+                     {.parent = page::kBrio,
+                      .id = page::kP2p,
+                      .type = pageType,
+                      .text = "Programy p2p",
                       .param = icon::kP2pPage},
-                     {.parent = page::kBrio, .id = page::kList, .type = pageType, .text = "Lista",
+                     {.parent = page::kBrio,
+                      .id = page::kList,
+                      .type = pageType,
+                      .text = "Lista",
                       .param = icon::kListPage},
                  });
 }
@@ -84,19 +100,22 @@ void addInformationBlock(const HostGateway& host) {
 
     char address[48];
     std::snprintf(address, sizeof address, "reg://IML32/%i.ICON", static_cast<int>(icon::kLogo));
-    std::string reference(1, kParameterMark);
-    reference += "imgurl=";
-    reference += address;
+    // The reference carries its own prefix, so the image parameter's value begins with another one.
+    const std::string reference = parameter("imgurl", address);
     const std::string parameters = imageParameters(reference, tip);
 
     addAll(host, {
-                     {.parent = page::kBrio, .type = actionType(kind::kImage, layout::kSameLine),
-                      .text = parameters.c_str(), .width = 40, .height = 40},
+                     {.parent = page::kBrio,
+                      .type = actionType(kind::kImage, layout::kSameLine),
+                      .text = parameters.c_str(),
+                      .width = 40,
+                      .height = 40},
                      longForm({.parent = page::kBrio,
                                .type = actionType(kind::kPageText, layout::kDescriptionText),
                                .text = "Brio służy do zabaway statusem. Dzięki tej wtyczce można zmieniać "
                                        "opis sekwencyjnie, losowo lub kraść od innych.",
-                               .width = 300, .height = kHeightFitText}),
+                               .width = 300,
+                               .height = kHeightFitText}),
                      {.parent = page::kBrio, .type = actionType(kind::kGroupEnd)},
                  });
 }
@@ -113,9 +132,12 @@ void addNetworkRows(PluginState& state) {
         const std::string caption = name ? name : "";
         const int column = static_cast<int>(count % 3);
         const std::string image = networkImageAddress(choice.network);
-        host.addAction(longForm({.parent = page::kBrio, .type = actionType(kind::kSmallImage, layout::kSameLine),
-                                 .text = image.c_str(), .x = static_cast<uint16_t>(20 * column)}));
-        host.addAction(longForm({.parent = page::kBrio, .id = networkCheckboxId(choice.network),
+        host.addAction(longForm({.parent = page::kBrio,
+                                 .type = actionType(kind::kSmallImage, layout::kSameLine),
+                                 .text = image.c_str(),
+                                 .x = static_cast<uint16_t>(20 * column)}));
+        host.addAction(longForm({.parent = page::kBrio,
+                                 .id = networkCheckboxId(choice.network),
                                  .type = actionType(kind::kCheck, column == 2 ? 0 : layout::kSameLine),
                                  .text = caption.c_str()}));
         ++count;
@@ -130,20 +152,23 @@ void addBrioPage(PluginState& state) {
     const int32_t windowHost = actionType(kind::kWindowHost);
     const int32_t groupStart = actionType(kind::kGroupStart);
     const int32_t groupEnd = actionType(kind::kGroupEnd);
-    addAll(host, {
-                     longForm({.parent = page::kBrio, .id = action::kNetworksRead, .type = windowHost,
-                               .y = kHookRaised}),
-                     longForm({.parent = page::kList, .id = action::kListStore, .type = windowHost,
-                               .y = kHookRaised}),
-                     longForm({.parent = page::kBrio, .type = groupStart,
-                               .text = "Wybierz sieci, na których ma działać wtyczka:"}),
-                 });
+    addAll(
+        host,
+        {
+            longForm(
+                {.parent = page::kBrio, .id = action::kNetworksRead, .type = windowHost, .y = kHookRaised}),
+            longForm({.parent = page::kList, .id = action::kListStore, .type = windowHost, .y = kHookRaised}),
+            longForm({.parent = page::kBrio,
+                      .type = groupStart,
+                      .text = "Wybierz sieci, na których ma działać wtyczka:"}),
+        });
     addNetworkRows(state);
     addAll(host, {
                      longForm({.parent = page::kBrio, .type = windowHost}),
                      longForm({.parent = page::kBrio, .type = groupEnd}),
                      longForm({.parent = page::kBrio, .type = groupStart, .text = "Formatowanie"}),
-                     longForm({.parent = page::kBrio, .type = actionType(kind::kPatternText),
+                     longForm({.parent = page::kBrio,
+                               .type = actionType(kind::kPatternText),
                                .param = setting::kFormat}),
                      longForm({.parent = page::kBrio, .type = groupEnd}),
                  });
@@ -154,23 +179,33 @@ void addP2pPage(const HostGateway& host) {
     const int32_t groupEnd = actionType(kind::kGroupEnd);
     const int32_t label = actionType(kind::kLabel);
     const int32_t pathEntry = actionType(kind::kPathEntry);
+    const std::string limits = parameter("min", "10") + parameter("max", "3600");
     addAll(host, {
                      longForm({.parent = page::kP2p, .type = groupStart, .text = "Ustawienia"}),
-                     longForm({.parent = page::kP2p, .type = actionType(kind::kLabel, layout::kSameLine),
+                     longForm({.parent = page::kP2p,
+                               .type = actionType(kind::kLabel, layout::kSameLine),
                                .text = "Interwał do sprawdzania [s]:"}),
-                     longForm({.parent = page::kP2p, .type = actionType(kind::kNumberEntry),
-                               .text = "\x1A" "min=10" "\x1A" "max=3600", .param = setting::kEmuleTimer}),
+                     longForm({.parent = page::kP2p,
+                               .type = actionType(kind::kNumberEntry),
+                               .text = limits.c_str(),
+                               .param = setting::kEmuleTimer}),
                      longForm({.parent = page::kP2p, .type = groupEnd}),
                      longForm({.parent = page::kP2p, .type = groupStart, .text = "Emule"}),
-                     longForm({.parent = page::kP2p, .type = label,
+                     longForm({.parent = page::kP2p,
+                               .type = label,
                                .text = "Podaj ścieżkę dostępu do pliku onlinesig.dat:"}),
-                     longForm({.parent = page::kP2p, .id = action::kEmulePath, .type = pathEntry,
+                     longForm({.parent = page::kP2p,
+                               .id = action::kEmulePath,
+                               .type = pathEntry,
                                .param = setting::kEmulePath}),
                      longForm({.parent = page::kP2p, .type = groupEnd}),
                      longForm({.parent = page::kP2p, .type = groupStart, .text = "Azureus"}),
-                     longForm({.parent = page::kP2p, .type = label,
+                     longForm({.parent = page::kP2p,
+                               .type = label,
                                .text = "Podaj ścieżkę dostępu do pliku xml statystyk:"}),
-                     longForm({.parent = page::kP2p, .id = action::kAzureusPath, .type = pathEntry,
+                     longForm({.parent = page::kP2p,
+                               .id = action::kAzureusPath,
+                               .type = pathEntry,
                                .param = setting::kAzureusFile}),
                      longForm({.parent = page::kP2p, .type = groupEnd}),
                  });
@@ -183,41 +218,68 @@ void addListPage(const HostGateway& host) {
     const int32_t labelBeside = actionType(kind::kLabel, layout::kSameLine);
     const int32_t cyclingChoice = actionType(kind::kChoice, layout::kCyclingChoice);
     const int32_t buttonBeside = actionType(kind::kButton, layout::kSameLine);
-    addAll(host, {
-                     longForm({.parent = page::kList, .type = groupStart, .text = "Ustawienia"}),
-                     longForm({.parent = page::kList, .type = labelBeside, .text = "Kolejność wyświetlania:",
-                               .width = 130}),
-                     longForm({.parent = page::kList, .type = cyclingChoice,
-                               .text = "Po kolei\nOd końca\nLosowo", .param = setting::kOrder, .width = 170}),
-                     longForm({.parent = page::kList, .type = labelBeside, .text = "Po dojściu do końca listy:",
-                               .width = 130}),
-                     longForm({.parent = page::kList, .type = cyclingChoice,
-                               .text = "Zacznij od początku\nUstaw ostatni opis z listy\nWyłącz",
-                               .param = setting::kOnListEnd, .width = 170}),
-                     longForm({.parent = page::kList, .type = groupEnd}),
-                     longForm({.parent = page::kList, .type = groupStart, .text = "Lista"}),
-                     longForm({.parent = page::kList, .id = action::kListView,
-                               .type = actionType(kind::kWindowHost)}),
-                     {.parent = page::kList, .type = labelBeside, .text = "Status:", .width = 130},
-                     {.parent = page::kList, .type = labelBeside, .text = "Opis:", .width = 220},
-                     {.parent = page::kList, .type = actionType(kind::kLabel), .text = "Czas [s]:", .width = 50},
-                     longForm({.parent = page::kList, .id = action::kStatusChoice,
-                               .type = actionType(kind::kChoice, layout::kStatusChoice | layout::kSameLine),
-                               .text = statusChoice.c_str(), .width = 130}),
-                     longForm({.parent = page::kList, .id = action::kDescription,
-                               .type = actionType(kind::kTextEntry, layout::kSameLine), .text = "", .width = 220}),
-                     longForm({.parent = page::kList, .id = action::kTime, .type = actionType(kind::kTextEntry),
-                               .text = "\x1A" "tip=Czas w sekundach", .width = 50}),
-                     longForm({.parent = page::kList, .id = action::kAdd, .type = buttonBeside, .text = "Dodaj",
-                               .width = 70}),
-                     longForm({.parent = page::kList, .id = action::kReplace, .type = buttonBeside,
-                               .text = "Zmień"}),
-                     longForm({.parent = page::kList, .id = action::kLoad, .type = buttonBeside,
-                               .text = "Wczytaj", .width = 70}),
-                     longForm({.parent = page::kList, .id = action::kSave, .type = actionType(kind::kButton),
-                               .text = "Zapisz", .width = 70}),
-                     longForm({.parent = page::kList, .type = groupEnd}),
-                 });
+    const std::string timeTip = parameter("tip", "Czas w sekundach");
+    addAll(
+        host,
+        {
+            longForm({.parent = page::kList, .type = groupStart, .text = "Ustawienia"}),
+            longForm({.parent = page::kList,
+                      .type = labelBeside,
+                      .text = "Kolejność wyświetlania:",
+                      .width = 130}),
+            longForm({.parent = page::kList,
+                      .type = cyclingChoice,
+                      .text = "Po kolei\nOd końca\nLosowo",
+                      .param = setting::kOrder,
+                      .width = 170}),
+            longForm({.parent = page::kList,
+                      .type = labelBeside,
+                      .text = "Po dojściu do końca listy:",
+                      .width = 130}),
+            longForm({.parent = page::kList,
+                      .type = cyclingChoice,
+                      .text = "Zacznij od początku\nUstaw ostatni opis z listy\nWyłącz",
+                      .param = setting::kOnListEnd,
+                      .width = 170}),
+            longForm({.parent = page::kList, .type = groupEnd}),
+            longForm({.parent = page::kList, .type = groupStart, .text = "Lista"}),
+            longForm({.parent = page::kList, .id = action::kListView, .type = actionType(kind::kWindowHost)}),
+            {.parent = page::kList, .type = labelBeside, .text = "Status:", .width = 130},
+            {.parent = page::kList, .type = labelBeside, .text = "Opis:", .width = 220},
+            {.parent = page::kList, .type = actionType(kind::kLabel), .text = "Czas [s]:", .width = 50},
+            longForm({.parent = page::kList,
+                      .id = action::kStatusChoice,
+                      .type = actionType(kind::kChoice, layout::kStatusChoice | layout::kSameLine),
+                      .text = statusChoice.c_str(),
+                      .width = 130}),
+            longForm({.parent = page::kList,
+                      .id = action::kDescription,
+                      .type = actionType(kind::kTextEntry, layout::kSameLine),
+                      .text = "",
+                      .width = 220}),
+            longForm({.parent = page::kList,
+                      .id = action::kTime,
+                      .type = actionType(kind::kTextEntry),
+                      .text = timeTip.c_str(),
+                      .width = 50}),
+            longForm({.parent = page::kList,
+                      .id = action::kAdd,
+                      .type = buttonBeside,
+                      .text = "Dodaj",
+                      .width = 70}),
+            longForm({.parent = page::kList, .id = action::kReplace, .type = buttonBeside, .text = "Zmień"}),
+            longForm({.parent = page::kList,
+                      .id = action::kLoad,
+                      .type = buttonBeside,
+                      .text = "Wczytaj",
+                      .width = 70}),
+            longForm({.parent = page::kList,
+                      .id = action::kSave,
+                      .type = actionType(kind::kButton),
+                      .text = "Zapisz",
+                      .width = 70}),
+            longForm({.parent = page::kList, .type = groupEnd}),
+        });
 }
 
 // The hooks that follow what they fill: the host creates a page's controls in the order they were
@@ -232,12 +294,17 @@ void addFillHooks(const HostGateway& host) {
 
 void addMenus(const HostGateway& host) {
     const int32_t checkItem = actionType(kind::kCheck);
-    host.addAction({.parent = action::kHostContactMenu, .id = action::kSteal, .type = checkItem,
+    host.addAction({.parent = action::kHostContactMenu,
+                    .id = action::kSteal,
+                    .type = checkItem,
                     .text = "Kradnij opis!"});
     const int32_t group = host.send(msg::kPluginMenuGroup, 0, -1);
     addAll(host, {
-                     {.parent = group, .id = action::kPopup, .type = actionType(kind::kPopup, layout::kContainer),
-                      .text = "Brio", .index = 0},
+                     {.parent = group,
+                      .id = action::kPopup,
+                      .type = actionType(kind::kPopup, layout::kContainer),
+                      .text = "Brio",
+                      .index = 0},
                      {.parent = action::kPopup, .id = action::kEmule, .type = checkItem, .text = "Emule"},
                      {.parent = action::kPopup, .id = action::kAzureus, .type = checkItem, .text = "Azureus"},
                      {.parent = action::kPopup, .id = action::kCycling, .type = checkItem, .text = "Lista"},
@@ -249,7 +316,7 @@ void addMenus(const HostGateway& host) {
 std::string imageParameters(std::string_view imageReference, std::string_view tip) {
     std::string text;
     appendParameter(text, "imgurl", imageReference);
-    if (text.find("\x1A" "iconsize=") == std::string::npos) appendParameter(text, "iconsize", "32");
+    if (text.find(parameter("iconsize", "")) == std::string::npos) appendParameter(text, "iconsize", "32");
     appendParameter(text, "tipRich", tip);
     appendParameter(text, "tipWidth", "300");
     return text;

@@ -81,6 +81,14 @@ int32_t dispatch(const RecordReader& r) {
 
 } // namespace
 
+PluginState::~PluginState() {
+    if (!controller) return;
+    // Stop the timer so that nothing of ours runs after the library is gone, and leave the controller
+    // unfreed: freeing it would store the network choices through a host that may no longer exist.
+    controller->abandon();
+    (void)controller.release();
+}
+
 PluginState& plugin() {
     static PluginState state;
     return state;

@@ -14,6 +14,12 @@ class ModeController;
 struct PluginState {
     HostGateway host;                           // from pluginStart to pluginEnd
     std::unique_ptr<ModeController> controller; // from buildInterface to deinitialise
+
+    PluginState() = default;
+    PluginState(const PluginState&) = delete;
+    PluginState& operator=(const PluginState&) = delete;
+    // Unloaded without deinitialise: the host may be gone already, so nothing may call it.
+    ~PluginState();
 };
 
 PluginState& plugin();

@@ -37,9 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < rows.size(); ++i) {
         check(brio::isStatusPosition(entries[i].status));
         check(entries[i].seconds >= brio::kMinimumSeconds);
-        check(rows[i] == (brio::ListRow{entries[i].status, std::to_string(entries[i].seconds), entries[i].description}));
-        check(cycle[i] == (brio::StatusEntry{brio::hostStatusNumber(entries[i].status), entries[i].description,
-                                             entries[i].seconds}));
+        check(rows[i] ==
+              (brio::ListRow{entries[i].status, std::to_string(entries[i].seconds), entries[i].description}));
+        check(cycle[i] == (brio::StatusEntry{brio::hostStatusNumber(entries[i].status),
+                                             entries[i].description, entries[i].seconds}));
         check(entries[i].description.find('\x0E') == std::string::npos);
         descriptionBytes += entries[i].description.size();
     }

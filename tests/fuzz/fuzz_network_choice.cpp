@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
     std::vector<brio::NetworkChoice> choices = brio::parseNetworkChoices(text);
     size_t bars = 0;
-    for (char c : text) bars += c == '|';
+    for (char c : text)
+        bars += c == '|';
     check(choices.size() == bars / 2);
 
     std::string written = brio::writeNetworkChoices(choices);

@@ -33,7 +33,7 @@ struct SetCall {
 
 class FakeNetworks {
 public:
-    explicit FakeNetworks(FakeHost& host) : host_(host) {
+    explicit FakeNetworks(FakeHost& host) {
         host.responder = [this](const MessageRecord& m, int target) { return answer(m, target); };
     }
 
@@ -58,7 +58,8 @@ private:
             }
             return 0;
         }
-        auto net = networks.find(m.net);
+        const int32_t netId = m.net; // a packed field: no reference to it
+        auto net = networks.find(netId);
         switch (m.id) {
         case msg::kPluginCount:
             return static_cast<int32_t>(plugins.size()) + 1;
@@ -85,7 +86,6 @@ private:
             return 0;
         }
     }
-    FakeHost& host_;
     std::string scratch_;
 };
 

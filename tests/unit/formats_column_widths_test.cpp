@@ -20,14 +20,16 @@ TEST_P(FormatsColumnWidths, Read) {
     EXPECT_EQ(readColumnWidths(c.text), (ColumnWidths{c.description, c.seconds})) << '"' << c.text << '"';
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, FormatsColumnWidths,
-    testing::Values(WidthsCase{"", 297, 55}, WidthsCase{"8|3", 297, 55}, WidthsCase{"400|80", 400, 80},
-                    WidthsCase{"400", 400, 400}, WidthsCase{"400|80|7", 400, 80}, WidthsCase{"10|5", 297, 55},
-                    WidthsCase{"11|6", 11, 6}, WidthsCase{"|", 297, 55}, WidthsCase{"|80", 297, 80},
-                    WidthsCase{"400|", 400, 55}, WidthsCase{"-400|-80", 297, 55}, WidthsCase{" 350 | 60", 350, 60},
-                    WidthsCase{"abc", 297, 55}, WidthsCase{"4", 297, 55}, WidthsCase{"8", 297, 8},
-                    WidthsCase{"300x|70y", 300, 70}, WidthsCase{"4294967596|55", 300, 55}));
+INSTANTIATE_TEST_SUITE_P(Formats, FormatsColumnWidths,
+                         testing::Values(WidthsCase{"", 297, 55}, WidthsCase{"8|3", 297, 55},
+                                         WidthsCase{"400|80", 400, 80}, WidthsCase{"400", 400, 400},
+                                         WidthsCase{"400|80|7", 400, 80}, WidthsCase{"10|5", 297, 55},
+                                         WidthsCase{"11|6", 11, 6}, WidthsCase{"|", 297, 55},
+                                         WidthsCase{"|80", 297, 80}, WidthsCase{"400|", 400, 55},
+                                         WidthsCase{"-400|-80", 297, 55}, WidthsCase{" 350 | 60", 350, 60},
+                                         WidthsCase{"abc", 297, 55}, WidthsCase{"4", 297, 55},
+                                         WidthsCase{"8", 297, 8}, WidthsCase{"300x|70y", 300, 70},
+                                         WidthsCase{"4294967596|55", 300, 55}));
 
 TEST(FormatsColumnWidthsWrite, DecimalWithBar) {
     EXPECT_EQ(writeColumnWidths(kDefaultColumnWidths), "297|55");

@@ -11,7 +11,8 @@ namespace {
 
 std::string bytes(std::initializer_list<int> values) {
     std::string text;
-    for (int value : values) text += static_cast<char>(value);
+    for (int value : values)
+        text += static_cast<char>(value);
     return text;
 }
 
@@ -26,7 +27,8 @@ std::vector<StatusEntry> parsed(std::string_view text) {
 }
 
 TEST(FormatsListTextWrite, ExampleRecordIsByteExact) {
-    EXPECT_EQ(writeListText({{2, "30", "abc"}}), bytes({0x32, 0x0C, 0x33, 0x30, 0x0D, 0x61, 0x62, 0x63, 0x0E}));
+    EXPECT_EQ(writeListText({{2, "30", "abc"}}),
+              bytes({0x32, 0x0C, 0x33, 0x30, 0x0D, 0x61, 0x62, 0x63, 0x0E}));
 }
 
 TEST(FormatsListTextWrite, SingleDefaultLikeEntry) {
@@ -76,11 +78,13 @@ TEST(FormatsListTextWrite, ColumnOfExactly1023BytesIsKept) {
 }
 
 TEST(FormatsListTextWrite, NulByteEndsAColumnText) {
-    EXPECT_EQ(writeListText({{0, std::string("12\0" "9", 4), std::string("ab\0cd", 5)}}), record("0", "12", "ab"));
+    EXPECT_EQ(writeListText({{0, std::string("12\0009", 4), std::string("ab\0cd", 5)}}),
+              record("0", "12", "ab"));
 }
 
 TEST(FormatsListTextWrite, RecordEndByteInDescriptionIsWrittenAsBlank) {
-    std::vector<ListRow> rows{{1, "20", "first"}, {2, "30", "x\x0Ey\x0E"}, {3, "40", "3\x0C"}, {4, "50", "last"}};
+    std::vector<ListRow> rows{
+        {1, "20", "first"}, {2, "30", "x\x0Ey\x0E"}, {3, "40", "3\x0C"}, {4, "50", "last"}};
     std::string text = writeListText(rows);
     EXPECT_EQ(text, record("1", "20", "first") + record("2", "30", "x y ") + record("3", "40", "3\x0C") +
                         record("4", "50", "last"));
@@ -94,7 +98,7 @@ TEST(FormatsListTextWrite, RecordEndByteInDescriptionIsWrittenAsBlank) {
 }
 
 TEST(FormatsListTextWrite, RoundTripKeepsTheBytes) {
-    std::vector<ListRow> rows{{0, "10", "Dostępny na chwilę"}, {1, "25", ""},
+    std::vector<ListRow> rows{{0, "10", "Dostępny na chwilę"},     {1, "25", ""},
                               {2, "3600", "tabs\tand\nlines\r\n"}, {3, "11", "\x0C\x0D\x0C"},
                               {4, "10", std::string(300, '\xFF')}, {5, "99999", "{DownSpeed}"}};
     std::string text = writeListText(rows);
@@ -104,7 +108,7 @@ TEST(FormatsListTextWrite, RoundTripKeepsTheBytes) {
 }
 
 TEST(FormatsListTextRead, DelimiterBytesInsideDescriptionSurvive) {
-    std::vector<ListRow> rows{{2, "15", "a\x0C" "b\x0D" "c"}, {3, "16", "\x0D\x0D\x0C"}};
+    std::vector<ListRow> rows{{2, "15", "a\fb\rc"}, {3, "16", "\x0D\x0D\x0C"}};
     EXPECT_EQ(readListRows(writeListText(rows)), rows);
 }
 
@@ -123,13 +127,14 @@ TEST_P(FormatsListTextSeconds, StoredTimeIsCorrected) {
     EXPECT_EQ(buildCycleList(text), (std::vector<StatusEntry>{{67, "d", c.seconds}}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, FormatsListTextSeconds,
+INSTANTIATE_TEST_SUITE_P(Formats, FormatsListTextSeconds,
                          testing::Values(SecondsCase{"3", 10}, SecondsCase{"0", 10}, SecondsCase{"", 10},
                                          SecondsCase{"abc", 10}, SecondsCase{"-40", 10}, SecondsCase{"9", 10},
-                                         SecondsCase{"10", 10}, SecondsCase{"11", 11}, SecondsCase{" 25x", 25},
-                                         SecondsCase{"+600", 600}, SecondsCase{"2147483647", 2147483647},
-                                         SecondsCase{"2147483648", 10}, SecondsCase{"4294967306", 10},
-                                         SecondsCase{"4294967316", 20}, SecondsCase{"12\x0C" "5", 12}));
+                                         SecondsCase{"10", 10}, SecondsCase{"11", 11},
+                                         SecondsCase{" 25x", 25}, SecondsCase{"+600", 600},
+                                         SecondsCase{"2147483647", 2147483647}, SecondsCase{"2147483648", 10},
+                                         SecondsCase{"4294967306", 10}, SecondsCase{"4294967316", 20},
+                                         SecondsCase{"12\f5", 12}));
 
 TEST(FormatsListTextRead, CorrectedTimeIsWrittenBack) {
     EXPECT_EQ(writeListText(readListRows(record("0", "3", "x"))), record("0", "10", "x"));
@@ -150,16 +155,18 @@ TEST_P(FormatsListTextStatus, StatusFieldOfSecondRecord) {
     EXPECT_EQ(entries[1].status, c.position);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, FormatsListTextStatus,
-    testing::Values(StatusCase{"0", 0}, StatusCase{"1", 1}, StatusCase{"2", 2}, StatusCase{"4", 4},
-                    StatusCase{"5", 5}, StatusCase{"7", 3}, StatusCase{"6", 3}, StatusCase{"-1", 3},
-                    StatusCase{"64", 3}, StatusCase{"", 0}, StatusCase{"x", 0}, StatusCase{" 4", 4},
-                    StatusCase{"+2", 2}, StatusCase{"04", 4}, StatusCase{"4abc", 4}, StatusCase{"\x0E", 0}));
+INSTANTIATE_TEST_SUITE_P(Formats, FormatsListTextStatus,
+                         testing::Values(StatusCase{"0", 0}, StatusCase{"1", 1}, StatusCase{"2", 2},
+                                         StatusCase{"4", 4}, StatusCase{"5", 5}, StatusCase{"7", 3},
+                                         StatusCase{"6", 3}, StatusCase{"-1", 3}, StatusCase{"64", 3},
+                                         StatusCase{"", 0}, StatusCase{"x", 0}, StatusCase{" 4", 4},
+                                         StatusCase{"+2", 2}, StatusCase{"04", 4}, StatusCase{"4abc", 4},
+                                         StatusCase{"\x0E", 0}));
 
 TEST(FormatsListTextRead, BadStatusTakesTheStatusThePreviousRecordEndedWith) {
     // The third record looks back to the second, which itself inherited 2 from the first.
-    std::vector<StatusEntry> entries = parsed(record("2", "10", "a") + record("9", "10", "b") + record("-3", "10", "c"));
+    std::vector<StatusEntry> entries =
+        parsed(record("2", "10", "a") + record("9", "10", "b") + record("-3", "10", "c"));
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[1].status, 2);
     EXPECT_EQ(entries[2].status, 2);
@@ -172,11 +179,13 @@ TEST(FormatsListTextRead, BadStatusInFirstRecordGivesPositionZero) {
 
 TEST(FormatsListTextRead, CycleListHoldsHostStatusNumbers) {
     std::string text;
-    for (char position = '0'; position <= '5'; ++position) text += record(std::string(1, position), "10", "");
+    for (char position = '0'; position <= '5'; ++position)
+        text += record(std::string(1, position), "10", "");
     std::vector<StatusEntry> cycle = buildCycleList(text);
     ASSERT_EQ(cycle.size(), 6u);
     const int32_t expected[] = {64, 67, 65, 33, 34, 66};
-    for (size_t i = 0; i < 6; ++i) EXPECT_EQ(cycle[i].status, expected[i]) << "position " << i;
+    for (size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(cycle[i].status, expected[i]) << "position " << i;
     EXPECT_EQ(buildCycleList(record("1", "30", "x"))[0], (StatusEntry{67, "x", 30}));
     EXPECT_EQ(buildCycleList(record("5", "30", "x"))[0], (StatusEntry{66, "x", 30}));
 }
@@ -201,18 +210,20 @@ TEST_P(FormatsListTextTruncated, IncompleteRecordEndsTheParse) {
     EXPECT_EQ(readListRows(good + GetParam().tail).size(), 2u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, FormatsListTextTruncated,
-    testing::Values(TruncatedCase{"NoSecondsEnd", "2\x0C" "30 and no end"},
-                    TruncatedCase{"NoRecordEnd", "2\x0C" "30\x0D" "tail"},
-                    TruncatedCase{"NoRecordEndButLaterRecordStart", "2\x0C" "30\x0D" "t\x0C" "1"},
-                    TruncatedCase{"NoStatusEnd", "garbage\x0D\x0E"}, TruncatedCase{"StatusEndOnly", "3\x0C"},
-                    TruncatedCase{"LoneSeparators", "\x0E\x0D\x0C"}),
-    [](const testing::TestParamInfo<TruncatedCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Formats, FormatsListTextTruncated,
+                         testing::Values(TruncatedCase{"NoSecondsEnd", "2\f30 and no end"},
+                                         TruncatedCase{"NoRecordEnd", "2\f30\rtail"},
+                                         TruncatedCase{"NoRecordEndButLaterRecordStart", "2\f30\rt\f1"},
+                                         TruncatedCase{"NoStatusEnd", "garbage\x0D\x0E"},
+                                         TruncatedCase{"StatusEndOnly", "3\x0C"},
+                                         TruncatedCase{"LoneSeparators", "\x0E\x0D\x0C"}),
+                         [](const testing::TestParamInfo<TruncatedCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(FormatsListTextRead, RawRecordEndInDescriptionSplitsTheRecord) {
     // Text that did not come from the writer: the bytes after the stray 0x0E become a status field.
-    std::vector<StatusEntry> entries = parsed("1\x0C" "10\x0D" "ab\x0E" "3cd\x0C" "20\x0D" "z\x0E");
+    std::vector<StatusEntry> entries = parsed("1\f10\rab\0163cd\f20\rz\016");
     EXPECT_EQ(entries, (std::vector<StatusEntry>{{1, "ab", 10}, {3, "z", 20}}));
 }
 
@@ -225,7 +236,8 @@ TEST(FormatsListTextRead, EntriesAreHandedOnInTextOrder) {
 
 TEST(FormatsListTextRead, ManyRecords) {
     std::vector<ListRow> rows;
-    for (int i = 0; i < 5000; ++i) rows.push_back({i % 6, std::to_string(10 + i), std::string(size_t(i % 40), 'a' + i % 26)});
+    for (int i = 0; i < 5000; ++i)
+        rows.push_back({i % 6, std::to_string(10 + i), std::string(size_t(i % 40), 'a' + i % 26)});
     EXPECT_EQ(readListRows(writeListText(rows)), rows);
 }
 

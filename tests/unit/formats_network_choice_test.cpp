@@ -30,15 +30,19 @@ struct ParseCase {
 
 class FormatsNetworkChoiceParse : public testing::TestWithParam<ParseCase> {};
 
-TEST_P(FormatsNetworkChoiceParse, Pairs) { EXPECT_EQ(parseNetworkChoices(GetParam().text), GetParam().choices); }
+TEST_P(FormatsNetworkChoiceParse, Pairs) {
+    EXPECT_EQ(parseNetworkChoices(GetParam().text), GetParam().choices);
+}
 
 INSTANTIATE_TEST_SUITE_P(
-    Table, FormatsNetworkChoiceParse,
-    testing::Values(ParseCase{"Empty", "", {}}, ParseCase{"NoBar", "15", {}}, ParseCase{"NetworkOnly", "15|", {}},
-                    ParseCase{"FlagWithoutBar", "15|1", {}},
+    Formats, FormatsNetworkChoiceParse,
+    testing::Values(ParseCase{"Empty", "", {}}, ParseCase{"NoBar", "15", {}},
+                    ParseCase{"NetworkOnly", "15|", {}}, ParseCase{"FlagWithoutBar", "15|1", {}},
                     ParseCase{"LastFlagWithoutBarEndsList", "15|1|10|0", {{true, 15}}},
                     ParseCase{"TrailingNetwork", "15|1|10|", {{true, 15}}},
-                    ParseCase{"AnyNonzeroFlagEnables", "1|2|3|-1|4|0|5|x|", {{true, 1}, {true, 3}, {false, 4}, {false, 5}}},
+                    ParseCase{"AnyNonzeroFlagEnables",
+                              "1|2|3|-1|4|0|5|x|",
+                              {{true, 1}, {true, 3}, {false, 4}, {false, 5}}},
                     ParseCase{"LeadingPartOfNumbers", " 20abc|1 |83|01|", {{true, 20}, {true, 83}}},
                     ParseCase{"EmptyFields", "||||", {{false, 0}, {false, 0}}},
                     ParseCase{"ExcludedNetworksAreNotFiltered", "20|1|83|0|", {{true, 20}, {false, 83}}},
@@ -48,7 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(FormatsNetworkChoice, LongListRoundTrip) {
     Choices choices;
-    for (int32_t n = -50; n < 2000; n += 7) choices.push_back({n % 3 == 0, n});
+    for (int32_t n = -50; n < 2000; n += 7)
+        choices.push_back({n % 3 == 0, n});
     std::string text = writeNetworkChoices(choices);
     EXPECT_EQ(parseNetworkChoices(text), choices);
     EXPECT_EQ(writeNetworkChoices(parseNetworkChoices(text)), text);

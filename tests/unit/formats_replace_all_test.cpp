@@ -23,7 +23,7 @@ TEST_P(FormatsReplaceAll, Result) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Table, FormatsReplaceAll,
+    Formats, FormatsReplaceAll,
     testing::Values(
         ReplaceCase{"Twice", "{DownSpeed}{DownSpeed}", "{DownSpeed}", "7", "77"},
         ReplaceCase{"Format", "D: {DownSpeed} U: {UpSpeed}", "{DownSpeed}", "12.5", "D: 12.5 U: {UpSpeed}"},

@@ -47,7 +47,8 @@ TEST(FormatsStatus, OutsideTheSixStatuses) {
         EXPECT_EQ(hostStatusNumber(position), -1) << position;
         EXPECT_TRUE(statusLabel(position).empty()) << position;
     }
-    for (int32_t host : {-1, 0, 5, 32, 35, 63, 68, 0x400}) EXPECT_EQ(statusPosition(host), -1) << host;
+    for (int32_t host : {-1, 0, 5, 32, 35, 63, 68, 0x400})
+        EXPECT_EQ(statusPosition(host), -1) << host;
 }
 
 TEST(FormatsStatus, IconIdOfAnyNumberIsDefined) {
@@ -57,12 +58,13 @@ TEST(FormatsStatus, IconIdOfAnyNumberIsDefined) {
 }
 
 TEST(FormatsStatus, ChoiceTextIsSixLines) {
-    std::string expected = std::string("Dost\xEApny") + "\x03" "1073742848\x02" "0\n" +
-                           "Pogadam\x03" "1073742896\x02" "1\n" +
-                           "Zaraz wracam\x03" "1073742864\x02" "2\n" +
-                           "Nieosi\xB9galny\x03" "1073742352\x02" "3\n" +
-                           "Nie przeszkadza\xE6\x03" "1073742368\x02" "4\n" +
-                           "Ukryty\x03" "1073742880\x02" "5\n";
+    auto line = [](std::string label, const char* iconId, char position) {
+        return label + '\x03' + iconId + '\x02' + position + '\n';
+    };
+    std::string expected = line("Dost\xEApny", "1073742848", '0') + line("Pogadam", "1073742896", '1') +
+                           line("Zaraz wracam", "1073742864", '2') +
+                           line("Nieosi\xB9galny", "1073742352", '3') +
+                           line("Nie przeszkadza\xE6", "1073742368", '4') + line("Ukryty", "1073742880", '5');
     std::string text = statusChoiceText();
     EXPECT_EQ(text, expected);
     EXPECT_EQ(text.back(), '\n');

@@ -16,11 +16,13 @@ namespace {
 using EntryPoint = int32_t(__stdcall*)(void*);
 
 class BrioLibrary : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         const char* path = std::getenv("BRIO_DLL");
         module_ = LoadLibraryA(path && *path ? path : "Brio.dll");
-        if (module_) entry_ = reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(module_, "_IMessageProc@4")));
+        if (module_)
+            entry_ = reinterpret_cast<EntryPoint>(
+                reinterpret_cast<void*>(GetProcAddress(module_, "_IMessageProc@4")));
     }
     static void TearDownTestSuite() {
         if (module_) FreeLibrary(module_);
@@ -49,6 +51,7 @@ struct NumberAnswer {
 };
 
 TEST_F(BrioLibrary, AnswersNumberQueriesWithoutAHost) {
+    // clang-format off
     const NumberAnswer cases[] = {
         {30010, 445}, // network number
         {30011, 24},  // plug-in type
@@ -59,7 +62,9 @@ TEST_F(BrioLibrary, AnswersNumberQueriesWithoutAHost) {
         {30015, 0},
         {12345, 0},
     };
-    for (const auto& c : cases) EXPECT_EQ(send(c.id), c.answer) << "message " << c.id;
+    // clang-format on
+    for (const auto& c : cases)
+        EXPECT_EQ(send(c.id), c.answer) << "message " << c.id;
 }
 
 struct TextAnswer {
@@ -139,7 +144,9 @@ TEST_F(BrioLibrary, HasTheListContextMenu) {
     DestroyMenu(menu);
 }
 
-INT_PTR CALLBACK quietDialog(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+INT_PTR CALLBACK quietDialog(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG;
+}
 
 std::wstring windowTextW(HWND window) {
     wchar_t text[128] = {};
@@ -165,7 +172,7 @@ TEST_F(BrioLibrary, HasTheImportOptionsDialog) {
     EXPECT_TRUE(GetWindowLongA(seconds, GWL_STYLE) & ES_NUMBER);
     EXPECT_EQ(windowTextW(GetDlgItem(dialog, IDOK)), L"OK");
     EXPECT_EQ(windowTextW(GetDlgItem(dialog, IDCANCEL)), L"Anuluj");
-    EXPECT_EQ(windowTextW(GetDlgItem(dialog, 0xFFFF)), L"Odst\u0119p czasu mi\u0119dzy kolejnymi opisami:");
+    EXPECT_EQ(windowTextW(GetDlgItem(dialog, -1)), L"Odst\u0119p czasu mi\u0119dzy kolejnymi opisami:");
     DestroyWindow(dialog);
 }
 

@@ -21,22 +21,25 @@ namespace platform = brio::platform;
 
 // Timer callbacks are plain functions, as the plug-in's are; they report here.
 std::vector<platform::TimerId> fired;
-platform::TimerId selfStopping = 0;
 
-void recordTick(platform::TimerId id) { fired.push_back(id); }
+void recordTick(platform::TimerId id) {
+    fired.push_back(id);
+}
 void stopAfterFirstTick(platform::TimerId id) {
     fired.push_back(id);
     platform::stopTimer(id);
 }
 void showWarningOnTick(platform::TimerId id) {
     platform::stopTimer(id);
-    platform::showMessage("Brak \xC5\x9Bcie\xC5\xBCki", "Brio - Error", platform::MessageIcon::Warning);
+    platform::showMessage("Brak ścieżki", "Brio - Error", platform::MessageIcon::Warning);
 }
 
-INT_PTR CALLBACK quietDialog(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+INT_PTR CALLBACK quietDialog(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG;
+}
 
 class Win32Desktop : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fired.clear();
         driver_ = DesktopDriver::create([this](const MessageBoxSeen& box) { boxes_.push_back(box); });
@@ -44,13 +47,15 @@ protected:
 
     // Lets time pass in small steps until `done` holds, for at most five seconds.
     template <typename Done> bool runUntil(Done done) {
-        for (int step = 0; step < 100 && !done(); ++step) driver_->advance(50);
+        for (int step = 0; step < 100 && !done(); ++step)
+            driver_->advance(50);
         return done();
     }
 
     size_t countOf(platform::TimerId id) const {
         size_t n = 0;
-        for (auto f : fired) n += f == id;
+        for (auto f : fired)
+            n += f == id;
         return n;
     }
 
@@ -92,7 +97,8 @@ TEST_F(Win32Desktop, EachCallbackGetsItsOwnTimersId) {
     EXPECT_TRUE(runUntil([&] { return countOf(a) > 0 && countOf(b) > 0; }));
     platform::stopTimer(a);
     platform::stopTimer(b);
-    for (auto id : fired) EXPECT_TRUE(id == a || id == b) << id;
+    for (auto id : fired)
+        EXPECT_TRUE(id == a || id == b) << id;
 }
 
 TEST_F(Win32Desktop, StoppingNothingOrAnUnknownTimerLeavesOthersRunning) {
@@ -104,7 +110,9 @@ TEST_F(Win32Desktop, StoppingNothingOrAnUnknownTimerLeavesOthersRunning) {
     platform::stopTimer(id); // a second stop is ignored
 }
 
-TEST_F(Win32Desktop, TimerWithoutCallbackIsNotStarted) { EXPECT_EQ(platform::startTimer(10, nullptr), 0u); }
+TEST_F(Win32Desktop, TimerWithoutCallbackIsNotStarted) {
+    EXPECT_EQ(platform::startTimer(10, nullptr), 0u);
+}
 
 TEST_F(Win32Desktop, SecondsSinceEpochFollowTheSystemClock) {
     const auto expected = static_cast<int64_t>(std::time(nullptr));
@@ -117,9 +125,11 @@ struct BoxCase {
 };
 
 TEST_F(Win32Desktop, MessageBoxIsReportedWithItsBytesAndIconThenAnswered) {
-    // Texts in code page 1250, as the plug-in's literals are: "Ostrzeżenie", "Musisz podać opis!".
-    const std::string title = "Ostrze\xBF" "enie";
+    // Code page 1250 bytes, as the plug-in's literals are: 0xBF is "ż", 0xE6 is "ć".
+    const std::string title = "Ostrze\xBF"
+                              "enie";
     const std::string text = "Musisz poda\xE6 opis!";
+    ASSERT_EQ(title, "Ostrzeżenie");
     const BoxCase cases[] = {{platform::MessageIcon::Warning, "warning"},
                              {platform::MessageIcon::Error, "error"},
                              {platform::MessageIcon::Information, "information"},
@@ -136,7 +146,8 @@ TEST_F(Win32Desktop, MessageBoxIsReportedWithItsBytesAndIconThenAnswered) {
 
 TEST_F(Win32Desktop, MessageBoxTextNeedNotEndWithNul) {
     const std::string line = "GetFileSize() failed: GetLastError returned 5\r\nmore";
-    platform::showMessage(std::string_view(line).substr(0, line.size() - 4), "Error", platform::MessageIcon::None);
+    platform::showMessage(std::string_view(line).substr(0, line.size() - 4), "Error",
+                          platform::MessageIcon::None);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].title, "Error");
     // The box shows the line end; the static control keeps it as it was given.
@@ -149,6 +160,7 @@ TEST_F(Win32Desktop, MessageBoxFromATimerIsAnsweredWhileTimePasses) {
     driver_->advance(100);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].title, "Brio - Error");
+    EXPECT_EQ(boxes_[0].text, "Brak ścieżki");
     EXPECT_EQ(boxes_[0].icon, "warning");
 }
 
@@ -171,7 +183,8 @@ TEST_F(Win32Desktop, OtherDialogsAreLeftAlone) {
     layout.editClass[0] = 0xFFFF;
     layout.editClass[1] = 0x0081; // edit
     static_assert(offsetof(Template, edit) % 4 == 0);
-    HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), &layout.dialog, nullptr, quietDialog, 0);
+    HWND dialog =
+        CreateDialogIndirectParamA(GetModuleHandleA(nullptr), &layout.dialog, nullptr, quietDialog, 0);
     ASSERT_NE(dialog, nullptr) << "error " << GetLastError();
     SetForegroundWindow(dialog);
     SetActiveWindow(dialog);
@@ -179,6 +192,24 @@ TEST_F(Win32Desktop, OtherDialogsAreLeftAlone) {
     EXPECT_TRUE(boxes_.empty());
     EXPECT_TRUE(IsWindow(dialog));
     DestroyWindow(dialog);
+}
+
+TEST_F(Win32Desktop, PageWindowHoldsChildWindowsUntilClosed) {
+    const int32_t window = driver_->openPageWindow();
+    HWND page = reinterpret_cast<HWND>(static_cast<intptr_t>(window));
+    ASSERT_TRUE(IsWindow(page));
+    HWND child =
+        CreateWindowExA(WS_EX_CLIENTEDGE, "SysListView32", "", WS_CHILD | WS_VISIBLE | 1, 10, 10, 410, 230,
+                        page, reinterpret_cast<HMENU>(445107), GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(child, nullptr) << "error " << GetLastError();
+    EXPECT_EQ(GetParent(child), page);
+    const int32_t second = driver_->openPageWindow();
+    EXPECT_NE(second, window) << "each page gets its own window";
+    driver_->closePageWindow(second);
+    driver_->closePageWindow(window);
+    EXPECT_FALSE(IsWindow(page));
+    EXPECT_FALSE(IsWindow(child));
+    driver_->closePageWindow(window); // closing twice is harmless
 }
 
 } // namespace

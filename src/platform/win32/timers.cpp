@@ -11,14 +11,15 @@ namespace brio::platform {
 namespace {
 
 class TimerTable {
-public:
+  public:
     TimerTable() = default;
     TimerTable(const TimerTable&) = delete;
     TimerTable& operator=(const TimerTable&) = delete;
 
     // A timer still running when the library is unloaded would call into freed code.
     ~TimerTable() {
-        for (const auto& [id, callback] : callbacks_) KillTimer(nullptr, id);
+        for (const auto& [id, callback] : callbacks_)
+            KillTimer(nullptr, id);
     }
 
     void add(UINT_PTR id, TimerCallback callback) { callbacks_[id] = callback; }
@@ -28,7 +29,7 @@ public:
         return it == callbacks_.end() ? nullptr : it->second;
     }
 
-private:
+  private:
     std::map<UINT_PTR, TimerCallback> callbacks_;
 };
 

@@ -1,0 +1,331 @@
+// Speed of the list text and of the placeholder substitution, each against the cheapest code that
+// touches the same bytes in the same run:
+//   parse      against a memchr scan that finds every record's three delimiters;
+//   write      against allocating an output of the same size and memcpy-ing the finished text into it;
+//   replaceAll against allocating an output of the result's size and memcpy-ing the text into it.
+// Informative floors: for the parse, the scan plus one std::string per description (the least a reader
+// returning entries that own their descriptions must do); for the writer, appending every row's
+// description to one reserved string (the rows' texts lie apart on the heap, the baseline's bytes do
+// not); for replaceAll, memchr to the first byte of every placeholder without copying anything.
+// Each operation also runs at twice the size, so that a path that grows faster than linearly shows up
+// as a time ratio above 2. Every benchmark runs three times and the fastest run counts. The summary
+// printed at the end gives PASS or FAIL per target; the program exits 0 either way.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "formats/list_text.h"
+#include "formats/replace_all.h"
+
+namespace {
+
+constexpr size_t kEntries = 1'000'000;
+constexpr size_t kReplaceBytes = 1 << 20;
+constexpr size_t kPlaceholders = 50'000;
+constexpr std::string_view kPlaceholder = "{DownSpeed}";
+constexpr std::string_view kSpeed = "123.4 kB/s";
+
+// Small deterministic generator, so every run measures the same bytes.
+struct Random {
+    uint32_t state;
+    uint32_t next() {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
+    }
+    uint32_t below(uint32_t bound) { return next() % bound; }
+};
+
+char textByte(Random& random) {
+    static constexpr char kBytes[] = "abcdefghijklmnopqrstuvwxyz ABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789.,!?"
+                                     "\xEA\xB9\xE6\xB3\xF3\x9C\x9F\xBF";
+    return kBytes[random.below(sizeof kBytes - 1)];
+}
+
+struct ListInput {
+    std::vector<brio::ListRow> rows;
+    std::string text;
+};
+
+// Descriptions of 0 to 120 bytes (about 60 on average), times from 10 s to an hour.
+const ListInput& listInput(size_t entries) {
+    static std::map<size_t, std::unique_ptr<ListInput>> cache;
+    std::unique_ptr<ListInput>& input = cache[entries];
+    if (!input) {
+        input = std::make_unique<ListInput>();
+        Random random{uint32_t(entries) | 1u};
+        input->rows.reserve(entries);
+        for (size_t i = 0; i < entries; ++i) {
+            std::string description(random.below(121), ' ');
+            for (char& c : description)
+                c = textByte(random);
+            input->rows.push_back(
+                {int32_t(random.below(6)), std::to_string(10 + random.below(3591)), std::move(description)});
+        }
+        input->text = brio::writeListText(input->rows);
+    }
+    return *input;
+}
+
+struct ReplaceInput {
+    std::string text;
+    size_t resultSize;
+};
+
+// `bytes` of text in which `placeholders` copies of the placeholder stand at random distances.
+const ReplaceInput& replaceInput(size_t bytes, size_t placeholders) {
+    static std::map<size_t, std::unique_ptr<ReplaceInput>> cache;
+    std::unique_ptr<ReplaceInput>& input = cache[bytes];
+    if (!input) {
+        input = std::make_unique<ReplaceInput>();
+        Random random{uint32_t(bytes) | 1u};
+        size_t filler = bytes - placeholders * kPlaceholder.size();
+        std::vector<size_t> cuts(placeholders);
+        for (size_t& cut : cuts)
+            cut = random.below(uint32_t(filler + 1));
+        std::sort(cuts.begin(), cuts.end());
+        std::string& text = input->text;
+        text.reserve(bytes);
+        size_t written = 0;
+        for (size_t cut : cuts) {
+            for (; written < cut; ++written)
+                text += textByte(random);
+            text += kPlaceholder;
+        }
+        for (; written < filler; ++written)
+            text += textByte(random);
+        input->resultSize = text.size() - placeholders * (kPlaceholder.size() - kSpeed.size());
+    }
+    return *input;
+}
+
+// A fresh, uninitialised output buffer as a writer gets from reserve, filled with memcpy.
+void copyToNewBuffer(const std::string& bytes, size_t size) {
+    std::unique_ptr<char[]> out(new char[size]);
+    std::memcpy(out.get(), bytes.data(), std::min(size, bytes.size()));
+    benchmark::DoNotOptimize(out.get());
+    benchmark::ClobberMemory();
+}
+
+size_t scanRecords(std::string_view text) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    size_t records = 0;
+    for (;;) {
+        auto a = static_cast<const char*>(std::memchr(p, 0x0C, size_t(end - p)));
+        if (!a) break;
+        auto c = static_cast<const char*>(std::memchr(a + 1, 0x0D, size_t(end - a - 1)));
+        if (!c) break;
+        auto e = static_cast<const char*>(std::memchr(c + 1, 0x0E, size_t(end - c - 1)));
+        if (!e) break;
+        ++records;
+        p = e + 1;
+    }
+    return records;
+}
+
+// The scan above, keeping a copy of every description.
+size_t scanRecordsWithStrings(std::string_view text) {
+    std::vector<std::string> descriptions;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    for (;;) {
+        auto a = static_cast<const char*>(std::memchr(p, 0x0C, size_t(end - p)));
+        if (!a) break;
+        auto c = static_cast<const char*>(std::memchr(a + 1, 0x0D, size_t(end - a - 1)));
+        if (!c) break;
+        auto e = static_cast<const char*>(std::memchr(c + 1, 0x0E, size_t(end - c - 1)));
+        if (!e) break;
+        descriptions.emplace_back(c + 1, e);
+        p = e + 1;
+    }
+    benchmark::DoNotOptimize(descriptions.data());
+    return descriptions.size();
+}
+
+size_t appendDescriptions(const std::vector<brio::ListRow>& rows, size_t size) {
+    std::string out;
+    out.reserve(size);
+    for (const brio::ListRow& row : rows)
+        out += row.description;
+    benchmark::DoNotOptimize(out.data());
+    return out.size();
+}
+
+// memchr to every '{', the first byte of the placeholder.
+size_t scanPlaceholders(std::string_view text) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    size_t found = 0;
+    while ((p = static_cast<const char*>(std::memchr(p, '{', size_t(end - p))))) {
+        ++found;
+        ++p;
+    }
+    return found;
+}
+
+constexpr double kMinTime = 0.15;
+constexpr int kRepetitions = 3;
+
+void registerList(const std::string& name, size_t entries, void (*body)(const ListInput&)) {
+    benchmark::RegisterBenchmark((name + "/" + std::to_string(entries)).c_str(),
+                                 [entries, body](benchmark::State& state) {
+                                     const ListInput& input = listInput(entries);
+                                     for (auto _ : state)
+                                         body(input);
+                                     state.SetBytesProcessed(int64_t(state.iterations()) *
+                                                             int64_t(input.text.size()));
+                                 })
+        ->Unit(benchmark::kMillisecond)
+        ->MinTime(kMinTime)
+        ->Repetitions(kRepetitions);
+}
+
+void registerReplace(const std::string& name, size_t scale, void (*body)(const ReplaceInput&)) {
+    benchmark::RegisterBenchmark(
+        (name + "/" + std::to_string(scale * kReplaceBytes)).c_str(),
+        [scale, body](benchmark::State& state) {
+            const ReplaceInput& input = replaceInput(scale * kReplaceBytes, scale * kPlaceholders);
+            for (auto _ : state)
+                body(input);
+            state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(input.text.size()));
+        })
+        ->Unit(benchmark::kMicrosecond)
+        ->MinTime(kMinTime)
+        ->Repetitions(kRepetitions);
+}
+
+// Keeps the fastest CPU time per iteration of each benchmark, in seconds, while printing as usual.
+class RecordingReporter : public benchmark::ConsoleReporter {
+  public:
+    std::map<std::string, double> seconds;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
+            double time = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            auto [entry, added] = seconds.try_emplace(run.run_name.function_name, time);
+            if (!added && time < entry->second) entry->second = time;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+void printSummary(const std::map<std::string, double>& seconds) {
+    auto time = [&](const std::string& name) {
+        auto found = seconds.find(name);
+        return found == seconds.end() ? 0.0 : found->second;
+    };
+    auto verdict = [](bool pass) { return pass ? "PASS" : "FAIL"; };
+    std::string n = std::to_string(kEntries), n2 = std::to_string(2 * kEntries);
+    std::string b = std::to_string(kReplaceBytes), b2 = std::to_string(2 * kReplaceBytes);
+
+    std::printf("\nThroughput against the baseline (ratio = baseline time / time; 1.0 is baseline speed)\n");
+    std::printf("%-24s %10s %10s %8s %8s %8s\n", "operation", "time ms", "base ms", "ratio", "ns/item",
+                "target");
+    struct Line {
+        const char* label;
+        std::string name, baseline;
+        double items, target; // target 0: information only
+    };
+    const double entries = double(kEntries), matches = double(kPlaceholders);
+    const Line lines[] = {
+        {"parse: buildCycleList", "parse_cycle_list/" + n, "parse_baseline_memchr/" + n, entries, 0.5},
+        {"parse: readListRows", "parse_list_rows/" + n, "parse_baseline_memchr/" + n, entries, 0.5},
+        {"parse floor (strings)", "parse_floor_memchr_strings/" + n, "parse_baseline_memchr/" + n, entries,
+         0},
+        {"write: writeListText", "write_list_text/" + n, "write_baseline_memcpy/" + n, entries, 0.5},
+        {"write floor (appends)", "write_floor_append/" + n, "write_baseline_memcpy/" + n, entries, 0},
+        {"replaceAll 1 MiB", "replace_all/" + b, "replace_baseline_memcpy/" + b, matches, 1.0 / 3.0},
+        {"replace floor (memchr)", "replace_floor_memchr/" + b, "replace_baseline_memcpy/" + b, matches, 0},
+    };
+    for (const Line& line : lines) {
+        double t = time(line.name), base = time(line.baseline);
+        if (t <= 0 || base <= 0) {
+            std::printf("%-24s not run\n", line.label);
+            continue;
+        }
+        double ratio = base / t;
+        std::printf("%-24s %10.3f %10.3f %8.3f %8.1f ", line.label, t * 1e3, base * 1e3, ratio,
+                    t * 1e9 / line.items);
+        if (line.target > 0)
+            std::printf(">= %.2f %s\n", line.target, verdict(ratio >= line.target));
+        else
+            std::printf("(information)\n");
+    }
+
+    std::printf("\nGrowth at twice the size (time(2N) / time(N); linear is 2.0)\n");
+    struct Growth {
+        const char* label;
+        std::string name, doubled;
+    };
+    const Growth growths[] = {
+        {"parse: buildCycleList", "parse_cycle_list/" + n, "parse_cycle_list/" + n2},
+        {"parse: readListRows", "parse_list_rows/" + n, "parse_list_rows/" + n2},
+        {"write: writeListText", "write_list_text/" + n, "write_list_text/" + n2},
+        {"replaceAll", "replace_all/" + b, "replace_all/" + b2},
+    };
+    for (const Growth& growth : growths) {
+        double t = time(growth.name), t2 = time(growth.doubled);
+        if (t <= 0 || t2 <= 0) {
+            std::printf("%-24s not run\n", growth.label);
+            continue;
+        }
+        std::printf("%-24s %8.2f  <= 2.50 %s\n", growth.label, t2 / t, verdict(t2 / t <= 2.5));
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+#ifndef __OPTIMIZE__
+    std::printf("warning: built without optimisation; the figures below mean little\n");
+#endif
+    for (size_t entries : {kEntries, 2 * kEntries}) {
+        registerList("parse_baseline_memchr", entries,
+                     [](const ListInput& in) { benchmark::DoNotOptimize(scanRecords(in.text)); });
+        registerList("parse_floor_memchr_strings", entries,
+                     [](const ListInput& in) { benchmark::DoNotOptimize(scanRecordsWithStrings(in.text)); });
+        registerList("parse_cycle_list", entries,
+                     [](const ListInput& in) { benchmark::DoNotOptimize(brio::buildCycleList(in.text)); });
+        registerList("parse_list_rows", entries,
+                     [](const ListInput& in) { benchmark::DoNotOptimize(brio::readListRows(in.text)); });
+        registerList("write_baseline_memcpy", entries,
+                     [](const ListInput& in) { copyToNewBuffer(in.text, in.text.size()); });
+        registerList("write_floor_append", entries, [](const ListInput& in) {
+            benchmark::DoNotOptimize(appendDescriptions(in.rows, in.text.size()));
+        });
+        registerList("write_list_text", entries,
+                     [](const ListInput& in) { benchmark::DoNotOptimize(brio::writeListText(in.rows)); });
+    }
+    for (size_t scale : {1, 2}) {
+        registerReplace("replace_baseline_memcpy", scale,
+                        [](const ReplaceInput& in) { copyToNewBuffer(in.text, in.resultSize); });
+        registerReplace("replace_floor_memchr", scale,
+                        [](const ReplaceInput& in) { benchmark::DoNotOptimize(scanPlaceholders(in.text)); });
+        registerReplace("replace_all", scale, [](const ReplaceInput& in) {
+            benchmark::DoNotOptimize(brio::replaceAll(in.text, kPlaceholder, kSpeed));
+        });
+    }
+
+    // Keep every allocation on the heap and the heap mapped: otherwise whether a large block comes with
+    // fresh pages (and their faults) depends on what the allocator saw before, and a baseline and the
+    // code under test could be measured under different conditions.
+    mallopt(M_MMAP_MAX, 0);
+    mallopt(M_TRIM_THRESHOLD, INT32_MAX);
+
+    benchmark::Initialize(&argc, argv);
+    RecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    printSummary(reporter.seconds);
+    return 0;
+}

@@ -1,0 +1,70 @@
+#include "host/contacts.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace brio::host {
+
+Contact& Contacts::add(int32_t id) {
+    Contact& c = contacts_[id];
+    c.id = id;
+    return c;
+}
+
+Contact* Contacts::find(int32_t id) {
+    auto it = contacts_.find(id);
+    return it == contacts_.end() ? nullptr : &it->second;
+}
+
+std::string Contacts::columnName(int32_t column) {
+    switch (column) {
+    case kContactStatus:
+        return "status";
+    case kContactName:
+        return "name";
+    case kContactDescription:
+        return "description";
+    default:
+        return "column " + std::to_string(column);
+    }
+}
+
+char* CopyLedger::handOut(std::string_view bytes, std::string label) {
+    auto text = std::make_unique<char[]>(bytes.size() + 1);
+    std::memcpy(text.get(), bytes.data(), bytes.size());
+    text[bytes.size()] = '\0';
+    char* address = text.get();
+    released_.erase(address); // the allocator may give a released address out again
+    held_[address] = Held{Copy{next_++, std::move(label)}, std::move(text)};
+    return address;
+}
+
+CopyLedger::Release CopyLedger::release(const char* address, Copy& copy) {
+    auto it = held_.find(address);
+    if (it != held_.end()) {
+        copy = it->second.copy;
+        released_[address] = copy;
+        held_.erase(it);
+        return Release::Ok;
+    }
+    auto gone = released_.find(address);
+    if (gone != released_.end()) {
+        copy = gone->second;
+        return Release::Twice;
+    }
+    return Release::Unknown;
+}
+
+std::vector<CopyLedger::Copy> CopyLedger::outstanding() const {
+    std::vector<Copy> copies;
+    for (const auto& [address, held] : held_) copies.push_back(held.copy);
+    std::sort(copies.begin(), copies.end(), [](const Copy& a, const Copy& b) { return a.number < b.number; });
+    return copies;
+}
+
+void CopyLedger::forget() {
+    held_.clear();
+    released_.clear();
+}
+
+} // namespace brio::host

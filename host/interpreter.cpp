@@ -1,0 +1,297 @@
+#include "host/interpreter.h"
+
+#include <cstdio>
+
+#include "frame/messages.h"
+#include "host/cp1250.h"
+
+namespace brio::host {
+
+namespace {
+
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    return s;
+}
+
+} // namespace
+
+bool Interpreter::run(std::string_view line, int number) {
+    line_ = number;
+    error_.clear();
+    Words w;
+    std::string tokenError;
+    if (!tokenize(line, w, tokenError)) return fail(tokenError);
+    if (w.empty()) return true;
+    if (w[0].text != "expect" && w[0].text != "echo" && w[0].text != "help")
+        host_.transcript().plain("$ " + std::string(trimmed(line)));
+    return dispatch(w, line);
+}
+
+bool Interpreter::fail(const std::string& message) {
+    error_ = source_ + ":" + std::to_string(line_) + ": " + message;
+    return false;
+}
+
+void Interpreter::expectationFailed(const std::string& message) {
+    ++failures_;
+    const std::string text = "FAIL " + source_ + ":" + std::to_string(line_) + ": " + message;
+    host_.transcript().always(text);
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+bool Interpreter::number(const Words& w, size_t i, int32_t& value) {
+    if (i >= w.size()) return fail("a number is missing after \"" + cp1250ToUtf8(w[i - 1].text) + "\"");
+    if (w[i].quoted || !parseNumber(w[i].text, value)) return fail("\"" + cp1250ToUtf8(w[i].text) + "\" is not a number");
+    return true;
+}
+
+bool Interpreter::text(const Words& w, size_t i, std::string& value) {
+    if (i >= w.size()) return fail("a \"text\" is missing after \"" + cp1250ToUtf8(w[i - 1].text) + "\"");
+    if (!w[i].quoted) return fail("\"" + cp1250ToUtf8(w[i].text) + "\" must be in double quotes");
+    value = w[i].text;
+    return true;
+}
+
+bool Interpreter::needLoaded() { return host_.loaded() || fail("no plug-in is loaded (use start or load)"); }
+
+Action* Interpreter::control(const std::string& ref) {
+    int32_t id = 0;
+    if (parseNumber(ref, id)) return host_.actions().find(id);
+    for (size_t i = 0; i < host_.actions().all().size(); ++i) {
+        Action& a = host_.actions().at(i);
+        const Column* c = a.bound() ? host_.config().column(a.param) : nullptr;
+        if (c && c->key == ref) return &a;
+    }
+    return nullptr;
+}
+
+bool Interpreter::dispatch(const Words& w, std::string_view line) {
+    const std::string& c = w[0].text;
+    if (c == "help") {
+        std::fputs(helpText(), stdout);
+        return true;
+    }
+    if (c == "echo") {
+        const std::string_view rest = trimmed(line);
+        host_.transcript().plain(std::string(trimmed(rest.substr(4))));
+        return true;
+    }
+    if (c == "load" || c == "unload" || c == "start" || c == "stop" || c == "restart") return lifecycle(w);
+    if (c == "send" || c == "query" || c == "record") return sendCommand(w);
+    if (c == "config") return configCommand(w);
+    if (c == "network") return networkCommand(w);
+    if (c == "contact") return contactCommand(w);
+    if (c == "open" || c == "close") return pageCommand(w);
+    if (c == "use" || c == "press") {
+        int32_t id = 0;
+        if (!number(w, 1, id) || !needLoaded()) return false;
+        host_.notify(id, msg::kActivated);
+        return true;
+    }
+    if (c == "notify") return notifyCommand(w);
+    if (c == "set") return setCommand(w);
+    if (c == "show") return show(w);
+    if (c == "menu") return w.size() == 2 ? showMenu(w[1].text) : fail("use: menu NAME");
+    if (c == "expect") return expect(w);
+    if (c == "transcript") {
+        if (w.size() != 2 || (w[1].text != "on" && w[1].text != "off")) return fail("use: transcript on|off");
+        // Both switches show: "off" is echoed before, "on" after.
+        const bool wasMuted = host_.transcript().muted();
+        host_.transcript().setMuted(w[1].text == "off");
+        if (wasMuted && w[1].text == "on") host_.transcript().plain("$ transcript on");
+        return true;
+    }
+    if (c == "hoststate") {
+        int32_t state = 0;
+        if (!number(w, 1, state)) return false;
+        host_.setHostState(state);
+        return true;
+    }
+    if (c == "advance") {
+        uint64_t ms = 0;
+        if (w.size() != 2 || !parseDuration(w[1].text, ms)) return fail("use: advance N(ms|s|m), e.g. advance 10s");
+        host_.advance(ms);
+        return true;
+    }
+    return fail("unknown command \"" + cp1250ToUtf8(c) + "\" (try help)");
+}
+
+bool Interpreter::lifecycle(const Words& w) {
+    const std::string& c = w[0].text;
+    if (w.size() != 1) return fail(c + " takes nothing more");
+    std::string error;
+    if (c == "load") return host_.load(error) || fail(error);
+    if (c == "unload") {
+        host_.unload();
+        return true;
+    }
+    if (c == "stop") {
+        if (!needLoaded()) return false;
+        host_.stop();
+        return true;
+    }
+    if (c == "restart") host_.stop();
+    return host_.start(error) || fail(error);
+}
+
+bool Interpreter::sendCommand(const Words& w) {
+    if (!needLoaded()) return false;
+    if (w[0].text == "record") {
+        std::vector<uint8_t> bytes;
+        std::string error;
+        if (w.size() < 2 || !parseHexBytes(Words(w.begin() + 1, w.end()), bytes, error))
+            return fail(w.size() < 2 ? "use: record HEX..." : error);
+        host_.sendRecord(std::move(bytes));
+        return true;
+    }
+    int32_t id = 0, p1 = 0, p2 = 0;
+    if (!number(w, 1, id)) return false;
+    if (w[0].text == "query" && w.size() != 2) return fail("use: query ID");
+    if (w.size() > 4) return fail("use: send ID [P1 [P2]]");
+    // The word host stands for the address of the host control object (for pluginStart).
+    if (w.size() > 2 && w[2].text == "host" && !w[2].quoted) p1 = addressOf(static_cast<IHostControl*>(&host_));
+    else if (w.size() > 2 && !number(w, 2, p1)) return false;
+    if (w.size() > 3 && !number(w, 3, p2)) return false;
+    host_.send(id, p1, p2);
+    return true;
+}
+
+bool Interpreter::configCommand(const Words& w) {
+    if (w.size() == 2) {
+        const std::string& key = w[1].text;
+        const Column* c = host_.config().columnByKey(key);
+        const std::string* stored = host_.config().stored(key);
+        std::string shown;
+        if (c) shown = c->kind == 0 ? std::to_string(host_.config().readInt(*c)) : quoted(host_.config().readText(*c));
+        else shown = stored ? quoted(*stored) + " (not registered)" : "nothing (not registered)";
+        if (c && !stored) shown += " (default)";
+        host_.transcript().plain("config " + cp1250ToUtf8(key) + " = " + shown);
+        return true;
+    }
+    if (w.size() != 4 || w[2].text != "=" || w[2].quoted) return fail("use: config KEY or config KEY = VALUE");
+    int32_t n = 0;
+    if (!w[3].quoted && !number(w, 3, n)) return false;
+    host_.setConfig(w[1].text, w[3].quoted ? w[3].text : std::to_string(n));
+    return true;
+}
+
+bool Interpreter::networkCommand(const Words& w) {
+    int32_t net = 0;
+    const bool adding = w.size() > 1 && w[1].text == "add" && !w[1].quoted;
+    SimulatedPlugin changed;
+    size_t i = 2;
+    if (adding) {
+        if (!number(w, 2, net)) return false;
+        changed.net = net;
+        i = 3;
+        if (i < w.size() && w[i].quoted) changed.name = w[i++].text;
+    } else {
+        if (!number(w, 1, net)) return false;
+        const SimulatedPlugin* existing = host_.registry().findNet(net);
+        if (!existing) return fail("no network " + std::to_string(net) + " (add it with: network add)");
+        if (w.size() < 3) return fail("use: network NET status N | description \"TEXT\" | capability N ...");
+        changed = *existing;
+    }
+    for (; i < w.size(); i += 2) {
+        const std::string& key = w[i].text;
+        if (key == "status" || key == "capability" || key == "type") {
+            int32_t& field = key == "status" ? changed.status : key == "capability" ? changed.capability : changed.type;
+            if (!number(w, i + 1, field)) return false;
+        } else if (key == "description" || key == "name") {
+            std::optional<std::string>& field = key == "name" ? changed.name : changed.description;
+            std::string value;
+            if (i + 1 < w.size() && !w[i + 1].quoted && w[i + 1].text == "none") field.reset();
+            else if (!text(w, i + 1, value)) return false;
+            else field = value;
+        } else {
+            return fail("unknown network property \"" + cp1250ToUtf8(key) +
+                        "\" (status, description, capability, name, type)");
+        }
+    }
+    // Only a command that was read whole changes anything; the plug-in keeps its id and history.
+    SimulatedPlugin& target = adding ? host_.registry().add(net) : *host_.registry().findNet(net);
+    changed.id = target.id;
+    changed.history = std::move(target.history);
+    target = std::move(changed);
+    return true;
+}
+
+bool Interpreter::contactCommand(const Words& w) {
+    int32_t id = 0;
+    const bool adding = w.size() > 1 && w[1].text == "add" && !w[1].quoted;
+    Contact changed;
+    size_t i = 2;
+    if (adding) {
+        if (!number(w, 2, id) || !text(w, 3, changed.name)) return false;
+        i = 4;
+    } else {
+        if (!number(w, 1, id)) return false;
+        const Contact* existing = host_.contacts().find(id);
+        if (!existing) return fail("no contact " + std::to_string(id) + " (add it with: contact add)");
+        if (w.size() > 2 && w[2].text == "use") {
+            int32_t action = 0;
+            if (w.size() != 4 || !number(w, 3, action)) return fail("use: contact ID use ACTION");
+            if (!needLoaded()) return false;
+            host_.notify(action, msg::kActivated, id);
+            return true;
+        }
+        if (w.size() < 3) return fail("use: contact ID name \"TEXT\" | status N | description \"TEXT\" | use ACTION");
+        changed = *existing;
+    }
+    for (; i < w.size(); i += 2) {
+        const std::string& key = w[i].text;
+        if (key == "status") {
+            if (!number(w, i + 1, changed.status)) return false;
+        } else if (key == "name" || key == "description") {
+            if (!text(w, i + 1, key == "name" ? changed.name : changed.description)) return false;
+        } else {
+            return fail("unknown contact property \"" + cp1250ToUtf8(key) + "\" (name, status, description)");
+        }
+    }
+    changed.id = id;
+    host_.contacts().add(id) = changed;
+    return true;
+}
+
+bool Interpreter::pageCommand(const Words& w) {
+    if (w.size() != 3 || w[1].text != "page") return fail("use: " + w[0].text + " page NAME");
+    if (!needLoaded()) return false;
+    const Action* page = host_.actions().findContainer(w[2].text, kind::kPage, 0);
+    if (!page) return fail("no page \"" + cp1250ToUtf8(w[2].text) + "\"");
+    if (w[0].text == "open") {
+        if (host_.pageOpen(page->id)) return fail("the page is open already");
+        host_.openPage(page->id);
+    } else {
+        if (!host_.pageOpen(page->id)) return fail("the page is not open");
+        host_.closePage(page->id);
+    }
+    return true;
+}
+
+bool Interpreter::notifyCommand(const Words& w) {
+    int32_t action = 0, code = 0, contact = 0, size = kNotifyMinSize;
+    if (!number(w, 1, action) || !number(w, 2, code)) return false;
+    for (size_t i = 3; i < w.size(); i += 2) {
+        if (w[i].text == "contact" && number(w, i + 1, contact)) continue;
+        if (w[i].text == "size" && number(w, i + 1, size) && size >= 0 && size <= 0xFFFF) continue;
+        return error_.empty() ? fail("use: notify ACTION CODE [contact N] [size N]") : false;
+    }
+    if (!needLoaded()) return false;
+    host_.notify(action, code, contact, static_cast<uint16_t>(size));
+    return true;
+}
+
+bool Interpreter::setCommand(const Words& w) {
+    std::string value;
+    if (w.size() != 3) return fail("use: set CONTROL \"VALUE\"");
+    if (!text(w, 2, value)) return false;
+    Action* a = control(w[1].text);
+    if (!a) return fail("no control \"" + cp1250ToUtf8(w[1].text) + "\"");
+    if (!a->holdsValue()) return fail("control " + cp1250ToUtf8(w[1].text) + " is a " + kindName(a->kindOf()) + ", it holds no value");
+    host_.setControlValue(*a, value);
+    return true;
+}
+
+} // namespace brio::host

@@ -1,0 +1,74 @@
+// Runs the command language (script.h) against a host: one line at a time, writing the transcript.
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/host.h"
+#include "host/script.h"
+
+namespace brio::host {
+
+class Interpreter {
+public:
+    // `source` names the script in messages (a file's base name, or "stdin").
+    Interpreter(Host& host, std::string source) : host_(host), source_(std::move(source)) {}
+
+    // Runs one line. False for a line that cannot be run (the message is in error()); a failed
+    // expectation is not such a line: it is reported in the transcript and counted in failures().
+    bool run(std::string_view line, int number);
+    const std::string& error() const { return error_; }
+    int failures() const { return failures_; }
+
+private:
+    using Words = std::vector<Token>;
+
+    bool fail(const std::string& message); // a line that cannot be run
+    void expectationFailed(const std::string& message);
+    bool dispatch(const Words& w, std::string_view line);
+
+    bool lifecycle(const Words& w);
+    bool sendCommand(const Words& w);
+    bool configCommand(const Words& w);
+    bool networkCommand(const Words& w);
+    bool contactCommand(const Words& w);
+    bool pageCommand(const Words& w);
+    bool setCommand(const Words& w);
+    bool notifyCommand(const Words& w);
+    bool show(const Words& w);
+    bool expect(const Words& w);
+
+    // show.cpp
+    void showConfig();
+    void showNetworks();
+    void showContacts();
+    void showPlugins();
+    void showIcons();
+    void showActions();
+    bool showPage(const std::string& name);
+    bool showMenu(const std::string& name);
+
+    // expect.cpp
+    bool expectAnswer(const Words& w);
+    bool expectConfig(const Words& w);
+    bool expectNetwork(const Words& w);
+    bool expectAction(const Words& w);
+
+    // Word helpers: false (with the error set) when the word is missing or of the wrong form.
+    bool number(const Words& w, size_t i, int32_t& value);
+    bool text(const Words& w, size_t i, std::string& value);
+    bool needLoaded();
+    Action* control(const std::string& ref); // an action id, or the key of a bound control's setting
+
+    Host& host_;
+    std::string source_;
+    int line_ = 0;
+    std::string error_;
+    int failures_ = 0;
+    int errorsMark_ = 0;
+    std::map<std::string, int> callMarks_;
+};
+
+} // namespace brio::host

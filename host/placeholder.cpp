@@ -1,1 +1,0 @@
-// Temporary: keeps brio_hostcore non-empty until the host sources land.

@@ -1,0 +1,68 @@
+// The command language of brio-host. One command a line; # starts a comment line. Words are separated
+// by spaces; "double quotes" make one word of a text, which is UTF-8 in the script with the escapes
+// \" \\ \n \t \xNN (\xNN is one byte as it is, for bytes a UTF-8 text cannot name). Every word is
+// turned into the plug-in's code page 1250 before it is used. Numbers are decimal (optionally
+// negative) or 0x hexadecimal.
+//
+//   help                                    the commands, briefly
+//   load | unload                           the library only, no messages
+//   start | stop | restart                  the host's start and stop sequences (start loads first)
+//   send ID [P1 [P2]] | query ID            a 30-byte message to the plug-in (P1 may be the word
+//                                           host: the host control object, as pluginStart carries)
+//   record HEX...                           raw bytes to the plug-in's entry point
+//   config KEY [= VALUE]                    show or set a configuration value ("text" or number)
+//   network add NET ["NAME"] [status N] [description "TEXT"|none] [capability N] [type BITS]
+//   network NET status N|description "TEXT"|none|capability N|name "TEXT"|none|type BITS ...
+//   contact add ID "NAME" [status N] [description "TEXT"]
+//   contact ID name "TEXT"|status N|description "TEXT" ...
+//   contact ID use ACTION                   the contact menu's item used on that contact
+//   hoststate N                             what hostState answers
+//   advance N(ms|s|m)                       let time pass; the plug-in's timers run
+//   show config|networks|contacts|plugins|icons|actions|page NAME|menu NAME
+//   open page NAME | close page NAME        show or hide a configuration page
+//   use ACTION | press ACTION               activate a menu item or button
+//   notify ACTION CODE [contact N] [size N] any action notification, of any record size
+//   set CONTROL "VALUE"                     fill in a control (an action id, or the key of its setting)
+//   menu NAME | menu contact                show a popup menu (or the contact menu) with its items
+//   echo TEXT...                            a line of its own in the transcript
+//   transcript off | transcript on          drop lines (not failures or faults) while off
+//   expect answer N | answer text "TEXT" | same-address
+//   expect config KEY VALUE
+//   expect errors N                         setError calls since the previous "expect errors"
+//   expect calls NAME N                     host calls NAME since the previous "expect calls NAME"
+//   expect log "TEXT"                       the last logText line ({n} matches any integer)
+//   expect copies N                         contact texts handed out and not released yet
+//   expect network NET status N | description "TEXT"|none | sends N
+//   expect action ID status N | value "TEXT" | caption "TEXT"
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brio::host {
+
+struct Token {
+    std::string text; // CP1250 bytes
+    bool quoted = false;
+};
+
+// Splits one script line into tokens; an empty result for blank and comment lines. False, with
+// `error`, for an unterminated quote, a bad escape, bad UTF-8 or a character outside code page 1250.
+bool tokenize(std::string_view line, std::vector<Token>& tokens, std::string& error);
+
+// A number as scripts write it: decimal with an optional minus sign, or 0x hexadecimal; it must fit
+// in 32 bits (signed, or unsigned for hexadecimal).
+bool parseNumber(std::string_view word, int32_t& value);
+
+// A time span: a number followed by ms, s or m.
+bool parseDuration(std::string_view word, uint64_t& ms);
+
+// Hexadecimal bytes; spaces between words are ignored, but each word has an even number of digits.
+bool parseHexBytes(const std::vector<Token>& words, std::vector<uint8_t>& bytes, std::string& error);
+
+// The text of the help command.
+const char* helpText();
+
+} // namespace brio::host

@@ -1,0 +1,126 @@
+// Feeds arbitrary records to the plug-in's entry point, and arbitrary action notifications through it.
+// Each record ends exactly where a page the process may not read begins, so a read past `size` crashes.
+//
+// Input: byte 0 chooses the record: even - the rest is a message record; odd - the rest is an action
+// notification record handed over with actionNotify. The record's `size` field is set to its length.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstring>
+
+#include "frame/messages.h"
+#include "frame/plugin.h"
+#include "platform/headless/driver.h"
+#include "tests/unit/fake_networks.h"
+
+namespace {
+
+using namespace brio;
+
+// Two pages: the record at the end of the first, the second unreadable.
+class GuardedRecord {
+  public:
+    GuardedRecord() {
+        page_ = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+        void* p = mmap(nullptr, 2 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED) __builtin_trap();
+        base_ = static_cast<uint8_t*>(p);
+        mprotect(base_ + page_, page_, PROT_NONE);
+    }
+    // Copies `data` so that its last byte is the last readable one; `size` becomes its length.
+    void* place(const uint8_t* data, size_t length) {
+        if (length > page_) length = page_;
+        uint8_t* record = base_ + page_ - length;
+        std::memcpy(record, data, length);
+        const uint16_t size = static_cast<uint16_t>(length);
+        std::memcpy(record, &size, 2);
+        return record;
+    }
+    size_t capacity() const { return page_; }
+
+  private:
+    size_t page_;
+    uint8_t* base_;
+};
+
+struct World {
+    test::FakeHost host;
+    test::FakeNetworks nets{host};
+    GuardedRecord message;
+    GuardedRecord notification;
+
+    World() {
+        nets.addNetwork(15);
+        nets.addNetwork(10);
+        host.texts[445006] = std::string("0\x0c"
+                                         "10\x0d"
+                                         "a\x0e"
+                                         "3\x0c"
+                                         "20\x0d"
+                                         "{DownSpeed}\x0e");
+        host.responder = [base = host.responder](const MessageRecord& m, int target) {
+            // Value reads through a buffer get a short number, as the host's controls would give.
+            if (m.id == msg::kGetActionValue) return 0;
+            return base(m, target);
+        };
+        start();
+    }
+
+    ~World() {
+        send(msg::kDeinitialise);
+        send(msg::kPluginEnd);
+    }
+
+    int32_t send(int32_t id, int32_t p1 = 0) {
+        MessageRecord m{};
+        m.size = sizeof m;
+        m.id = id;
+        m.p1 = p1;
+        return dispatchMessage(&m);
+    }
+
+    void start() {
+        send(msg::kPluginStart, addressOf(static_cast<IHostControl*>(&host)));
+        send(msg::kInitialise);
+        send(msg::kRegisterSettings);
+        send(msg::kBuildInterface);
+    }
+};
+
+World& world() {
+    static World w;
+    return w;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    World& w = world();
+    if (size < 3) return 0;
+    const bool notify = data[0] & 1;
+    const uint8_t* body = data + 1;
+    const size_t length = size - 1;
+
+    if (notify) {
+        void* record = w.notification.place(body, length);
+        w.send(msg::kActionNotify, addressOf(record));
+    } else {
+        MessageRecord m{};
+        std::memcpy(&m, body, length < sizeof m ? length : sizeof m);
+        // The host control object and the notification record are addresses: keep them real.
+        if (m.id == msg::kPluginStart || m.id == msg::kActionNotify) return 0;
+        dispatchMessage(w.message.place(body, length));
+    }
+    headless::advance(15000); // let a cycle started by this input tick
+    w.host.sent.clear();
+    w.host.log.clear();
+    w.nets.sets.clear();
+    // Whatever the input ended, start over so that the next one meets a built plug-in.
+    if (!plugin().controller || !plugin().host.attached()) {
+        w.send(msg::kDeinitialise);
+        w.send(msg::kPluginEnd);
+        w.start();
+    }
+    return 0;
+}

@@ -1,0 +1,359 @@
+// What the user's actions do, driven through the entry point: the dispatch by id and code, the
+// page hooks and their flags, the network check boxes, the "Lista" switch, "Dodaj" and "Zmień", the
+// list view host's record, and records too short to carry what a case needs.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cycling/mode_controller.h"
+#include "frame/actions.h"
+#include "plugin_session.h"
+
+namespace brio {
+namespace {
+
+using test::fieldAt;
+using test::GuardedRecord;
+using test::le16;
+using test::le32;
+using test::notificationBytes;
+using test::PluginSession;
+using test::SentRecord;
+
+using Notification = std::pair<int32_t, int32_t>; // action id, code
+
+const std::string kOneEntry = std::string("0\x0c") + "10\x0d" + "Hej\x0e";
+
+// The short-form record with which an action's value or status is read or changed.
+std::string changeBytes(int32_t id, int32_t parent, int32_t mask, int32_t type, int32_t statusMask,
+                        int32_t textSize = 0) {
+    return le16(74) + le32(id) + le32(parent) + le32(-2) + le32(0) + le32(0) + le32(0) + le32(0) +
+           le32(mask) + le32(type) + le32(statusMask) + le32(0) + le32(0) + le32(0) /* text */ +
+           le32(textSize) + le32(0) + le32(0) + le32(0) + le16(0) + le16(0);
+}
+
+std::string withoutText(std::string bytes) {
+    if (bytes.size() >= 54) bytes.replace(50, 4, std::string(4, '\0'));
+    return bytes;
+}
+
+class ActionsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        session.addNetwork(15, "GG", true);
+        session.addNetwork(10, "Jabber", false);
+        session.addNetwork(3, "IRC", true);
+        session.addNetwork(7, "Tlen", false);
+        session.start(); // resets the desktop, observers included
+        headless::onMessage([this](const headless::ShownMessage& m) { boxes.push_back(m); });
+    }
+    void TearDown() override { session.stop(); }
+
+    // Sends the notifications; returns what reached the host meanwhile.
+    std::vector<SentRecord> run(const std::vector<Notification>& notifications) {
+        const size_t mark = session.host.sent.size();
+        for (const auto& [id, code] : notifications)
+            session.notify(id, code);
+        return session.sentSince(mark);
+    }
+
+    size_t checkboxReads(const std::vector<Notification>& notifications) {
+        size_t reads = 0;
+        for (const SentRecord& s : run(notifications))
+            if (s.id() == 10106 && fieldAt(s.p1Bytes, 6) == 445201) ++reads;
+        return reads;
+    }
+
+    PluginSession session;
+    std::vector<headless::ShownMessage> boxes;
+};
+
+// --- Dispatch ---
+
+TEST_F(ActionsTest, CodesAndIdsOutsideTheTableDoNothing) {
+    const std::vector<Notification> ignored = {
+        {445115, 0},   {445115, 220}, {445115, 221}, {445115, 201}, {445111, 220}, {445112, 221},
+        {445111, 2},   {445104, 221}, {445104, 1},   {445105, 220}, {445105, 1},   {445116, 221},
+        {445117, 220}, {445106, 1},   {445118, 220}, {445108, 1},   {445109, 1},   {445110, 1},
+        {445100, 1},   {445120, 1},   {445200, 1},   {445204, 1},   {445315, 1},   {445402, 1},
+        {0, 1},        {-1, 220},     {445202, 1},   {445202, 220},
+    };
+    for (const auto& [id, code] : ignored) {
+        EXPECT_TRUE(run({{id, code}}).empty()) << id << " code " << code;
+    }
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_FALSE(plugin().controller->cycling());
+}
+
+// --- Pages touched and networks shown ---
+
+struct FlagCase {
+    const char* name;
+    std::vector<Notification> steps;
+    size_t reads; // check boxes read back (four networks each time)
+};
+void PrintTo(const FlagCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class NetworkHooksTest : public ActionsTest, public ::testing::WithParamInterface<FlagCase> {};
+
+TEST_P(NetworkHooksTest, ReadBackOnlyWhenTouchedAndShown) {
+    EXPECT_EQ(checkboxReads(GetParam().steps), GetParam().reads);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, NetworkHooksTest,
+    ::testing::Values(
+        FlagCase{"BrioPageTouched", {{445201, 1}, {445104, 220}, {445105, 221}}, 4},
+        FlagCase{"ListPageTouchedAnyCode", {{445203, 220}, {445104, 220}, {445105, 221}}, 4},
+        FlagCase{"OddCodeStillTouches", {{445201, 12345}, {445104, 220}, {445105, 221}}, 4},
+        FlagCase{"TouchedAfterFilling", {{445104, 220}, {445203, 1}, {445105, 221}}, 4},
+        FlagCase{"P2pPageDoesNotTouch", {{445202, 1}, {445104, 220}, {445105, 221}}, 0},
+        FlagCase{"NeverTouched", {{445104, 220}, {445105, 221}}, 0},
+        FlagCase{"NeverFilled", {{445201, 1}, {445105, 221}}, 0},
+        FlagCase{"FlagsKeptWhenNothingRead", {{445201, 1}, {445105, 221}, {445104, 220}, {445105, 221}}, 4},
+        FlagCase{"FlagsClearedAfterReading",
+                 {{445201, 1}, {445104, 220}, {445105, 221}, {445104, 220}, {445105, 221}},
+                 4},
+        FlagCase{"WrongHookCodes", {{445201, 1}, {445104, 221}, {445105, 220}, {445105, 221}}, 0}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(ActionsTest, PageStateDoesNotOutliveTheInterface) {
+    run({{445201, 1}, {445104, 220}});
+    session.send(22101);
+    session.send(22000);
+    EXPECT_EQ(checkboxReads({{445104, 220}, {445105, 221}}), 0u);
+}
+
+// --- The network check boxes ---
+
+TEST_F(ActionsTest, FillSwitchesOffOnlyTheNetworksSwitchedOff) {
+    const std::vector<SentRecord> sent = run({{445104, 220}});
+    ASSERT_EQ(sent.size(), 2u);
+    const std::vector<int32_t> ids = {445310, 445307};
+    for (size_t i = 0; i < ids.size(); ++i) {
+        SCOPED_TRACE(ids[i]);
+        EXPECT_EQ(sent[i].id(), 10110);
+        EXPECT_EQ(withoutText(sent[i].p1Bytes), changeBytes(ids[i], 445201, 0x10040, 0, 0));
+        EXPECT_TRUE(sent[i].p1HasText);
+        EXPECT_EQ(sent[i].p1Text, "0");
+    }
+}
+
+TEST_F(ActionsTest, ReadTakesEachBoxByTheIntegerRule) {
+    session.values = {{445315, "0"}, {445310, " 12abc"}, {445303, "abc"}, {445307, "-1"}};
+    const size_t mark = session.host.sent.size();
+    run({{445201, 1}, {445104, 220}, {445105, 221}});
+    const std::vector<SentRecord> reads = session.sentSince(mark, 10106);
+    const std::vector<int32_t> ids = {445315, 445310, 445303, 445307};
+    ASSERT_EQ(reads.size(), ids.size());
+    for (size_t i = 0; i < ids.size(); ++i) {
+        SCOPED_TRACE(ids[i]);
+        EXPECT_EQ(withoutText(reads[i].p1Bytes), changeBytes(ids[i], 445201, 0x10040, 0, 0, 16));
+        EXPECT_NE(fieldAt(reads[i].p1Bytes, 50), 0); // into a buffer of ours
+    }
+    session.send(22101); // the choices are stored as the controller goes
+    EXPECT_EQ(session.host.texts[445002], "15|0|10|1|3|0|7|1|");
+}
+
+TEST_F(ActionsTest, ReadSurvivesAFullBufferAndMissingValues) {
+    session.values = {{445315, std::string(16, '0')}, {445310, std::string(16, '7')}};
+    run({{445201, 1}, {445104, 220}, {445105, 221}});
+    session.send(22101);
+    // 445303 and 445307 get no answer: an empty buffer reads as 0.
+    EXPECT_EQ(session.host.texts[445002], "15|0|10|1|3|0|7|0|");
+}
+
+// --- "Lista" in the popup ---
+
+TEST_F(ActionsTest, CyclingSwitchLogsDecidesAndShowsTheItem) {
+    session.host.texts[445006] = kOneEntry;
+    const std::string logLine =
+        "act.id = 445115, pCtrl = " + std::to_string(addressOf(plugin().controller.get()));
+    for (int32_t expectedStatus : {4, 0, 4}) {
+        SCOPED_TRACE(expectedStatus);
+        session.host.log.clear();
+        const std::vector<SentRecord> sent = run({{445115, 1}});
+        ASSERT_FALSE(session.host.log.empty());
+        EXPECT_EQ(session.host.log.front(), logLine);
+        ASSERT_FALSE(sent.empty());
+        EXPECT_EQ(sent.front().id(), 1); // logged before anything else is done
+        ASSERT_EQ(sent.back().id(), 10108);
+        EXPECT_EQ(sent.back().p1Bytes, changeBytes(445115, 445102, 1, expectedStatus, -1));
+        EXPECT_EQ(plugin().controller->cycling(), expectedStatus == 4);
+        EXPECT_EQ(headless::runningTimers(), expectedStatus == 4 ? 1u : 0u);
+    }
+}
+
+TEST_F(ActionsTest, CyclingItemShowsOnEvenWithAnEmptyList) {
+    const std::vector<SentRecord> sent = run({{445115, 1}});
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.back().p1Bytes, changeBytes(445115, 445102, 1, 4, -1));
+    EXPECT_FALSE(plugin().controller->cycling());
+}
+
+TEST_F(ActionsTest, DeinitialiseEndsRunningCycling) {
+    session.host.texts[445006] = kOneEntry;
+    run({{445115, 1}});
+    ASSERT_EQ(headless::runningTimers(), 1u);
+    session.send(22101);
+    EXPECT_EQ(headless::runningTimers(), 0u);
+    headless::advance(60000); // a tick would reach a controller that is gone
+    EXPECT_EQ(plugin().controller, nullptr);
+}
+
+// --- "Dodaj" and "Zmień" ---
+
+struct FieldsCase {
+    const char* name;
+    std::optional<std::string> status, description, seconds; // none: the host answers null
+    bool warned;
+};
+void PrintTo(const FieldsCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class EntryFieldsTest : public ActionsTest, public ::testing::WithParamInterface<FieldsCase> {};
+
+TEST_P(EntryFieldsTest, ReadsTheThreeFieldsAndRefusesAnEmptyDescription) {
+    const FieldsCase& c = GetParam();
+    const std::vector<std::pair<int32_t, std::optional<std::string>>> fields = {
+        {445108, c.status}, {445109, c.description}, {445110, c.seconds}};
+    for (const auto& [id, value] : fields)
+        if (value) session.values[id] = *value;
+    for (int32_t button : {445111, 445112}) {
+        SCOPED_TRACE(button);
+        boxes.clear();
+        const std::vector<SentRecord> sent = run({{button, 1}});
+        ASSERT_EQ(sent.size(), 3u);
+        for (size_t i = 0; i < fields.size(); ++i) {
+            EXPECT_EQ(sent[i].id(), 10106);
+            EXPECT_EQ(sent[i].p1Bytes, changeBytes(fields[i].first, 445203, 0x10040, 0, 0)); // no buffer
+        }
+        if (c.warned) {
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].text, "Musisz podać opis!");
+            EXPECT_EQ(boxes[0].title, "Ostrzeżenie");
+            EXPECT_EQ(boxes[0].icon, platform::MessageIcon::Warning);
+        } else {
+            EXPECT_TRUE(boxes.empty());
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, EntryFieldsTest,
+    ::testing::Values(FieldsCase{"EmptyDescription", "3", "", "45", true},
+                      FieldsCase{"NullDescription", "3", std::nullopt, "45", true},
+                      FieldsCase{"NothingAnswered", std::nullopt, std::nullopt, std::nullopt, true},
+                      FieldsCase{"Description", "3", "Na obiedzie", "45", false},
+                      FieldsCase{"ShortTime", "0", "x", "5", false},
+                      FieldsCase{"NoStatusNoTime", std::nullopt, "x", std::nullopt, false}),
+    [](const auto& info) { return info.param.name; });
+
+struct EntryCase {
+    const char* status;
+    const char* description;
+    const char* seconds;
+    std::optional<StatusEntry> expected;
+};
+
+TEST(ActionsEntry, FieldsMakeAnEntryOfAtLeastTenSeconds) {
+    const std::vector<EntryCase> cases = {
+        {"3", "Opis", "5", StatusEntry{3, "Opis", 10}},
+        {"3", "Opis", "abc", StatusEntry{3, "Opis", 10}},
+        {"3", "Opis", "45", StatusEntry{3, "Opis", 45}},
+        {"3", "Opis", "10", StatusEntry{3, "Opis", 10}},
+        {"3", "Opis", "9", StatusEntry{3, "Opis", 10}},
+        {"3", "Opis", "-20", StatusEntry{3, "Opis", 10}},
+        {"3", "Opis", " 30s", StatusEntry{3, "Opis", 30}},
+        {"3", "Opis", "", StatusEntry{3, "Opis", 10}},
+        {"x", "Opis", "45", StatusEntry{0, "Opis", 45}},
+        {"7", "Opis", "45", StatusEntry{7, "Opis", 45}}, // taken as it is
+        {" 5 ", "Zażółć", "3600", StatusEntry{5, "Zażółć", 3600}},
+        {"3", "", "45", std::nullopt},
+    };
+    for (const EntryCase& c : cases) {
+        EXPECT_EQ(entryFromFields(c.status, c.description, c.seconds), c.expected)
+            << c.status << " | " << c.description << " | " << c.seconds;
+    }
+}
+
+// --- The list view host and the list editor ---
+
+std::string controlBytes(uint16_t size, int32_t code, int32_t window, int32_t parentWindow, int32_t x,
+                         int32_t y) {
+    std::string b = le16(size) + le32(445107) + le32(0) + le32(0) + le32(code) + le32(0) + le16(0) +
+                    le32(window) + le32(parentWindow) + le32(x) + le32(y);
+    b.resize(size, '\x77');
+    return b;
+}
+
+TEST_F(ActionsTest, ListViewHostMovesThePlacePastTheListView) {
+    for (uint16_t size : {68, 80}) {
+        SCOPED_TRACE(size);
+        GuardedRecord record(controlBytes(size, 220, 0x5A5A5A5A, 99, 12, 34));
+        ASSERT_TRUE(record.ok());
+        session.notifyRecord(record.data());
+        EXPECT_EQ(record.bytes(), controlBytes(size, 220, 0x5A5A5A5A, 99, 422, 264));
+    }
+}
+
+TEST_F(ActionsTest, ListViewHostLeavesOtherRecordsAlone) {
+    const std::vector<std::string> untouched = {
+        controlBytes(67, 220, 1, 99, 12, 34), // too short for the place
+        controlBytes(68, 221, 1, 99, 12, 34), controlBytes(68, 1, 1, 99, 12, 34),
+        controlBytes(68, 201, 1, 99, 12, 34)};
+    for (const std::string& bytes : untouched) {
+        GuardedRecord record(bytes);
+        ASSERT_TRUE(record.ok());
+        const size_t mark = session.host.sent.size();
+        session.notifyRecord(record.data());
+        EXPECT_EQ(record.bytes(), bytes);
+        EXPECT_TRUE(session.sentSince(mark).empty());
+    }
+}
+
+TEST_F(ActionsTest, WithoutAListEditorTheListIsLeftAlone) {
+    session.host.texts[445006] = kOneEntry;
+    EXPECT_TRUE(
+        run({{445203, 1}, {445116, 220}, {445113, 1}, {445114, 1}, {445117, 221}, {445107, 221}}).empty());
+    EXPECT_EQ(session.host.texts[445006], kOneEntry);
+}
+
+// --- Records too short for what they would carry ---
+
+TEST_F(ActionsTest, ShortRecordsAreIgnoredAndReadOnlyTheirSize) {
+    for (uint16_t size : {2, 5, 6, 10, 14, 17, 18, 22, 26, 29}) {
+        for (int32_t id : {445115, 445111, 445201, 445104, 445107}) {
+            SCOPED_TRACE(std::to_string(size) + " bytes, id " + std::to_string(id));
+            const int32_t code = id == 445104 || id == 445107 ? 220 : 1;
+            GuardedRecord record(notificationBytes(size, id, code));
+            ASSERT_TRUE(record.ok());
+            const std::string before = record.bytes();
+            const size_t mark = session.host.sent.size();
+            session.notifyRecord(record.data());
+            EXPECT_TRUE(session.sentSince(mark).empty());
+            EXPECT_EQ(record.bytes(), before);
+        }
+    }
+    EXPECT_TRUE(boxes.empty());
+    // The short page notifications did not count as the user on the page.
+    EXPECT_EQ(checkboxReads({{445104, 220}, {445105, 221}}), 0u);
+}
+
+TEST_F(ActionsTest, ANotificationOfExactlyThirtyBytesIsHandled) {
+    GuardedRecord record(notificationBytes(30, 445111, 1));
+    ASSERT_TRUE(record.ok());
+    const size_t mark = session.host.sent.size();
+    session.notifyRecord(record.data());
+    EXPECT_EQ(session.sentSince(mark, 10106).size(), 3u);
+    EXPECT_EQ(boxes.size(), 1u);
+}
+
+} // namespace
+} // namespace brio

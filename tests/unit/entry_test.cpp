@@ -1,0 +1,202 @@
+// The entry point as a host sees it: identity, errors, the start and stop sequence, short records.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "fake_networks.h"
+#include "frame/messages.h"
+#include "frame/plugin.h"
+#include "frame/settings.h"
+#include "platform/headless/driver.h"
+
+namespace brio {
+namespace {
+
+using test::FakeHost;
+
+int32_t call(int32_t id, int32_t p1 = 0, int32_t p2 = 0) {
+    MessageRecord m{};
+    m.size = kMessageRecordSize;
+    m.id = id;
+    m.p1 = p1;
+    m.p2 = p2;
+    return dispatchMessage(&m);
+}
+
+// A record of `size` bytes taken from the front of a full message record, copied into a buffer of
+// exactly that size so that a read past it is a read past the allocation.
+int32_t callShort(int32_t id, uint16_t size, int32_t p1) {
+    MessageRecord m{};
+    m.size = size;
+    m.id = id;
+    m.p1 = p1;
+    std::vector<uint8_t> bytes(size < 2 ? 2 : size);
+    std::memcpy(bytes.data(), &m, bytes.size());
+    return dispatchMessage(bytes.data());
+}
+
+class EntryTest : public ::testing::Test {
+protected:
+    void SetUp() override { headless::reset(); }
+    void TearDown() override {
+        call(msg::kDeinitialise);
+        call(msg::kPluginEnd);
+        headless::reset();
+    }
+    void start() { ASSERT_EQ(call(msg::kPluginStart, addressOf(static_cast<IHostControl*>(&host))), 1); }
+
+    FakeHost host;
+};
+
+TEST_F(EntryTest, IdentityAnswersNeedNoHostAndKeepTheirAddress) {
+    const int32_t version = call(msg::kQueryVersion);
+    EXPECT_STREQ(fromAddress<const char>(version), "0.7.0.0");
+    EXPECT_STREQ(fromAddress<const char>(call(msg::kQuerySignature)), "Br");
+    EXPECT_STREQ(fromAddress<const char>(call(msg::kQueryName)), "Brio");
+    EXPECT_EQ(call(msg::kQueryNet), 445);
+    EXPECT_EQ(call(msg::kQueryType), 24);
+    start();
+    EXPECT_EQ(call(msg::kQueryVersion), version);
+    const int32_t name = call(msg::kQueryName);
+    EXPECT_EQ(call(msg::kQueryName), name);
+    EXPECT_EQ(call(msg::kQuerySignature), call(msg::kQuerySignature));
+    EXPECT_EQ(call(msg::kPluginProbe), 2);
+    EXPECT_TRUE(host.sent.empty());
+    EXPECT_TRUE(host.errors.empty());
+}
+
+TEST_F(EntryTest, UnknownMessagesReportAnErrorOnlyWhileAHostIsHeld) {
+    EXPECT_EQ(call(30014), 0); // no host yet: nothing to tell
+    start();
+    for (int32_t id : {30014, 30015, 12345, -1, 0}) EXPECT_EQ(call(id), 0) << id;
+    EXPECT_EQ(host.errors, (std::vector<int>{1, 1, 1, 1, 1}));
+    EXPECT_EQ(call(msg::kQueryNetName), 0);
+    EXPECT_EQ(host.errors.size(), 5u); // 30017 is known
+    EXPECT_EQ(call(msg::kPluginEnd), 1);
+    EXPECT_EQ(call(30014), 0);
+    EXPECT_EQ(host.errors.size(), 5u);
+    EXPECT_TRUE(host.sent.empty());
+}
+
+TEST_F(EntryTest, InitialiseRegistersTheListViewClass) {
+    start();
+    EXPECT_EQ(call(msg::kInitialise), 1);
+    EXPECT_TRUE(headless::commonControlsReady());
+}
+
+TEST_F(EntryTest, RegisterSettingsSendsTheTenColumns) {
+    start();
+    EXPECT_EQ(call(msg::kRegisterSettings), 1);
+    struct Expected {
+        int32_t column;
+        const char* key;
+        int32_t kind;
+        int32_t defaultInt; // for integers
+    };
+    const Expected expected[] = {
+        {445001, "Brio/cntIn", 0, 0},      {445002, "Brio/netChange", 1, 0}, {445003, "Brio/emulePath", 1, 0},
+        {445004, "Brio/format", 1, 0},     {445005, "Brio/emuleTimer", 0, 10}, {445006, "Brio/list", 1, 0},
+        {445007, "Brio/colWidth", 1, 0},   {445010, "Brio/order", 0, 0},     {445011, "Brio/onListEnd", 0, 0},
+        {445012, "Brio/azureusFile", 1, 0},
+    };
+    ASSERT_EQ(host.sent.size(), 10u);
+    for (size_t i = 0; i < 10; ++i) {
+        const std::string& bytes = host.sent[i].bytes;
+        ASSERT_EQ(bytes.size(), 39u);
+        ColumnRecord c;
+        std::memcpy(&c, bytes.data(), 39);
+        EXPECT_EQ(c.size, 39);
+        EXPECT_EQ(c.id, 1102);
+        EXPECT_EQ(std::string(bytes.substr(6, 17)), std::string(17, '\0')) << "header and table";
+        EXPECT_EQ(c.column, expected[i].column);
+        EXPECT_EQ(c.kind, expected[i].kind);
+        EXPECT_STREQ(fromAddress<const char>(c.key), expected[i].key);
+        if (c.kind == 1)
+            EXPECT_STREQ(fromAddress<const char>(c.defaultValue), "");
+        else
+            EXPECT_EQ(c.defaultValue, expected[i].defaultInt);
+        EXPECT_EQ(host.sent[i].target, -1);
+    }
+}
+
+TEST_F(EntryTest, DeinitialiseTwiceDoesNothingTheSecondTime) {
+    start();
+    call(msg::kRegisterSettings);
+    EXPECT_EQ(call(msg::kBuildInterface), 1);
+    host.texts[setting::kNetChange] = "changed behind the plug-in's back";
+    EXPECT_EQ(call(msg::kDeinitialise), 1);
+    EXPECT_EQ(host.texts[setting::kNetChange], ""); // the (empty) network choices were stored
+    host.sent.clear();
+    EXPECT_EQ(call(msg::kDeinitialise), 1);
+    EXPECT_TRUE(host.sent.empty());
+}
+
+TEST_F(EntryTest, ChoicesRoundTripThroughBuildAndDeinitialise) {
+    test::FakeNetworks nets(host);
+    nets.addNetwork(15);
+    nets.addNetwork(10);
+    for (const char* stored : {"15|1|10|0|", ""}) {
+        host.texts[setting::kNetChange] = stored;
+        start();
+        call(msg::kBuildInterface);
+        call(msg::kDeinitialise);
+        call(msg::kPluginEnd);
+        EXPECT_EQ(host.texts[setting::kNetChange], *stored ? stored : "15|1|10|1|");
+    }
+}
+
+TEST_F(EntryTest, ShortRecordsCarryNoParameters) {
+    // pluginStart without its parameter keeps no host.
+    EXPECT_EQ(callShort(msg::kPluginStart, 29, addressOf(static_cast<IHostControl*>(&host))), 0);
+    EXPECT_EQ(call(30014), 0);
+    EXPECT_TRUE(host.errors.empty());
+    start();
+    // Records too short to hold even the id are unknown messages.
+    for (uint16_t size : {0, 1, 2, 5}) EXPECT_EQ(callShort(msg::kQueryNet, size, 0), 0);
+    EXPECT_EQ(host.errors.size(), 4u);
+    // The id alone is enough for what needs no parameter.
+    EXPECT_EQ(callShort(msg::kQueryNet, 6, 0), 445);
+    EXPECT_EQ(callShort(msg::kActionNotify, 29, 0x1234), 0);
+    EXPECT_EQ(callShort(msg::kPluginEnd, 6, 0), 1);
+    EXPECT_EQ(call(30014), 0);
+    EXPECT_EQ(host.errors.size(), 4u);
+}
+
+TEST_F(EntryTest, ActionNotifyBeforeBuildInterfaceIsIgnored) {
+    start();
+    ActionNotifyRecord n{};
+    n.size = 30;
+    n.id = 445115;
+    n.code = 1;
+    std::vector<uint8_t> bytes(30);
+    std::memcpy(bytes.data(), &n, sizeof n);
+    EXPECT_EQ(call(msg::kActionNotify, addressOf(bytes.data())), 0);
+    EXPECT_TRUE(host.sent.empty());
+}
+
+TEST_F(EntryTest, DeinitialiseWhileCyclingRestoresAndStopsTheTimer) {
+    test::FakeNetworks nets(host);
+    nets.addNetwork(10);
+    nets.networks[10].description = "before";
+    host.texts[setting::kList] = "0\x0c" "10\x0d" "cycled\x0e";
+    start();
+    call(msg::kBuildInterface);
+    ActionNotifyRecord n{};
+    n.size = 30;
+    n.id = 445115;
+    n.code = 1;
+    std::vector<uint8_t> bytes(30);
+    std::memcpy(bytes.data(), &n, sizeof n);
+    call(msg::kActionNotify, addressOf(bytes.data()));
+    EXPECT_EQ(nets.networks[10].description, "cycled");
+    EXPECT_EQ(headless::runningTimers(), 1u);
+    call(msg::kDeinitialise);
+    EXPECT_EQ(headless::runningTimers(), 0u);
+    EXPECT_EQ(nets.networks[10].description, "before");
+    headless::advance(60000);
+    EXPECT_EQ(nets.networks[10].description, "before");
+}
+
+} // namespace
+} // namespace brio

@@ -1,0 +1,190 @@
+// The command language: words and quoted texts, numbers, and lines that cannot be run.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "host/host.h"
+#include "host/interpreter.h"
+#include "host/script.h"
+
+namespace brio::host {
+namespace {
+
+std::vector<Token> words(const char* line) {
+    std::vector<Token> tokens;
+    std::string error;
+    EXPECT_TRUE(tokenize(line, tokens, error)) << line << ": " << error;
+    return tokens;
+}
+
+std::string tokenError(const char* line) {
+    std::vector<Token> tokens;
+    std::string error;
+    EXPECT_FALSE(tokenize(line, tokens, error)) << line;
+    return error;
+}
+
+TEST(HostScript, SplitsWordsAndTexts) {
+    EXPECT_TRUE(words("").empty());
+    EXPECT_TRUE(words("   \t").empty());
+    EXPECT_TRUE(words("# a comment \"unterminated").empty());
+    EXPECT_TRUE(words("  # indented comment").empty());
+
+    auto t = words("config Brio/list = \"a b\"");
+    ASSERT_EQ(t.size(), 4u);
+    EXPECT_EQ(t[0].text, "config");
+    EXPECT_FALSE(t[0].quoted);
+    EXPECT_EQ(t[3].text, "a b");
+    EXPECT_TRUE(t[3].quoted);
+
+    t = words("echo a#b  \"\"\r");
+    ASSERT_EQ(t.size(), 3u);
+    EXPECT_EQ(t[1].text, "a#b");
+    EXPECT_EQ(t[2].text, "");
+    EXPECT_TRUE(t[2].quoted);
+}
+
+TEST(HostScript, TextsBecomeCodePage1250) {
+    const struct {
+        const char* line; // UTF-8, as in a script file
+        std::string bytes;
+    } cases[] = {
+        {"\"za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87\"", "zażółć"},
+        {"\"a\\\"b\"", "a\"b"},
+        {"\"back\\\\slash\"", "back\\slash"},
+        {"\"line\\nnext\\ttab\"", "line\nnext\ttab"},
+        {"\"\\x1Amin=10\"", "\x1Amin=10"},
+        {"\"\\xff\\x00!\"", std::string("\xFF\0!", 3)},
+        {"\"\\xC4\\x99\"", "\xC4\x99"}, // \xNN is a byte as it is, not UTF-8
+        {"Dost\xC4\x99pny", "Dostępny"}, // words too
+    };
+    for (const auto& c : cases) {
+        const auto t = words(c.line);
+        ASSERT_EQ(t.size(), 1u) << c.line;
+        EXPECT_EQ(t[0].text, c.bytes) << c.line;
+    }
+}
+
+TEST(HostScript, BadTextsSayWhy) {
+    EXPECT_EQ(tokenError("echo \"abc"), "the text has no closing quote");
+    EXPECT_EQ(tokenError("echo \"abc\\"), "the text has no closing quote");
+    EXPECT_EQ(tokenError("echo \"a\\qb\""), "bad escape \\q (use \\\" \\\\ \\n \\t or \\xNN)");
+    EXPECT_EQ(tokenError("echo \"\\x4\""), "bad escape \\x (use \\\" \\\\ \\n \\t or \\xNN)");
+    EXPECT_EQ(tokenError("echo \"a\"b"), "a closing quote must end the word");
+    EXPECT_EQ(tokenError("echo ab\"c\""), "a quote inside a word (put a space before the text)");
+    EXPECT_EQ(tokenError("echo \"\xC3\xA8\""), "U+00E8 has no code page 1250 byte");
+    EXPECT_EQ(tokenError("echo \"\xC3\""), "malformed UTF-8");
+}
+
+TEST(HostScript, Numbers) {
+    const struct {
+        const char* word;
+        bool ok;
+        int32_t value;
+    } cases[] = {
+        {"0", true, 0},          {"445", true, 445},        {"-1", true, -1},
+        {"2147483647", true, 2147483647}, {"-2147483648", true, INT32_MIN}, {"2147483648", false, 0},
+        {"0x20", true, 32},      {"0XfF", true, 255},       {"0xFFFFFFFF", true, -1},
+        {"0x100000000", false, 0}, {"0x", false, 0},        {"", false, 0},
+        {"-", false, 0},         {"12a", false, 0},         {"+5", false, 0},
+        {"99999999999", false, 0},
+    };
+    for (const auto& c : cases) {
+        int32_t v = 12345;
+        EXPECT_EQ(parseNumber(c.word, v), c.ok) << c.word;
+        if (c.ok) EXPECT_EQ(v, c.value) << c.word;
+    }
+}
+
+TEST(HostScript, Durations) {
+    const struct {
+        const char* word;
+        bool ok;
+        uint64_t ms;
+    } cases[] = {
+        {"10ms", true, 10}, {"10s", true, 10000}, {"2m", true, 120000}, {"0s", true, 0},
+        {"10", false, 0},   {"s", false, 0},      {"1h", false, 0},     {"1.5s", false, 0},
+    };
+    for (const auto& c : cases) {
+        uint64_t ms = 7;
+        EXPECT_EQ(parseDuration(c.word, ms), c.ok) << c.word;
+        if (c.ok) EXPECT_EQ(ms, c.ms) << c.word;
+    }
+}
+
+TEST(HostScript, HexBytes) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    EXPECT_TRUE(parseHexBytes(words("1600 214e 00"), bytes, error));
+    EXPECT_EQ(bytes, (std::vector<uint8_t>{0x16, 0x00, 0x21, 0x4E, 0x00}));
+    EXPECT_FALSE(parseHexBytes(words("160"), bytes, error));
+    EXPECT_EQ(error, "\"160\" is not an even number of hexadecimal digits");
+    EXPECT_FALSE(parseHexBytes(words("16zz"), bytes, error));
+    EXPECT_EQ(error, "\"16zz\" is not hexadecimal");
+    EXPECT_FALSE(parseHexBytes(words("\"16\""), bytes, error));
+}
+
+// Lines that cannot be run name the script and the line; failed expectations are counted instead.
+TEST(HostScript, InterpreterReportsBadLines) {
+    Transcript transcript;
+    Host host(transcript);
+    Interpreter in(host, "demo.brio");
+    const struct {
+        const char* line;
+        const char* error;
+    } cases[] = {
+        {"frobnicate", "demo.brio:7: unknown command \"frobnicate\" (try help)"},
+        {"send 30016", "demo.brio:7: no plug-in is loaded (use start or load)"},
+        {"start", "demo.brio:7: no plug-in given (--plugin PATH)"},
+        {"advance 5", "demo.brio:7: use: advance N(ms|s|m), e.g. advance 10s"},
+        {"network 15 status 64", "demo.brio:7: no network 15 (add it with: network add)"},
+        {"network add 15 \"GG\" colour 3", "demo.brio:7: unknown network property \"colour\" (status, description, capability, name, type)"},
+        {"network add 15 \"GG\" status", "demo.brio:7: a number is missing after \"status\""},
+        {"contact add 5 Ala", "demo.brio:7: \"Ala\" must be in double quotes"},
+        {"expect answer x", "demo.brio:7: \"x\" is not a number"},
+        {"expect nothing", "demo.brio:7: use: expect answer|same-address|config|errors|calls|log|copies|network|action ... (try help)"},
+        {"config Brio/list \"x\"", "demo.brio:7: use: config KEY or config KEY = VALUE"},
+        {"echo \"open", "demo.brio:7: the text has no closing quote"},
+        {"show page Lista", "demo.brio:7: no page \"Lista\""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FALSE(in.run(c.line, 7)) << c.line;
+        EXPECT_EQ(in.error(), c.error);
+    }
+    EXPECT_EQ(in.failures(), 0);
+    EXPECT_TRUE(host.registry().plugins().empty()); // a bad network line adds nothing
+}
+
+TEST(HostScript, ExpectationsCountFailures) {
+    Transcript transcript;
+    Host host(transcript);
+    Interpreter in(host, "t.brio");
+    const char* passing[] = {
+        "network add 15 \"Gadu-Gadu\" status 65 description none capability 0",
+        "expect network 15 status 65",
+        "expect network 15 description none",
+        "network 15 description \"w pracy\" status 64",
+        "expect network 15 description \"w pracy\"",
+        "expect network 15 status 64",
+        "expect network 15 sends 0",
+        "config Brio/format = \"x\"",
+        "expect config Brio/format \"x\"",
+        "expect errors 0",
+        "expect copies 0",
+        "echo done",
+    };
+    for (const char* line : passing) EXPECT_TRUE(in.run(line, 1)) << line << ": " << in.error();
+    EXPECT_EQ(in.failures(), 0);
+    EXPECT_TRUE(in.run("expect network 15 status 66", 20));
+    EXPECT_TRUE(in.run("expect config Brio/format \"y\"", 21));
+    EXPECT_TRUE(in.run("expect config Brio/none 1", 22));
+    EXPECT_EQ(in.failures(), 3);
+    const auto& lines = transcript.lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "FAIL t.brio:20: network 15 status is 64, expected 66"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "FAIL t.brio:21: config Brio/format is \"x\", expected \"y\""),
+              lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "done"), lines.end());
+}
+
+} // namespace
+} // namespace brio::host
