@@ -18,7 +18,9 @@ std::string hex(int32_t v) {
 }
 
 // Sizes and offsets travel as unsigned 16-bit fields but mean signed values (-3, -20).
-std::string signed16(uint16_t v) { return std::to_string(static_cast<int16_t>(v)); }
+std::string signed16(uint16_t v) {
+    return std::to_string(static_cast<int16_t>(v));
+}
 
 void appendLayout(std::string& out, const Action& a) {
     if (a.width) out += " width " + signed16(a.width);
@@ -169,9 +171,10 @@ std::string initialValue(const Action& a) {
 }
 
 std::string describeAdded(const Action& a) {
-    std::string out = std::to_string(a.id) + " parent " + std::to_string(a.parent) + " " + kindName(a.kindOf());
+    std::string out =
+        std::to_string(a.id) + " parent " + std::to_string(a.parent) + " " + kindName(a.kindOf());
     if (a.flags()) out += " flags " + hex(a.flags());
-    out += a.text ? " " + quoted(*a.text) : std::string(" null");
+    out += a.text ? " " + displayed(*a.text) : std::string(" null");
     if (a.param) out += " param " + std::to_string(a.param);
     appendLayout(out, a);
     if (a.index != -1) out += " index " + std::to_string(a.index);
@@ -196,18 +199,21 @@ std::string describeControl(const Action& a, const std::function<std::string(con
     } else if (a.holdsValue() && a.kindOf() != kind::kCheck) {
         if (a.kindOf() == kind::kChoice) {
             std::string lines;
-            for (const std::string& l : choiceLines(a.text.value_or(""))) lines += (lines.empty() ? "" : " | ") + quoted(l);
+            for (const std::string& l : choiceLines(a.text.value_or("")))
+                lines += (lines.empty() ? "" : " | ") + displayed(l);
             out += " [" + lines + "]";
         } else if (a.text && !a.text->empty()) {
-            out += " " + quoted(*a.text);
+            out += " " + displayed(*a.text);
         }
-        out += " = " + quoted(valueOf(a));
+        out += " = " + displayed(valueOf(a));
     } else {
-        out += a.text ? " " + quoted(*a.text) : std::string();
-        if (a.kindOf() == kind::kCheck) out += " = " + quoted(valueOf(a));
+        out += a.text ? " " + displayed(*a.text) : std::string();
+        if (a.kindOf() == kind::kCheck) out += " = " + displayed(valueOf(a));
     }
-    if (a.bound()) out += " setting " + settingName(a.param);
-    else if (a.param && a.kindOf() == kind::kPage) out += " icon " + std::to_string(a.param);
+    if (a.bound())
+        out += " setting " + settingName(a.param);
+    else if (a.param && a.kindOf() == kind::kPage)
+        out += " icon " + std::to_string(a.param);
     if (a.status) out += " status " + std::to_string(a.status);
     appendLayout(out, a);
     const int32_t otherFlags = a.flags() & ~kSameLineFlag;

@@ -50,9 +50,9 @@ struct Action {
     uint16_t y = 0;
     uint16_t size = 0; // of the record: 74 short, 78 long
 
-    int32_t status = 0;                 // set by modifyAction, mask 1
-    std::optional<std::string> value;   // an unbound control's value
-    bool windowCreated = false;         // a window host whose plug-in window exists
+    int32_t status = 0;               // set by modifyAction, mask 1
+    std::optional<std::string> value; // an unbound control's value
+    bool windowCreated = false;       // a window host whose plug-in window exists
 
     uint16_t kindOf() const { return static_cast<uint16_t>(static_cast<uint32_t>(type) >> 16); }
     int32_t flags() const { return type & 0xFFFF; }

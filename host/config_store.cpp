@@ -11,8 +11,10 @@ namespace brio::host {
 namespace {
 
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -27,20 +29,24 @@ int hexDigit(char c) {
 
 int32_t readInteger(std::string_view text) {
     size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
     uint32_t value = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') value = value * 10u + uint32_t(text[i++] - '0');
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+        value = value * 10u + uint32_t(text[i++] - '0');
     return static_cast<int32_t>(negative ? 0u - value : value);
 }
 
 std::string escapeValue(std::string_view bytes) {
     // Spaces at the ends are escaped so that the reader may trim the line.
     size_t first = 0;
-    while (first < bytes.size() && bytes[first] == ' ') ++first;
+    while (first < bytes.size() && bytes[first] == ' ')
+        ++first;
     size_t last = bytes.size();
-    while (last > first && bytes[last - 1] == ' ') --last;
+    while (last > first && bytes[last - 1] == ' ')
+        --last;
     std::string out;
     for (size_t i = 0; i < bytes.size(); ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);
@@ -88,8 +94,8 @@ bool unescapeValue(std::string_view text, std::string& bytes, std::string& error
 }
 
 void ConfigStore::load(std::vector<std::string>& problems) {
+    if (path_.empty()) return; // values live in memory only
     values_.clear();
-    if (path_.empty()) return;
     std::ifstream in(path_, std::ios::binary);
     if (!in) return;
     std::string line;
@@ -99,7 +105,8 @@ void ConfigStore::load(std::vector<std::string>& problems) {
         const std::string_view l = trim(line);
         if (l.empty() || l.front() == '#') continue;
         const size_t eq = l.find('=');
-        const std::string_view key = eq == std::string_view::npos ? std::string_view() : trim(l.substr(0, eq));
+        const std::string_view key =
+            eq == std::string_view::npos ? std::string_view() : trim(l.substr(0, eq));
         std::string bytes;
         std::string error;
         if (eq == std::string_view::npos) {

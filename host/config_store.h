@@ -30,8 +30,9 @@ public:
     void setPath(std::string path) { path_ = std::move(path); }
     const std::string& path() const { return path_; }
 
-    // Replaces the values with the file's (no file: no values). Lines that cannot be read are skipped
-    // and described in `problems` ("line N: ...", without the path, which differs between machines).
+    // Replaces the values with the file's (no file: no values; no path: nothing changes). Lines that cannot
+    // be read are skipped and described in `problems` ("line N: ...", without the path, which differs between
+    // machines).
     void load(std::vector<std::string>& problems);
     // Writes every value; false with `error` when the file cannot be written.
     bool save(std::string& error) const;

@@ -57,7 +57,8 @@ CopyLedger::Release CopyLedger::release(const char* address, Copy& copy) {
 
 std::vector<CopyLedger::Copy> CopyLedger::outstanding() const {
     std::vector<Copy> copies;
-    for (const auto& [address, held] : held_) copies.push_back(held.copy);
+    for (const auto& [address, held] : held_)
+        copies.push_back(held.copy);
     std::sort(copies.begin(), copies.end(), [](const Copy& a, const Copy& b) { return a.number < b.number; });
     return copies;
 }

@@ -66,7 +66,9 @@ int32_t nextCodePoint(std::string_view s, size_t& i) {
 
 } // namespace
 
-char32_t cp1250CodePoint(unsigned char byte) { return byte < 0x80 ? byte : kHigh[byte - 0x80]; }
+char32_t cp1250CodePoint(unsigned char byte) {
+    return byte < 0x80 ? byte : kHigh[byte - 0x80];
+}
 
 std::string cp1250ToUtf8(std::string_view bytes) {
     std::string out;
@@ -105,7 +107,7 @@ bool utf8ToCp1250(std::string_view utf8, std::string& out, std::string& error) {
     return true;
 }
 
-std::string quoted(std::string_view bytes) {
+std::string displayed(std::string_view bytes) {
     std::string out = "\"";
     for (char ch : bytes) {
         const auto b = static_cast<unsigned char>(ch);

@@ -16,8 +16,8 @@ std::string cp1250ToUtf8(std::string_view bytes);
 // page cannot hold.
 bool utf8ToCp1250(std::string_view utf8, std::string& out, std::string& error);
 
-// A CP1250 text for the transcript: UTF-8 in double quotes, with \" \\ \n and \xNN for the other
+// A CP1250 text as the transcript shows it: UTF-8 in double quotes, with \" \\ \n and \xNN for the other
 // control bytes and the undefined bytes, so that every byte can be told apart.
-std::string quoted(std::string_view bytes);
+std::string displayed(std::string_view bytes);
 
 } // namespace brio::host

@@ -14,7 +14,7 @@ namespace brio::host {
 struct MessageBoxSeen {
     std::string title; // bytes as the plug-in gave them (code page 1250)
     std::string text;
-    std::string icon;  // "warning", "error", "information" or "none"
+    std::string icon; // "warning", "error", "information" or "none"
 };
 
 class DesktopDriver {

@@ -7,7 +7,9 @@ namespace brio::host {
 
 namespace {
 
-std::string optionalQuoted(const std::optional<std::string>& text) { return text ? quoted(*text) : "none"; }
+std::string optionalQuoted(const std::optional<std::string>& text) {
+    return text ? displayed(*text) : "none";
+}
 
 } // namespace
 
@@ -22,7 +24,8 @@ bool Interpreter::expect(const Words& w) {
         if (!number(w, 2, n)) return false;
         const int got = host_.errors() - errorsMark_;
         errorsMark_ = host_.errors();
-        if (got != n) expectationFailed(std::to_string(got) + " setError calls, expected " + std::to_string(n));
+        if (got != n)
+            expectationFailed(std::to_string(got) + " setError calls, expected " + std::to_string(n));
         return true;
     }
     if (what == "calls" && w.size() == 4) {
@@ -31,23 +34,27 @@ bool Interpreter::expect(const Words& w) {
         const int got = host_.calls(name) - callMarks_[name];
         callMarks_[name] = host_.calls(name);
         if (got != n)
-            expectationFailed(std::to_string(got) + " " + cp1250ToUtf8(name) + " calls, expected " + std::to_string(n));
+            expectationFailed(std::to_string(got) + " " + cp1250ToUtf8(name) + " calls, expected " +
+                              std::to_string(n));
         return true;
     }
     if (what == "log" && w.size() == 3) {
         std::string expected;
         if (!text(w, 2, expected)) return false;
         if (!lineMatches(expected, host_.lastLog()))
-            expectationFailed("the last logText is " + quoted(host_.lastLog()) + ", expected " + quoted(expected));
+            expectationFailed("the last logText is " + displayed(host_.lastLog()) + ", expected " +
+                              displayed(expected));
         return true;
     }
     if (what == "copies" && w.size() == 3) {
         if (!number(w, 2, n)) return false;
         const auto got = static_cast<int>(host_.copies().outstanding().size());
-        if (got != n) expectationFailed(std::to_string(got) + " copies not released, expected " + std::to_string(n));
+        if (got != n)
+            expectationFailed(std::to_string(got) + " copies not released, expected " + std::to_string(n));
         return true;
     }
-    return fail("use: expect answer|same-address|config|errors|calls|log|copies|network|action ... (try help)");
+    return fail(
+        "use: expect answer|same-address|config|errors|calls|log|copies|network|action ... (try help)");
 }
 
 bool Interpreter::expectAnswer(const Words& w) {
@@ -63,15 +70,18 @@ bool Interpreter::expectAnswer(const Words& w) {
     if (w.size() == 4 && w[2].text == "text" && !w[2].quoted) {
         std::string expected;
         if (!text(w, 3, expected)) return false;
-        if (!a.isText || a.value == 0) expectationFailed(to + " is " + std::to_string(a.value) + ", expected " + quoted(expected));
-        else if (a.text != expected) expectationFailed(to + " is " + quoted(a.text) + ", expected " + quoted(expected));
+        if (!a.isText || a.value == 0)
+            expectationFailed(to + " is " + std::to_string(a.value) + ", expected " + displayed(expected));
+        else if (a.text != expected)
+            expectationFailed(to + " is " + displayed(a.text) + ", expected " + displayed(expected));
         return true;
     }
     int32_t n = 0;
     if (w.size() != 3) return fail("use: expect answer N | expect answer text \"TEXT\"");
     if (!number(w, 2, n)) return false;
     if (a.value != n)
-        expectationFailed(to + " is " + (a.isText && a.value ? "the text " + quoted(a.text) : std::to_string(a.value)) +
+        expectationFailed(to + " is " +
+                          (a.isText && a.value ? "the text " + displayed(a.text) : std::to_string(a.value)) +
                           ", expected " + std::to_string(n));
     return true;
 }
@@ -87,14 +97,17 @@ bool Interpreter::expectConfig(const Words& w) {
     if (c && c->kind == 0) {
         const int32_t expected = w[3].quoted ? readInteger(w[3].text) : n;
         const int32_t got = config.readInt(*c);
-        if (got != expected) expectationFailed(name + " is " + std::to_string(got) + ", expected " + std::to_string(expected));
+        if (got != expected)
+            expectationFailed(name + " is " + std::to_string(got) + ", expected " + std::to_string(expected));
         return true;
     }
     const std::string expected = w[3].quoted ? w[3].text : std::to_string(n);
     const std::string* stored = config.stored(key);
     const std::string got = c ? config.readText(*c) : stored ? *stored : std::string();
-    if (!c && !stored) expectationFailed(name + " has no value and no column, expected " + quoted(expected));
-    else if (got != expected) expectationFailed(name + " is " + quoted(got) + ", expected " + quoted(expected));
+    if (!c && !stored)
+        expectationFailed(name + " has no value and no column, expected " + displayed(expected));
+    else if (got != expected)
+        expectationFailed(name + " is " + displayed(got) + ", expected " + displayed(expected));
     return true;
 }
 
@@ -111,14 +124,18 @@ bool Interpreter::expectNetwork(const Words& w) {
         if (!number(w, 4, n)) return false;
         const int32_t got = what == "status" ? p->status : static_cast<int32_t>(p->history.size());
         if (got != n)
-            expectationFailed(name + (what == "status" ? "status is " : "received setNetStatus ") + std::to_string(got) +
-                              (what == "status" ? "" : " times") + ", expected " + std::to_string(n));
+            expectationFailed(name + (what == "status" ? "status is " : "received setNetStatus ") +
+                              std::to_string(got) + (what == "status" ? "" : " times") + ", expected " +
+                              std::to_string(n));
         return true;
     }
-    if (what != "description") return fail("use: expect network NET status N | description \"TEXT\"|none | sends N");
+    if (what != "description")
+        return fail("use: expect network NET status N | description \"TEXT\"|none | sends N");
     std::optional<std::string> expected;
-    if (w[4].quoted) expected = w[4].text;
-    else if (w[4].text != "none") return fail("a \"text\" or none is needed after description");
+    if (w[4].quoted)
+        expected = w[4].text;
+    else if (w[4].text != "none")
+        return fail("a \"text\" or none is needed after description");
     if (p->description != expected)
         expectationFailed(name + "description is " + optionalQuoted(p->description) + ", expected " +
                           optionalQuoted(expected));
@@ -137,14 +154,17 @@ bool Interpreter::expectAction(const Words& w) {
         int32_t n = 0;
         if (!number(w, 4, n)) return false;
         if (a->status != n)
-            expectationFailed(name + "status is " + std::to_string(a->status) + ", expected " + std::to_string(n));
+            expectationFailed(name + "status is " + std::to_string(a->status) + ", expected " +
+                              std::to_string(n));
         return true;
     }
     std::string expected;
     if ((what != "value" && what != "caption") || !text(w, 4, expected))
-        return error_.empty() ? fail("use: expect action ID status N | value \"TEXT\" | caption \"TEXT\"") : false;
+        return error_.empty() ? fail("use: expect action ID status N | value \"TEXT\" | caption \"TEXT\"")
+                              : false;
     const std::string got = what == "value" ? host_.controlValue(*a) : a->text.value_or("");
-    if (got != expected) expectationFailed(name + what + " is " + quoted(got) + ", expected " + quoted(expected));
+    if (got != expected)
+        expectationFailed(name + what + " is " + displayed(got) + ", expected " + displayed(expected));
     return true;
 }
 

@@ -1,9 +1,9 @@
 #include "host/host.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "frame/messages.h"
-#include "frame/record_reader.h"
 #include "host/cp1250.h"
 #include "host/plugin_text.h"
 
@@ -29,7 +29,7 @@ void writeBuffer(char* buffer, int32_t size, const std::string& bytes) {
 
 Host::Host(Transcript& transcript) : transcript_(transcript) {
     desktop_ = DesktopDriver::create([this](const MessageBoxSeen& box) {
-        call("messageBox", " " + box.icon + " " + quoted(box.title) + " " + quoted(box.text));
+        call("messageBox", " " + box.icon + " " + displayed(box.title) + " " + displayed(box.text));
     });
 }
 
@@ -102,12 +102,13 @@ void Host::getValue(int table, int row, int column, ValueRecord* value) {
         const std::string text = config_.readText(*c);
         if (value->value != 0 && value->size > 0) {
             writeBuffer(fromAddress<char>(value->value), value->size, text);
-            call("getValue", " config " + c->key + " buffer " + std::to_string(value->size) + " -> " + quoted(text));
+            call("getValue",
+                 " config " + c->key + " buffer " + std::to_string(value->size) + " -> " + displayed(text));
             return;
         }
         configCopy_ = heapCopy(text); // valid until the next configuration text is asked for
         value->value = addressOf(configCopy_.get());
-        call("getValue", " config " + c->key + " -> " + quoted(text));
+        call("getValue", " config " + c->key + " -> " + displayed(text));
         return;
     }
     if (table == msg::kContactsTable) {
@@ -131,7 +132,8 @@ void Host::getValue(int table, int row, int column, ValueRecord* value) {
             call("getValue", what + " -> " + std::to_string(value->value));
         } else {
             value->value = addressOf(copies_.handOut(*text, what.substr(1)));
-            call("getValue", what + " -> " + quoted(*text) + " (copy " + std::to_string(copies_.lastNumber()) + ")");
+            call("getValue",
+                 what + " -> " + displayed(*text) + " (copy " + std::to_string(copies_.lastNumber()) + ")");
         }
         return;
     }
@@ -145,11 +147,12 @@ void Host::setValue(int table, int row, int column, ValueRecord* value) {
         return;
     }
     const std::string bytes = value->kind == 0 ? std::to_string(value->value) : textAt(value->value);
-    const std::string shown = value->kind == 0 ? bytes : quoted(bytes);
+    const std::string shown = value->kind == 0 ? bytes : displayed(bytes);
     if (table == msg::kConfigTable) {
         const Column* c = config_.column(column);
         if (!c) {
-            call("setValue", " config column " + std::to_string(column) + " (not registered) " + shown + ", ignored");
+            call("setValue",
+                 " config column " + std::to_string(column) + " (not registered) " + shown + ", ignored");
             return;
         }
         call("setValue", " config " + c->key + " " + shown);
@@ -159,10 +162,14 @@ void Host::setValue(int table, int row, int column, ValueRecord* value) {
     }
     if (table == msg::kContactsTable) {
         Contact* contact = contacts_.find(row);
-        const std::string what = " contact " + std::to_string(row) + " " + Contacts::columnName(column) + " " + shown;
-        if (contact && column == kContactName) contact->name = bytes;
-        else if (contact && column == kContactDescription) contact->description = bytes;
-        else if (contact && column == kContactStatus) contact->status = readInteger(bytes);
+        const std::string what =
+            " contact " + std::to_string(row) + " " + Contacts::columnName(column) + " " + shown;
+        if (contact && column == kContactName)
+            contact->name = bytes;
+        else if (contact && column == kContactDescription)
+            contact->description = bytes;
+        else if (contact && column == kContactStatus)
+            contact->status = readInteger(bytes);
         else {
             call("setValue", what + ", ignored");
             return;
@@ -232,7 +239,8 @@ bool Host::start(std::string& error) {
     if (!load(error)) return false;
     std::vector<std::string> problems;
     config_.load(problems);
-    for (const std::string& p : problems) transcript_.plain("config file " + p);
+    for (const std::string& p : problems)
+        transcript_.plain("config file " + p);
 
     send(msg::kPluginStart, addressOf(static_cast<IHostControl*>(this)));
     testedName_ = send(msg::kQueryName) ? lastAnswer_.text : std::string();
@@ -252,8 +260,10 @@ void Host::stop() {
     if (started_) {
         // The configuration window closes before the plug-in is told to finish.
         std::vector<int32_t> open;
-        for (const auto& [page, window] : pageWindows_) open.push_back(page);
-        for (int32_t page : open) closePage(page);
+        for (const auto& [page, window] : pageWindows_)
+            open.push_back(page);
+        for (int32_t page : open)
+            closePage(page);
         send(msg::kDeinitialise);
         send(msg::kPluginEnd);
         started_ = false;
@@ -293,130 +303,6 @@ void Host::setControlValue(Action& action, const std::string& value) {
     if (!c) return;
     config_.set(c->key, c->kind == 0 ? std::to_string(readInteger(value)) : value);
     saveConfig();
-}
-
-// ---- Messages to the plug-in ---------------------------------------------------------------------
-
-int32_t Host::callPlugin(void* record, const std::string& what, AnswerForm form) {
-    const int32_t message = RecordReader(record).i32(offsetof(MessageRecord, id), 0);
-    transcript_.line("-> " + what);
-    transcript_.enter();
-    const int32_t value = library_->entry()(record);
-    transcript_.leave();
-    Answer answer{message, value, form == AnswerForm::Text, {}};
-    if (answer.isText) answer.text = textAt(value);
-    transcript_.line("<- " + (answer.isText && value ? quoted(answer.text) : std::to_string(value)));
-    lastAnswer_ = answer;
-    firstAnswers_.emplace(message, value);
-    return value;
-}
-
-int32_t Host::send(int32_t id, int32_t p1, int32_t p2) {
-    if (!loaded()) return 0;
-    MessageRecord m{};
-    m.size = kMessageRecordSize;
-    m.id = id;
-    m.p1 = p1;
-    m.p2 = p2;
-    std::string what = messageName(id);
-    if (id == msg::kPluginStart && p1 == addressOf(static_cast<IHostControl*>(this))) what += " host";
-    else if (p1 || p2) what += " p1 " + std::to_string(p1) + " p2 " + std::to_string(p2);
-    return callPlugin(&m, what, answerForm(id));
-}
-
-int32_t Host::sendRecord(std::vector<uint8_t> bytes) {
-    if (!loaded()) return 0;
-    // The record sits at the end of its own allocation, so that reading past it is caught by a
-    // checked build. Too short to hold its size: the plug-in gets a record that says 0 bytes.
-    std::string what = "record of " + std::to_string(bytes.size()) + " bytes";
-    int32_t id = 0;
-    if (bytes.size() >= 6) {
-        const uint16_t size = static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
-        std::memcpy(&id, bytes.data() + 2, 4);
-        what += ", size " + std::to_string(size) + ", " + messageName(id);
-    }
-    if (bytes.size() < 2) bytes.resize(2, 0);
-    return callPlugin(bytes.data(), what, answerForm(id));
-}
-
-int32_t Host::notify(int32_t action, int32_t code, int32_t contact, uint16_t size) {
-    if (!loaded()) return 0;
-    // Exactly `size` bytes, so that reading past the record is caught by a checked build.
-    ControlNotifyRecord full{};
-    full.size = size;
-    full.id = action;
-    full.contact = contact;
-    full.code = code;
-    std::vector<uint8_t> bytes(std::max<size_t>(size, 2));
-    std::memcpy(bytes.data(), &full, std::min(bytes.size(), sizeof full));
-    MessageRecord m{};
-    m.size = kMessageRecordSize;
-    m.id = msg::kActionNotify;
-    m.p1 = addressOf(bytes.data());
-    std::string what = messageName(msg::kActionNotify) + " " + std::to_string(action) + " " +
-                       (code == msg::kActivated          ? std::string("activated")
-                        : code == msg::kControlCreated   ? std::string("controlCreated")
-                        : code == msg::kControlDestroyed ? std::string("controlDestroyed")
-                                                         : "code " + std::to_string(code));
-    if (contact) what += " contact " + std::to_string(contact);
-    if (size != kNotifyMinSize) what += " size " + std::to_string(size);
-    return callPlugin(&m, what, AnswerForm::Integer);
-}
-
-void Host::notifyWindowHost(size_t index, int32_t code, int32_t window) {
-    // The plug-in may add actions while it handles the notification: look the host up again after.
-    const int32_t id = actions_.at(index).id;
-    ControlNotifyRecord r{};
-    r.size = kControlNotifyMinSize;
-    r.id = id;
-    r.code = code;
-    r.parentWindow = window;
-    r.window = code == msg::kControlDestroyed ? hostWindows_[id] : 0;
-    r.x = 10;
-    r.y = 10;
-    MessageRecord m{};
-    m.size = kMessageRecordSize;
-    m.id = msg::kActionNotify;
-    m.p1 = addressOf(&r);
-    const bool created = code == msg::kControlCreated;
-    callPlugin(&m,
-               messageName(msg::kActionNotify) + " " + std::to_string(id) +
-                   (created ? " controlCreated" : " controlDestroyed") + " long x 10 y 10",
-               AnswerForm::Integer);
-    Action& host = actions_.at(index);
-    if (created) {
-        host.windowCreated = r.window != 0;
-        hostWindows_[id] = r.window;
-        transcript_.line(std::string(host.windowCreated ? "window created" : "no window") + ", x " +
-                         std::to_string(r.x) + ", y " + std::to_string(r.y));
-    } else {
-        host.windowCreated = false;
-        hostWindows_.erase(id);
-    }
-}
-
-void Host::openPage(int32_t pageId) {
-    if (pageOpen(pageId)) return;
-    const int32_t window = desktop_->openPageWindow();
-    pageWindows_[pageId] = window;
-    notify(pageId, msg::kControlCreated);
-    for (size_t i = 0; i < actions_.all().size(); ++i) {
-        const Action& a = actions_.at(i);
-        if (a.parent == pageId && a.kindOf() == kind::kWindowHost) notifyWindowHost(i, msg::kControlCreated, window);
-    }
-}
-
-void Host::closePage(int32_t pageId) {
-    auto it = pageWindows_.find(pageId);
-    if (it == pageWindows_.end()) return;
-    const int32_t window = it->second;
-    for (size_t i = 0; i < actions_.all().size(); ++i) {
-        const Action& a = actions_.at(i);
-        if (a.parent == pageId && a.kindOf() == kind::kWindowHost) notifyWindowHost(i, msg::kControlDestroyed, window);
-    }
-    notify(pageId, msg::kControlDestroyed);
-    pageWindows_.erase(pageId);
-    desktop_->closePageWindow(window);
 }
 
 } // namespace brio::host

@@ -71,11 +71,14 @@ public:
     int32_t sendRecord(std::vector<uint8_t> bytes);
     // An action notification, normally in the short form (30 bytes); other sizes test the plug-in.
     int32_t notify(int32_t action, int32_t code, int32_t contact = 0, uint16_t size = kNotifyMinSize);
-    // Opening a page notifies the page and then its window hosts, in the order they were added, with
-    // controlCreated; closing notifies the window hosts, in the same order, and then the page, with
-    // controlDestroyed.
+    // Opening a page notifies the page and then its window hosts (those with an id), in the order they
+    // were added, with controlCreated; closing notifies the window hosts, in the same order, and then
+    // the page, with controlDestroyed.
     void openPage(int32_t page);
     void closePage(int32_t page);
+    // The user is about to pick a file for a path entry: fileDialogSetup with the dialog's structure,
+    // and then the filter the plug-in put there.
+    void fileDialog(int32_t action);
     bool pageOpen(int32_t page) const { return pageWindows_.count(page) != 0; }
 
     void advance(uint64_t ms) { desktop_->advance(ms); }
@@ -147,8 +150,8 @@ private:
     std::map<int32_t, int32_t> pageWindows_; // open page -> its window
     std::map<int32_t, int32_t> hostWindows_; // window host -> the window the plug-in created
 
-    std::string testedName_;    // from queryName
-    std::string testedVersion_; // from queryVersion
+    std::string testedName_;             // from queryName
+    std::string testedVersion_;          // from queryVersion
     std::unique_ptr<char[]> configCopy_; // the last configuration text handed out
     std::unique_ptr<char[]> valueCopy_;  // the last control value handed out without a buffer
 

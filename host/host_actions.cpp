@@ -68,7 +68,7 @@ int32_t Host::modifyAction(const uint8_t* record) {
     Action* a = actions_.find(r.id, r.parent);
     std::string line = target(r);
     if (r.mask & kMaskStatus) line += " status " + std::to_string(r.type);
-    if (r.mask & kMaskText) line += " caption " + (r.text ? quoted(textAt(r.text)) : std::string("null"));
+    if (r.mask & kMaskText) line += " caption " + (r.text ? displayed(textAt(r.text)) : std::string("null"));
     if (r.mask & ~(kMaskStatus | kMaskText)) line += " mask " + std::to_string(r.mask);
     if (!a) {
         call("modifyAction", line + " (no such action)");
@@ -84,7 +84,7 @@ int32_t Host::setActionValue(const uint8_t* record) {
     const ActionRecord r = readAction(record);
     const std::string value = textAt(r.text);
     Action* a = actions_.find(r.id, r.parent);
-    std::string line = target(r) + " " + quoted(value);
+    std::string line = target(r) + " " + displayed(value);
     if (!a) {
         call("setActionValue", line + " (no such action)");
         return 0;
@@ -111,7 +111,7 @@ int32_t Host::getActionValue(uint8_t* record) {
             written = value.substr(0, static_cast<size_t>(r.textSize) - 1);
             std::memcpy(buffer, written.c_str(), written.size() + 1);
         }
-        line += " buffer " + std::to_string(r.textSize) + " -> " + quoted(written);
+        line += " buffer " + std::to_string(r.textSize) + " -> " + displayed(written);
         call("getActionValue", line + (a ? "" : " (no such action)"));
         return a ? 1 : 0;
     }
@@ -121,7 +121,7 @@ int32_t Host::getActionValue(uint8_t* record) {
     }
     valueCopy_ = std::make_unique<char[]>(value.size() + 1);
     std::memcpy(valueCopy_.get(), value.c_str(), value.size() + 1);
-    call("getActionValue", line + " -> " + quoted(value));
+    call("getActionValue", line + " -> " + displayed(value));
     return addressOf(valueCopy_.get());
 }
 
@@ -131,8 +131,9 @@ int32_t Host::registerIcon(const uint8_t* record) {
     Icon icon{r.iconId, r.imageList, r.resource, r.flag,
               loaded() && r.module == addressOf(library_->moduleHandle())};
     icons_.push_back(icon);
-    std::string line = " " + std::to_string(icon.id) + " list " + std::to_string(icon.imageList) + " resource " +
-                       std::to_string(icon.resource) + (icon.ownModule ? " module plug-in" : " module other");
+    std::string line = " " + std::to_string(icon.id) + " list " + std::to_string(icon.imageList) +
+                       " resource " + std::to_string(icon.resource) +
+                       (icon.ownModule ? " module plug-in" : " module other");
     if (icon.flag != 1) line += " flag " + std::to_string(icon.flag);
     if (recordSize(record) != sizeof(IconRecord)) line += " size " + std::to_string(recordSize(record));
     call("registerIcon", line);

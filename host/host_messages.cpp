@@ -75,7 +75,8 @@ int32_t versionNumber(const std::string& text) {
     size_t pos = 0;
     for (int part = 0; part < 4; ++part) {
         uint32_t v = 0;
-        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') v = v * 10 + uint32_t(text[pos++] - '0');
+        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9')
+            v = v * 10 + uint32_t(text[pos++] - '0');
         number = (number << 8) | (v > 255 ? 255 : v);
         if (pos < text.size() && text[pos] == '.') ++pos;
     }
@@ -135,7 +136,7 @@ int32_t Host::toSimulated(SimulatedPlugin& p, int32_t message, const std::string
     case msg::kQueryName:
     case msg::kQueryNetName:
         answer = p.name ? addressOf(p.name->c_str()) : 0;
-        if (p.name) shown = quoted(*p.name);
+        if (p.name) shown = displayed(*p.name);
         break;
     default:
         shown = "0 (not handled)";
@@ -162,7 +163,7 @@ int32_t Host::handle(const uint8_t* record) {
     case msg::kLogText: {
         // p2 is the size of the buffer that holds the line.
         lastLog_ = textAt(p1, p2 > 0 ? static_cast<size_t>(p2) : SIZE_MAX);
-        call("logText", " " + quoted(lastLog_));
+        call("logText", " " + displayed(lastLog_));
         return 1;
     }
     case msg::kPluginCount: {
@@ -209,11 +210,11 @@ int32_t Host::registerColumn(const uint8_t* record, uint16_t size) {
     column.id = c.column;
     column.key = textAt(c.key);
     column.kind = c.kind;
-    std::string line = " " + std::to_string(c.column) + " " + quoted(column.key);
+    std::string line = " " + std::to_string(c.column) + " " + displayed(column.key);
     if (c.table != msg::kConfigTable) line += " table " + std::to_string(c.table);
     if (c.kind == 1) {
         column.defaultText = textAt(c.defaultValue);
-        line += " text default " + (c.defaultValue ? quoted(column.defaultText) : std::string("null"));
+        line += " text default " + (c.defaultValue ? displayed(column.defaultText) : std::string("null"));
     } else {
         column.defaultInt = c.defaultValue;
         line += (c.kind == 0 ? " integer" : " kind " + std::to_string(c.kind)) + " default " +
@@ -234,7 +235,7 @@ int32_t Host::networkMessage(int32_t id, int32_t net, int32_t p1, int32_t p2) {
     switch (id) {
     case msg::kQueryNetName: {
         const bool named = p && p->name;
-        call("queryNetName", where + " -> " + (named ? quoted(*p->name) : std::string("0")));
+        call("queryNetName", where + " -> " + (named ? displayed(*p->name) : std::string("0")));
         return named ? addressOf(p->name->c_str()) : 0;
     }
     case msg::kNetStatus:
@@ -242,7 +243,7 @@ int32_t Host::networkMessage(int32_t id, int32_t net, int32_t p1, int32_t p2) {
         return p ? p->status : 0;
     case msg::kNetDescription: {
         const bool has = p && p->description;
-        call("netDescription", where + " -> " + (has ? quoted(*p->description) : std::string("0")));
+        call("netDescription", where + " -> " + (has ? displayed(*p->description) : std::string("0")));
         return has ? addressOf(p->description->c_str()) : 0;
     }
     case msg::kNetCapability:
@@ -250,8 +251,8 @@ int32_t Host::networkMessage(int32_t id, int32_t net, int32_t p1, int32_t p2) {
         return p ? p->capability : 0;
     default: { // setNetStatus
         SimulatedPlugin::Change change{p1, optionalTextAt(p2)};
-        const std::string line =
-            where + " status " + std::to_string(p1) + " " + (change.description ? quoted(*change.description) : "null");
+        const std::string line = where + " status " + std::to_string(p1) + " " +
+                                 (change.description ? displayed(*change.description) : "null");
         if (!p) {
             call("setNetStatus", line + " -> 0 (no such network)");
             return 0;
@@ -282,7 +283,7 @@ int32_t Host::versionMessage(int32_t id, int32_t p1, int32_t p2) {
     const size_t n = std::min(text.size(), kMost - 1);
     std::memcpy(buffer, text.data(), n);
     buffer[n] = '\0';
-    call("formatVersion", " " + std::to_string(p1) + " -> " + quoted(text.substr(0, n)));
+    call("formatVersion", " " + std::to_string(p1) + " -> " + displayed(text.substr(0, n)));
     return 1;
 }
 

@@ -10,8 +10,10 @@ namespace brio::host {
 namespace {
 
 std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -38,12 +40,12 @@ void Interpreter::expectationFailed(const std::string& message) {
     ++failures_;
     const std::string text = "FAIL " + source_ + ":" + std::to_string(line_) + ": " + message;
     host_.transcript().always(text);
-    std::fprintf(stderr, "%s\n", text.c_str());
 }
 
 bool Interpreter::number(const Words& w, size_t i, int32_t& value) {
     if (i >= w.size()) return fail("a number is missing after \"" + cp1250ToUtf8(w[i - 1].text) + "\"");
-    if (w[i].quoted || !parseNumber(w[i].text, value)) return fail("\"" + cp1250ToUtf8(w[i].text) + "\" is not a number");
+    if (w[i].quoted || !parseNumber(w[i].text, value))
+        return fail("\"" + cp1250ToUtf8(w[i].text) + "\" is not a number");
     return true;
 }
 
@@ -54,7 +56,9 @@ bool Interpreter::text(const Words& w, size_t i, std::string& value) {
     return true;
 }
 
-bool Interpreter::needLoaded() { return host_.loaded() || fail("no plug-in is loaded (use start or load)"); }
+bool Interpreter::needLoaded() {
+    return host_.loaded() || fail("no plug-in is loaded (use start or load)");
+}
 
 Action* Interpreter::control(const std::string& ref) {
     int32_t id = 0;
@@ -91,6 +95,13 @@ bool Interpreter::dispatch(const Words& w, std::string_view line) {
         return true;
     }
     if (c == "notify") return notifyCommand(w);
+    if (c == "browse") {
+        int32_t id = 0;
+        if (w.size() != 2 || !number(w, 1, id)) return error_.empty() ? fail("use: browse ACTION") : false;
+        if (!needLoaded()) return false;
+        host_.fileDialog(id);
+        return true;
+    }
     if (c == "set") return setCommand(w);
     if (c == "show") return show(w);
     if (c == "menu") return w.size() == 2 ? showMenu(w[1].text) : fail("use: menu NAME");
@@ -111,7 +122,8 @@ bool Interpreter::dispatch(const Words& w, std::string_view line) {
     }
     if (c == "advance") {
         uint64_t ms = 0;
-        if (w.size() != 2 || !parseDuration(w[1].text, ms)) return fail("use: advance N(ms|s|m), e.g. advance 10s");
+        if (w.size() != 2 || !parseDuration(w[1].text, ms))
+            return fail("use: advance N(ms|s|m), e.g. advance 10s");
         host_.advance(ms);
         return true;
     }
@@ -151,8 +163,10 @@ bool Interpreter::sendCommand(const Words& w) {
     if (w[0].text == "query" && w.size() != 2) return fail("use: query ID");
     if (w.size() > 4) return fail("use: send ID [P1 [P2]]");
     // The word host stands for the address of the host control object (for pluginStart).
-    if (w.size() > 2 && w[2].text == "host" && !w[2].quoted) p1 = addressOf(static_cast<IHostControl*>(&host_));
-    else if (w.size() > 2 && !number(w, 2, p1)) return false;
+    if (w.size() > 2 && w[2].text == "host" && !w[2].quoted)
+        p1 = addressOf(static_cast<IHostControl*>(&host_));
+    else if (w.size() > 2 && !number(w, 2, p1))
+        return false;
     if (w.size() > 3 && !number(w, 3, p2)) return false;
     host_.send(id, p1, p2);
     return true;
@@ -164,13 +178,17 @@ bool Interpreter::configCommand(const Words& w) {
         const Column* c = host_.config().columnByKey(key);
         const std::string* stored = host_.config().stored(key);
         std::string shown;
-        if (c) shown = c->kind == 0 ? std::to_string(host_.config().readInt(*c)) : quoted(host_.config().readText(*c));
-        else shown = stored ? quoted(*stored) + " (not registered)" : "nothing (not registered)";
+        if (c)
+            shown = c->kind == 0 ? std::to_string(host_.config().readInt(*c))
+                                 : displayed(host_.config().readText(*c));
+        else
+            shown = stored ? displayed(*stored) + " (not registered)" : "nothing (not registered)";
         if (c && !stored) shown += " (default)";
         host_.transcript().plain("config " + cp1250ToUtf8(key) + " = " + shown);
         return true;
     }
-    if (w.size() != 4 || w[2].text != "=" || w[2].quoted) return fail("use: config KEY or config KEY = VALUE");
+    if (w.size() != 4 || w[2].text != "=" || w[2].quoted)
+        return fail("use: config KEY or config KEY = VALUE");
     int32_t n = 0;
     if (!w[3].quoted && !number(w, 3, n)) return false;
     host_.setConfig(w[1].text, w[3].quoted ? w[3].text : std::to_string(n));
@@ -197,14 +215,19 @@ bool Interpreter::networkCommand(const Words& w) {
     for (; i < w.size(); i += 2) {
         const std::string& key = w[i].text;
         if (key == "status" || key == "capability" || key == "type") {
-            int32_t& field = key == "status" ? changed.status : key == "capability" ? changed.capability : changed.type;
+            int32_t& field = key == "status"       ? changed.status
+                             : key == "capability" ? changed.capability
+                                                   : changed.type;
             if (!number(w, i + 1, field)) return false;
         } else if (key == "description" || key == "name") {
             std::optional<std::string>& field = key == "name" ? changed.name : changed.description;
             std::string value;
-            if (i + 1 < w.size() && !w[i + 1].quoted && w[i + 1].text == "none") field.reset();
-            else if (!text(w, i + 1, value)) return false;
-            else field = value;
+            if (i + 1 < w.size() && !w[i + 1].quoted && w[i + 1].text == "none")
+                field.reset();
+            else if (!text(w, i + 1, value))
+                return false;
+            else
+                field = value;
         } else {
             return fail("unknown network property \"" + cp1250ToUtf8(key) +
                         "\" (status, description, capability, name, type)");
@@ -237,7 +260,8 @@ bool Interpreter::contactCommand(const Words& w) {
             host_.notify(action, msg::kActivated, id);
             return true;
         }
-        if (w.size() < 3) return fail("use: contact ID name \"TEXT\" | status N | description \"TEXT\" | use ACTION");
+        if (w.size() < 3)
+            return fail("use: contact ID name \"TEXT\" | status N | description \"TEXT\" | use ACTION");
         changed = *existing;
     }
     for (; i < w.size(); i += 2) {
@@ -289,7 +313,9 @@ bool Interpreter::setCommand(const Words& w) {
     if (!text(w, 2, value)) return false;
     Action* a = control(w[1].text);
     if (!a) return fail("no control \"" + cp1250ToUtf8(w[1].text) + "\"");
-    if (!a->holdsValue()) return fail("control " + cp1250ToUtf8(w[1].text) + " is a " + kindName(a->kindOf()) + ", it holds no value");
+    if (!a->holdsValue())
+        return fail("control " + cp1250ToUtf8(w[1].text) + " is a " + kindName(a->kindOf()) +
+                    ", it holds no value");
     host_.setControlValue(*a, value);
     return true;
 }

@@ -44,10 +44,14 @@ bool parseOptions(int argc, char** argv, Options& o) {
                              : a == "--check"      ? &o.check
                              : a == "--transcript" ? &o.transcript
                                                    : nullptr;
-        if (value && i + 1 < argc) *value = argv[++i];
-        else if (a == "--fresh") o.fresh = true;
-        else if (a == "--quiet") o.quiet = true;
-        else return false;
+        if (value && i + 1 < argc)
+            *value = argv[++i];
+        else if (a == "--fresh")
+            o.fresh = true;
+        else if (a == "--quiet")
+            o.quiet = true;
+        else
+            return false;
     }
     return true;
 }
@@ -96,7 +100,8 @@ int main(int argc, char** argv) {
         if (options.fresh) host.config().removeFile();
         std::vector<std::string> problems;
         host.config().load(problems);
-        for (const std::string& p : problems) transcript.plain("config file " + p);
+        for (const std::string& p : problems)
+            transcript.plain("config file " + p);
 
         auto report = [&](const std::string& error) {
             std::fprintf(stderr, "brio-host: %s\n", error.c_str());
@@ -123,12 +128,16 @@ int main(int argc, char** argv) {
             std::string line;
             for (int number = 1;; ++number) {
                 if (prompt) std::fputs("brio> ", stderr);
-                if (!std::getline(std::cin, line)) break;
+                if (!std::getline(std::cin, line) || line == "quit" || line == "exit") break;
                 if (!interpreter.run(line, number)) report(interpreter.error());
             }
             if (interpreter.failures()) status = 1;
         }
         if (host.loaded()) host.stop();
+        // The transcript may go elsewhere: failures and faults also go to the error stream.
+        for (const std::string& l : transcript.lines())
+            if (l.rfind("FAIL ", 0) == 0 || l.rfind("FAULT: ", 0) == 0)
+                std::fprintf(stderr, "%s\n", l.c_str());
         if (host.faults()) {
             std::fprintf(stderr, "brio-host: %d fault(s) reported\n", host.faults());
             status = 1;
@@ -144,8 +153,8 @@ int main(int argc, char** argv) {
         }
         const std::string difference = firstDifference(splitLines(expected), transcript.lines());
         if (!difference.empty()) {
-            std::fprintf(stderr, "brio-host: the transcript differs from %s at %s\n", baseName(options.check).c_str(),
-                         difference.c_str());
+            std::fprintf(stderr, "brio-host: the transcript differs from %s at %s\n",
+                         baseName(options.check).c_str(), difference.c_str());
             status = 1;
         }
     }

@@ -14,7 +14,8 @@ inline std::string textAt(int32_t address, size_t limit = SIZE_MAX) {
     const char* p = fromAddress<const char>(address);
     if (!p) return {};
     size_t n = 0;
-    while (n < limit && p[n] != '\0') ++n;
+    while (n < limit && p[n] != '\0')
+        ++n;
     return std::string(p, n);
 }
 

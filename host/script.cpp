@@ -29,7 +29,8 @@ bool tokenize(std::string_view line, std::vector<Token>& tokens, std::string& er
     size_t i = 0;
     auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
     while (true) {
-        while (i < line.size() && blank(line[i])) ++i;
+        while (i < line.size() && blank(line[i]))
+            ++i;
         if (i >= line.size()) return true;
         if (tokens.empty() && line[i] == '#') return true;
         Token t;
@@ -67,7 +68,8 @@ bool tokenize(std::string_view line, std::vector<Token>& tokens, std::string& er
                 utf8 += '\n';
             } else if (e == 't') {
                 utf8 += '\t';
-            } else if (e == 'x' && i + 1 < line.size() && hexDigit(line[i]) >= 0 && hexDigit(line[i + 1]) >= 0) {
+            } else if (e == 'x' && i + 1 < line.size() && hexDigit(line[i]) >= 0 &&
+                       hexDigit(line[i + 1]) >= 0) {
                 if (!flush(utf8, t.text, error)) return false;
                 t.text += static_cast<char>(hexDigit(line[i]) * 16 + hexDigit(line[i + 1]));
                 i += 2;
@@ -123,10 +125,14 @@ bool parseDuration(std::string_view w, uint64_t& ms) {
         n = n * 10 + uint64_t(w[digits++] - '0');
     if (digits == 0) return false;
     const std::string_view unit = w.substr(digits);
-    if (unit == "ms") ms = n;
-    else if (unit == "s") ms = n * 1000;
-    else if (unit == "m") ms = n * 60000;
-    else return false;
+    if (unit == "ms")
+        ms = n;
+    else if (unit == "s")
+        ms = n * 1000;
+    else if (unit == "m")
+        ms = n * 60000;
+    else
+        return false;
     return true;
 }
 
@@ -156,17 +162,20 @@ const char* helpText() {
            "  send ID [P1 [P2]] | query ID | record HEX...\n"
            "  config KEY [= VALUE]\n"
            "  network add NET [\"NAME\"] [status N] [description \"TEXT\"|none] [capability N] [type BITS]\n"
-           "  network NET status N | description \"TEXT\"|none | capability N | name \"TEXT\"|none | type BITS\n"
+           "  network NET status N | description \"TEXT\"|none | capability N | name \"TEXT\"|none | type "
+           "BITS\n"
            "  contact add ID \"NAME\" [status N] [description \"TEXT\"]\n"
            "  contact ID name \"TEXT\" | status N | description \"TEXT\" | use ACTION\n"
            "  hoststate N | advance N(ms|s|m) | echo TEXT... | transcript on|off\n"
            "  show config|networks|contacts|plugins|icons|actions|page NAME|menu NAME\n"
-           "  open page NAME | close page NAME | use ACTION | press ACTION | set CONTROL \"VALUE\"\n"
+           "  open page NAME | close page NAME | use ACTION | press ACTION | set CONTROL \"VALUE\" | browse "
+           "ACTION\n"
            "  menu NAME | menu contact | notify ACTION CODE [contact N] [size N]\n"
            "  expect answer N | answer text \"TEXT\" | same-address\n"
            "  expect config KEY VALUE | errors N | calls NAME N | log \"TEXT\" | copies N\n"
            "  expect network NET status N | description \"TEXT\"|none | sends N\n"
-           "  expect action ID status N | value \"TEXT\" | caption \"TEXT\"\n";
+           "  expect action ID status N | value \"TEXT\" | caption \"TEXT\"\n"
+           "  quit (typed at the prompt; the plug-in is stopped first)\n";
 }
 
 } // namespace brio::host

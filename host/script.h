@@ -22,6 +22,7 @@
 //   open page NAME | close page NAME        show or hide a configuration page
 //   use ACTION | press ACTION               activate a menu item or button
 //   notify ACTION CODE [contact N] [size N] any action notification, of any record size
+//   browse ACTION                           a path entry's file dialog opens (fileDialogSetup)
 //   set CONTROL "VALUE"                     fill in a control (an action id, or the key of its setting)
 //   menu NAME | menu contact                show a popup menu (or the contact menu) with its items
 //   echo TEXT...                            a line of its own in the transcript
@@ -34,6 +35,7 @@
 //   expect copies N                         contact texts handed out and not released yet
 //   expect network NET status N | description "TEXT"|none | sends N
 //   expect action ID status N | value "TEXT" | caption "TEXT"
+//   quit | exit                             (standard input only) stop reading commands
 #pragma once
 
 #include <cstdint>

@@ -16,21 +16,32 @@ std::string hex(int32_t v) {
     return buf;
 }
 
-std::string optionalQuoted(const std::optional<std::string>& text) { return text ? quoted(*text) : "none"; }
+std::string optionalQuoted(const std::optional<std::string>& text) {
+    return text ? displayed(*text) : "none";
+}
 
 } // namespace
 
 bool Interpreter::show(const Words& w) {
     const std::string what = w.size() > 1 ? w[1].text : std::string();
-    if (w.size() == 2 && what == "config") showConfig();
-    else if (w.size() == 2 && what == "networks") showNetworks();
-    else if (w.size() == 2 && what == "contacts") showContacts();
-    else if (w.size() == 2 && what == "plugins") showPlugins();
-    else if (w.size() == 2 && what == "icons") showIcons();
-    else if (w.size() == 2 && what == "actions") showActions();
-    else if (w.size() == 3 && what == "page") return showPage(w[2].text);
-    else if (w.size() == 3 && what == "menu") return showMenu(w[2].text);
-    else return fail("use: show config|networks|contacts|plugins|icons|actions|page NAME|menu NAME");
+    if (w.size() == 2 && what == "config")
+        showConfig();
+    else if (w.size() == 2 && what == "networks")
+        showNetworks();
+    else if (w.size() == 2 && what == "contacts")
+        showContacts();
+    else if (w.size() == 2 && what == "plugins")
+        showPlugins();
+    else if (w.size() == 2 && what == "icons")
+        showIcons();
+    else if (w.size() == 2 && what == "actions")
+        showActions();
+    else if (w.size() == 3 && what == "page")
+        return showPage(w[2].text);
+    else if (w.size() == 3 && what == "menu")
+        return showMenu(w[2].text);
+    else
+        return fail("use: show config|networks|contacts|plugins|icons|actions|page NAME|menu NAME");
     return true;
 }
 
@@ -39,23 +50,27 @@ void Interpreter::showConfig() {
     const ConfigStore& config = host_.config();
     for (const Column& c : config.columns()) {
         const bool stored = config.stored(c.key) != nullptr;
-        t.plain("  " + std::to_string(c.id) + " " + cp1250ToUtf8(c.key) + (c.kind == 0 ? " integer = " : " text = ") +
-                (c.kind == 0 ? std::to_string(config.readInt(c)) : quoted(config.readText(c))) +
+        t.plain("  " + std::to_string(c.id) + " " + cp1250ToUtf8(c.key) +
+                (c.kind == 0 ? " integer = " : " text = ") +
+                (c.kind == 0 ? std::to_string(config.readInt(c)) : displayed(config.readText(c))) +
                 (stored ? "" : " (default)"));
     }
     for (const auto& [key, value] : config.values())
-        if (!config.columnByKey(key)) t.plain("  " + cp1250ToUtf8(key) + " = " + quoted(value) + " (not registered)");
+        if (!config.columnByKey(key))
+            t.plain("  " + cp1250ToUtf8(key) + " = " + displayed(value) + " (not registered)");
     if (config.columns().empty() && config.values().empty()) t.plain("  (empty)");
 }
 
 void Interpreter::showNetworks() {
     Transcript& t = host_.transcript();
     for (const auto& p : host_.registry().plugins()) {
-        t.plain("  net " + std::to_string(p->net) + " " + optionalQuoted(p->name) + " plug-in " + std::to_string(p->id) +
-                " type " + hex(p->type) + " status " + std::to_string(p->status) + " capability " +
-                std::to_string(p->capability) + " description " + optionalQuoted(p->description));
+        t.plain("  net " + std::to_string(p->net) + " " + optionalQuoted(p->name) + " plug-in " +
+                std::to_string(p->id) + " type " + hex(p->type) + " status " + std::to_string(p->status) +
+                " capability " + std::to_string(p->capability) + " description " +
+                optionalQuoted(p->description));
         for (const SimulatedPlugin::Change& c : p->history)
-            t.plain("    setNetStatus status " + std::to_string(c.status) + " " + optionalQuoted(c.description));
+            t.plain("    setNetStatus status " + std::to_string(c.status) + " " +
+                    optionalQuoted(c.description));
     }
     if (host_.registry().plugins().empty()) t.plain("  (no networks)");
 }
@@ -63,8 +78,8 @@ void Interpreter::showNetworks() {
 void Interpreter::showContacts() {
     Transcript& t = host_.transcript();
     for (const auto& [id, c] : host_.contacts().all())
-        t.plain("  contact " + std::to_string(id) + " " + quoted(c.name) + " status " + std::to_string(c.status) +
-                " description " + quoted(c.description));
+        t.plain("  contact " + std::to_string(id) + " " + displayed(c.name) + " status " +
+                std::to_string(c.status) + " description " + displayed(c.description));
     if (host_.contacts().all().empty()) t.plain("  (no contacts)");
 }
 
@@ -75,10 +90,13 @@ void Interpreter::showPlugins() {
     for (int32_t i = 0; i < count; ++i) {
         const int32_t id = r.idAt(i, host_.loaded());
         std::string line = "  " + std::to_string(i) + ": id " + std::to_string(id);
-        if (id == kHostPluginId) line += " the host";
-        else if (id == kTestedPluginId) line += " the plug-in under test";
+        if (id == kHostPluginId)
+            line += " the host";
+        else if (id == kTestedPluginId)
+            line += " the plug-in under test";
         else if (const SimulatedPlugin* p = r.findPlugin(id))
-            line += " type " + hex(p->type) + " net " + std::to_string(p->net) + " name " + optionalQuoted(p->name);
+            line += " type " + hex(p->type) + " net " + std::to_string(p->net) + " name " +
+                    optionalQuoted(p->name);
         t.plain(line);
     }
 }
@@ -128,8 +146,8 @@ bool Interpreter::showMenu(const std::string& name) {
                 std::to_string(popup->parent));
     }
     for (const Action* a : host_.actions().children(parent))
-        t.plain("  " + std::to_string(a->id) + " " + kindName(a->kindOf()) + " " + optionalQuoted(a->text) + " status " +
-                std::to_string(a->status));
+        t.plain("  " + std::to_string(a->id) + " " + kindName(a->kindOf()) + " " + optionalQuoted(a->text) +
+                " status " + std::to_string(a->status));
     return true;
 }
 

@@ -30,7 +30,8 @@ bool lineMatches(std::string_view expected, std::string_view got) {
             e += kWildcard.size();
             if (g < got.size() && got[g] == '-') ++g;
             const size_t digits = g;
-            while (g < got.size() && got[g] >= '0' && got[g] <= '9') ++g;
+            while (g < got.size() && got[g] >= '0' && got[g] <= '9')
+                ++g;
             if (g == digits) return false;
             continue;
         }

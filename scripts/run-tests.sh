@@ -58,7 +58,7 @@ scripts/fuzz.sh build-fuzz | tee "$log/fuzz.txt"
 count_lines "$log/fuzz.txt" fuzz
 
 echo "== wine"
-tests/wine/run_scenarios.sh build-win tests/scenarios/*.brio 2>&1 | tee "$log/wine.txt"
+{ tests/wine/run_checks.sh build-win; tests/wine/run_scenarios.sh build-win; } 2>&1 | tee "$log/wine.txt"
 count_lines "$log/wine.txt" wine
 
 rm -rf "$log"

@@ -56,7 +56,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<DesktopDriver> DesktopDriver::create(std::function<void(const MessageBoxSeen&)> onMessageBox) {
+std::unique_ptr<DesktopDriver>
+DesktopDriver::create(std::function<void(const MessageBoxSeen&)> onMessageBox) {
     return std::make_unique<HeadlessDriver>(std::move(onMessageBox));
 }
 

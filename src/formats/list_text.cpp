@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstddef>
 #include <cstring>
 
 #include "formats/integer.h"
@@ -20,78 +21,117 @@ const char* findByte(const char* from, const char* end, char byte) {
     return static_cast<const char*>(std::memchr(from, static_cast<unsigned char>(byte), size_t(end - from)));
 }
 
-// The one walk over the records, shared by every reader. Each delimiter is searched from where the
-// previous one was found, so the whole text is looked at once. `sink` gets (position, seconds,
-// description). A record that lacks its 0x0D or 0x0E (the writer never leaves one out) ends the walk and
-// is dropped; the records before it are kept.
+// The two numbers in front of a record's description, as read, and where the description starts.
+struct RecordHead {
+    int32_t status;
+    int32_t seconds;
+    const char* description;
+};
+
+// A field as the writer leaves it: at most nine plain digits (too few to wrap around), then its end byte.
+// Reads it and steps `p` over the end byte; anything else gives false and is left to the general path.
+bool readPlainField(const char*& p, const char* end, char endByte, int32_t& value) {
+    const char* q = p;
+    const char* const digitsEnd = q + std::min<std::ptrdiff_t>(end - q, 9);
+    uint32_t number = 0;
+    for (; q < digitsEnd && unsigned(*q - '0') < 10u; ++q)
+        number = number * 10u + unsigned(*q - '0');
+    if (q == end || *q != endByte) return false;
+    value = int32_t(number);
+    p = q + 1;
+    return true;
+}
+
+// Reads the status and seconds fields of the record at `p`; false when the text has no 0x0C or 0x0D for
+// them. Both paths give the same numbers: digits followed by the end byte are the one case the fast path
+// takes, and for them the first end byte is the one behind the digits and readInteger reads the digits.
+bool readRecordHead(const char* p, const char* end, RecordHead& head) {
+    // Fast path, one step over the bytes: what the writer produces.
+    const char* q = p;
+    if (readPlainField(q, end, kStatusEnd, head.status) && readPlainField(q, end, kSecondsEnd, head.seconds)) {
+        head.description = q;
+        return true;
+    }
+    // General path: white space, signs, long digit runs or any other bytes in the fields.
+    const char* statusEnd = findByte(p, end, kStatusEnd);
+    if (!statusEnd) return false;
+    const char* secondsEnd = findByte(statusEnd + 1, end, kSecondsEnd);
+    if (!secondsEnd) return false;
+    head.status = readInteger(std::string_view(p, size_t(statusEnd - p)));
+    head.seconds = readInteger(std::string_view(statusEnd + 1, size_t(secondsEnd - statusEnd - 1)));
+    head.description = secondsEnd + 1;
+    return true;
+}
+
+// The one walk over the records, shared by every reader; the text is looked at once. `sink` gets
+// (position, seconds, description). A record that lacks its 0x0D or 0x0E (the writer never leaves one
+// out) ends the walk and is dropped; the records before it are kept.
 template <class Sink> void walkRecords(std::string_view text, Sink&& sink) {
     const char* const end = text.data() + text.size();
     const char* p = text.data();
     int32_t previousStatus = 0; // what a first record with a bad status field gets
-    while (p < end) {
-        const char* statusEnd = findByte(p, end, kStatusEnd);
-        if (!statusEnd) return;
-        const char* secondsEnd = findByte(statusEnd + 1, end, kSecondsEnd);
-        if (!secondsEnd) return;
-        const char* recordEnd = findByte(secondsEnd + 1, end, kRecordEnd);
+    RecordHead head;
+    while (p < end && readRecordHead(p, end, head)) {
+        const char* recordEnd = findByte(head.description, end, kRecordEnd);
         if (!recordEnd) return;
-
-        int32_t status = readInteger(std::string_view(p, size_t(statusEnd - p)));
-        if (!isStatusPosition(status)) status = previousStatus;
+        const int32_t status = isStatusPosition(head.status) ? head.status : previousStatus;
         previousStatus = status;
-        int32_t seconds = readInteger(std::string_view(statusEnd + 1, size_t(secondsEnd - statusEnd - 1)));
-        if (seconds < kMinimumSeconds) seconds = kMinimumSeconds;
-        sink(status, seconds, std::string_view(secondsEnd + 1, size_t(recordEnd - secondsEnd - 1)));
+        sink(status, std::max(head.seconds, kMinimumSeconds),
+             std::string_view(head.description, size_t(recordEnd - head.description)));
         p = recordEnd + 1;
     }
 }
 
-// A column text as the editor hands it over: through a 1024-byte C buffer, so it ends at a NUL byte
-// and holds at most 1023 bytes.
-std::string_view columnText(const std::string& text) {
-    std::string_view view(text.data(), std::min(text.size(), kListFieldLimit));
-    if (const void* nul = std::memchr(view.data(), 0, view.size()))
-        view = view.substr(0, size_t(static_cast<const char*>(nul) - view.data()));
-    return view;
-}
-
-// Appends a description with every 0x0E written as a blank. Read back, a 0x0E would end the record in
-// the middle of the description and turn its tail into the next record's status field, garbling that
-// record and possibly those after it; a blank costs one character of this one description instead.
-void appendDescription(std::string& out, std::string_view description) {
-    const char* p = description.data();
-    const char* const end = p + description.size();
-    while (const char* cut = findByte(p, end, kRecordEnd)) {
-        out.append(p, size_t(cut - p));
-        out += ' ';
-        p = cut + 1;
+// Copies a column text as the editor hands it over: through a 1024-byte C buffer, so it ends at a NUL byte
+// and holds at most 1023 bytes. With `blankRecordEnd`, every 0x0E is written as a blank: read back, a 0x0E
+// would end the record in the middle of the description and turn its tail into the next record's status
+// field, garbling that record and possibly those after it; a blank costs one character of this one
+// description instead. Returns the end of what was written.
+char* putColumn(char* out, const std::string& column, bool blankRecordEnd) {
+    const char* p = column.data();
+    const char* const end = p + std::min(column.size(), kListFieldLimit);
+    const char* nul = findByte(p, end, '\0');
+    const char* const stop = nul ? nul : end;
+    const size_t size = size_t(stop - p);
+    std::memcpy(out, p, size);
+    if (blankRecordEnd) {
+        char* const outEnd = out + size;
+        for (char* cut = out; (cut = const_cast<char*>(findByte(cut, outEnd, kRecordEnd)));)
+            *cut++ = ' ';
     }
-    out.append(p, size_t(end - p));
+    return out + size;
 }
 
 } // namespace
 
 std::string writeListText(const std::vector<ListRow>& rows) {
-    size_t bound = 0; // exact unless a column text holds a NUL byte
+    // The size, exact unless a column text holds a NUL byte: the text is allocated once and filled in place,
+    // and cut to what was written at the end.
+    size_t size = 0;
     for (const ListRow& row : rows)
-        bound += 4 + std::min(row.seconds.size(), kListFieldLimit) +
-                 std::min(row.description.size(), kListFieldLimit);
-    std::string text;
-    text.reserve(bound);
+        size += 4 + std::min(row.seconds.size(), kListFieldLimit) +
+                std::min(row.description.size(), kListFieldLimit);
+    std::string text(size, '\0');
+    char* out = text.data();
     for (const ListRow& row : rows) {
-        text += isStatusPosition(row.status) ? char('0' + row.status) : '5';
-        text += kStatusEnd;
-        text += columnText(row.seconds);
-        text += kSecondsEnd;
-        appendDescription(text, columnText(row.description));
-        text += kRecordEnd;
+        *out++ = isStatusPosition(row.status) ? char('0' + row.status) : '5';
+        *out++ = kStatusEnd;
+        out = putColumn(out, row.seconds, false);
+        *out++ = kSecondsEnd;
+        out = putColumn(out, row.description, true);
+        *out++ = kRecordEnd;
     }
+    text.resize(size_t(out - text.data()));
     return text;
 }
 
 void parseListText(std::string_view text, const std::function<void(const StatusEntry&)>& record) {
+    StatusEntry entry; // reused, so that its description keeps its buffer from record to record
     walkRecords(text, [&](int32_t status, int32_t seconds, std::string_view description) {
-        record(StatusEntry{status, std::string(description), seconds});
+        entry.status = status;
+        entry.description.assign(description);
+        entry.seconds = seconds;
+        record(entry);
     });
 }
 
@@ -100,7 +140,10 @@ std::vector<ListRow> readListRows(std::string_view text) {
     walkRecords(text, [&](int32_t status, int32_t seconds, std::string_view description) {
         char digits[16];
         char* digitsEnd = std::to_chars(digits, digits + sizeof digits, seconds).ptr;
-        rows.push_back(ListRow{status, std::string(digits, digitsEnd), std::string(description)});
+        ListRow& row = rows.emplace_back();
+        row.status = status;
+        row.seconds.assign(digits, digitsEnd);
+        row.description.assign(description);
     });
     return rows;
 }
@@ -108,7 +151,10 @@ std::vector<ListRow> readListRows(std::string_view text) {
 std::vector<StatusEntry> buildCycleList(std::string_view text) {
     std::vector<StatusEntry> entries;
     walkRecords(text, [&](int32_t status, int32_t seconds, std::string_view description) {
-        entries.push_back(StatusEntry{hostStatusNumber(status), std::string(description), seconds});
+        StatusEntry& entry = entries.emplace_back();
+        entry.status = hostStatusNumber(status);
+        entry.description.assign(description);
+        entry.seconds = seconds;
     });
     return entries;
 }

@@ -159,7 +159,9 @@ void switchCycling(PluginState& state, int32_t actionId) {
     host.logText("act.id = %i, pCtrl = %i", actionId, addressOf(&controller));
     if (!controller.cycling()) {
         controller.setCycling(true, host.readText(setting::kList), true);
-        host.setActionStatus(action::kCycling, action::kPopup, action::kStatusOn);
+        // A list without entries starts nothing, and the item must not claim otherwise.
+        host.setActionStatus(action::kCycling, action::kPopup,
+                             controller.cycling() ? action::kStatusOn : action::kStatusOff);
     } else {
         controller.setCycling(false, std::nullopt, true);
         host.setActionStatus(action::kCycling, action::kPopup, action::kStatusOff);
@@ -178,7 +180,7 @@ std::optional<StatusEntry> entryFromFields(std::string_view status, std::string_
     return entry;
 }
 
-void handleActionNotify(PluginState& state, const void* record) {
+void handleActionNotify(PluginState& state, void* record) {
     if (!record) return;
     const RecordReader r(record);
     // Too short to be a notification: not even a page notification is believed.
@@ -211,7 +213,7 @@ void handleActionNotify(PluginState& state, const void* record) {
     case action::kListView:
         // The host hands this record over for Brio to write the new window and place into.
         if (code == msg::kControlCreated)
-            listViewCreated(const_cast<void*>(record), r);
+            listViewCreated(record, r);
         else if (code == msg::kControlDestroyed)
             listViewDestroyed();
         break;

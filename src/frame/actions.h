@@ -13,7 +13,7 @@ struct PluginState;
 
 // Handles one action notification record; reads and writes nothing beyond its `size`. Records
 // shorter than a notification (30 bytes) are ignored.
-void handleActionNotify(PluginState& state, const void* record);
+void handleActionNotify(PluginState& state, void* record); // may write into a window host's record
 
 // Before the controller goes: ends whatever activity still runs, so that no timer outlives it, and
 // forgets the page state of this interface.

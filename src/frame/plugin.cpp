@@ -59,7 +59,7 @@ int32_t dispatch(const RecordReader& r) {
     case msg::kDeinitialise:
         return deinitialise(state);
     case msg::kActionNotify:
-        if (hasParams && state.controller) handleActionNotify(state, fromAddress<const void>(r.i32(kP1)));
+        if (hasParams && state.controller) handleActionNotify(state, fromAddress<void>(r.i32(kP1)));
         return 0;
     case msg::kQueryNet:
         return msg::kBrioNet;

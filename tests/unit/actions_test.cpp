@@ -189,11 +189,12 @@ TEST_F(ActionsTest, CyclingSwitchLogsDecidesAndShowsTheItem) {
     }
 }
 
-TEST_F(ActionsTest, CyclingItemShowsOnEvenWithAnEmptyList) {
+TEST_F(ActionsTest, CyclingItemStaysOffWhenTheListHasNoEntries) {
     const std::vector<SentRecord> sent = run({{445115, 1}});
     ASSERT_FALSE(sent.empty());
-    EXPECT_EQ(sent.back().p1Bytes, changeBytes(445115, 445102, 1, 4, -1));
+    EXPECT_EQ(sent.back().p1Bytes, changeBytes(445115, 445102, 1, 0, -1));
     EXPECT_FALSE(plugin().controller->cycling());
+    EXPECT_EQ(headless::runningTimers(), 0u);
 }
 
 TEST_F(ActionsTest, DeinitialiseEndsRunningCycling) {

@@ -81,8 +81,8 @@ TEST_F(DescriptionSetterTest, ApplyAsksTheHostInOrder) {
     const std::vector<int32_t> expected{msg::kNetStatus,     msg::kNetStatus, msg::kSetNetStatus, // 15
                                         msg::kNetCapability, msg::kNetStatus, msg::kSetNetStatus}; // 10
     EXPECT_EQ(sentIds(), expected);
-    EXPECT_EQ(host.sent[2].message.type, 2);
-    EXPECT_EQ(host.sent[2].message.p1, -1);
+    EXPECT_EQ(int32_t{host.sent[2].message.type}, 2); // copies: the record is packed
+    EXPECT_EQ(int32_t{host.sent[2].message.p1}, -1);
 }
 
 TEST_F(DescriptionSetterTest, HiddenNetworksAreLeftAloneButNetwork15RecordsThePair) {
@@ -188,7 +188,7 @@ TEST_F(DescriptionSetterTest, EmptyChoiceTextListsEveryQualifyingNetwork) {
     EXPECT_EQ(setter->findNetworks(false), 2);
     EXPECT_EQ(setter->networkChoices().size(), 2u);
     // Index 0 (the host itself) is never asked for.
-    for (const auto& s : host.sentWithId(msg::kPluginIdAt)) EXPECT_GE(s.message.p1, 1);
+    for (const auto& s : host.sentWithId(msg::kPluginIdAt)) EXPECT_GE(int32_t{s.message.p1}, 1);
 }
 
 TEST_F(DescriptionSetterTest, StoredChoicesLoadAndAreWrittenBackUnchanged) {

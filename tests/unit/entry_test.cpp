@@ -106,16 +106,16 @@ TEST_F(EntryTest, RegisterSettingsSendsTheTenColumns) {
         ASSERT_EQ(bytes.size(), 39u);
         ColumnRecord c;
         std::memcpy(&c, bytes.data(), 39);
-        EXPECT_EQ(c.size, 39);
-        EXPECT_EQ(c.id, 1102);
+        EXPECT_EQ(uint16_t{c.size}, 39); // copies of packed fields throughout
+        EXPECT_EQ(int32_t{c.id}, 1102);
         EXPECT_EQ(std::string(bytes.substr(6, 17)), std::string(17, '\0')) << "header and table";
-        EXPECT_EQ(c.column, expected[i].column);
-        EXPECT_EQ(c.kind, expected[i].kind);
+        EXPECT_EQ(int32_t{c.column}, expected[i].column);
+        EXPECT_EQ(int32_t{c.kind}, expected[i].kind);
         EXPECT_STREQ(fromAddress<const char>(c.key), expected[i].key);
         if (c.kind == 1)
             EXPECT_STREQ(fromAddress<const char>(c.defaultValue), "");
         else
-            EXPECT_EQ(c.defaultValue, expected[i].defaultInt);
+            EXPECT_EQ(int32_t{c.defaultValue}, expected[i].defaultInt);
         EXPECT_EQ(host.sent[i].target, -1);
     }
 }

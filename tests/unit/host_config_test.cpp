@@ -12,11 +12,14 @@ namespace {
 
 std::string allBytes() {
     std::string s;
-    for (int b = 0; b < 256; ++b) s += static_cast<char>(b);
+    for (int b = 0; b < 256; ++b)
+        s += static_cast<char>(b);
     return s;
 }
 
-std::string tempPath(const char* name) { return testing::TempDir() + name; }
+std::string tempPath(const char* name) {
+    return testing::TempDir() + name;
+}
 
 std::string fileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -49,14 +52,17 @@ TEST(HostConfigEscape, WritesReadableText) {
         {"Zaraz wracam", "Zaraz wracam"},
         {"gęś", "g\xC4\x99\xC5\x9B"},
         {"C:\\eMule\\onlinesig.dat", "C:\\x5CeMule\\x5Conlinesig.dat"},
-        {"0\x01opis\x01" "30\n", "0\\x01opis\\x0130\\x0A"},
+        {"0\x01opis\x01"
+         "30\n",
+         "0\\x01opis\\x0130\\x0A"},
         {"  two  ", "\\x20\\x20two\\x20\\x20"},
         {" ", "\\x20"},
         {"a = b", "a = b"},
         {"\x81", "\\x81"},
         {std::string("\0", 1), "\\x00"},
     };
-    for (const auto& c : cases) EXPECT_EQ(escapeValue(c.bytes), c.written) << c.written;
+    for (const auto& c : cases)
+        EXPECT_EQ(escapeValue(c.bytes), c.written) << c.written;
 }
 
 TEST(HostConfigEscape, BadTextIsRefused) {
@@ -150,10 +156,19 @@ TEST(HostConfigStore, IntegerReadingRule) {
         const char* text;
         int32_t value;
     } cases[] = {
-        {"", 0}, {"10", 10}, {"  42x", 42}, {"-7", -7}, {"+8", 8}, {"abc", 0}, {"- 1", 0},
-        {"\t\n 3", 3}, {"2147483647", 2147483647}, {"4294967295", -1},
+        {"", 0},
+        {"10", 10},
+        {"  42x", 42},
+        {"-7", -7},
+        {"+8", 8},
+        {"abc", 0},
+        {"- 1", 0},
+        {"\t\n 3", 3},
+        {"2147483647", 2147483647},
+        {"4294967295", -1},
     };
-    for (const auto& c : cases) EXPECT_EQ(readInteger(c.text), c.value) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(readInteger(c.text), c.value) << c.text;
 }
 
 } // namespace

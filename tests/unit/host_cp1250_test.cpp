@@ -18,12 +18,13 @@ struct Pair {
 constexpr Pair kPairs[] = {
     {"", ""},
     {"Brio", "Brio"},
-    {"\xEA", "\xC4\x99"},                             // ę
-    {"\xA5\xB9\xC6\xE6\xCA\xEA\xA3\xB3\xD1\xF1", "\xC4\x84\xC4\x85\xC4\x86\xC4\x87\xC4\x98\xC4\x99\xC5\x81\xC5\x82\xC5\x83\xC5\x84"},
+    {"\xEA", "\xC4\x99"}, // ę
+    {"\xA5\xB9\xC6\xE6\xCA\xEA\xA3\xB3\xD1\xF1",
+     "\xC4\x84\xC4\x85\xC4\x86\xC4\x87\xC4\x98\xC4\x99\xC5\x81\xC5\x82\xC5\x83\xC5\x84"},
     {"\x8C\x9C\x8F\x9F\xAF\xBF\xD3\xF3", "\xC5\x9A\xC5\x9B\xC5\xB9\xC5\xBA\xC5\xBB\xC5\xBC\xC3\x93\xC3\xB3"},
-    {"\x80", "\xE2\x82\xAC"},                         // the euro sign
-    {"\xFF", "\xCB\x99"},                             // the dot above, last byte of the page
-    {"\xA0", "\xC2\xA0"},                             // no-break space
+    {"\x80", "\xE2\x82\xAC"}, // the euro sign
+    {"\xFF", "\xCB\x99"},     // the dot above, last byte of the page
+    {"\xA0", "\xC2\xA0"},     // no-break space
 };
 
 TEST(HostCp1250, ConvertsBothWays) {
@@ -60,10 +61,10 @@ TEST(HostCp1250, RejectsWhatTheCodePageCannotHold) {
         const char* utf8;
         const char* error;
     } cases[] = {
-        {"\xE2\x82", "malformed UTF-8"},         // cut short
-        {"\xC0\x80", "malformed UTF-8"},         // overlong
-        {"\xFF", "malformed UTF-8"},             // never a lead byte
-        {"\xED\xA0\x80", "malformed UTF-8"},     // a surrogate
+        {"\xE2\x82", "malformed UTF-8"},                   // cut short
+        {"\xC0\x80", "malformed UTF-8"},                   // overlong
+        {"\xFF", "malformed UTF-8"},                       // never a lead byte
+        {"\xED\xA0\x80", "malformed UTF-8"},               // a surrogate
         {"\xC3\xA8", "U+00E8 has no code page 1250 byte"}, // è
         {"\xE2\x98\x83", "U+2603 has no code page 1250 byte"},
         {"\xF0\x9F\x98\x80", "U+1F600 has no code page 1250 byte"},
@@ -85,12 +86,16 @@ TEST(HostCp1250, QuotedShowsEveryByteDistinctly) {
         {"say \"hi\"", "\"say \\\"hi\\\"\""},
         {"C:\\x", "\"C:\\\\x\""},
         {"a\nb", "\"a\\nb\""},
-        {"\x1A" "min=10\x02" "3\x03\x0C\r\t", "\"\\x1Amin=10\\x023\\x03\\x0C\\x0D\\x09\""},
+        {"\x1A"
+         "min=10\x02"
+         "3\x03\x0C\r\t",
+         "\"\\x1Amin=10\\x023\\x03\\x0C\\x0D\\x09\""},
         {std::string("a\0b", 3), "\"a\\x00b\""},
         {"\x7F\x81\x98", "\"\\x7F\\x81\\x98\""},
         {"zaba\xBF", "\"zaba\xC5\xBC\""},
     };
-    for (const auto& c : cases) EXPECT_EQ(quoted(c.bytes), c.shown);
+    for (const auto& c : cases)
+        EXPECT_EQ(displayed(c.bytes), c.shown);
 }
 
 } // namespace

@@ -9,6 +9,9 @@
 namespace brio::host {
 namespace {
 
+// Packed records: a field is read by value (gtest would bind a reference to a misaligned field).
+int32_t cell(const ValueRecord& v) { return v.value; }
+
 MessageRecord message(int32_t id, int32_t net = 0, int32_t type = 0, int32_t p1 = 0, int32_t p2 = 0) {
     MessageRecord m{};
     m.size = kMessageRecordSize;
@@ -65,19 +68,21 @@ TEST_F(HostRouting, RegisterColumnAndReadBack) {
     EXPECT_EQ(lastLine(), "registerColumn 445006 \"Brio/list\" text default \"\" -> 1");
     ValueRecord number{0, 0, 0};
     host.getValue(0, 0, 445005, &number);
-    EXPECT_EQ(number.value, 10);
+    EXPECT_EQ(cell(number), 10);
 
-    std::string text = "0\x01opis\x01" "30";
+    std::string text = "0\x01opis\x01"
+                       "30";
     ValueRecord write{1, addressOf(text.c_str()), 0};
     host.setValue(0, 0, 445006, &write);
     text = "changed after the call";
     ValueRecord read{1, 0, -1};
     host.getValue(0, 0, 445006, &read);
-    EXPECT_STREQ(fromAddress<char>(read.value), "0\x01opis\x01" "30");
+    EXPECT_STREQ(fromAddress<char>(read.value), "0\x01opis\x01"
+                                                "30");
 
     ValueRecord unknown{0, 5, 0};
     host.getValue(0, 0, 445008, &unknown);
-    EXPECT_EQ(unknown.value, 0);
+    EXPECT_EQ(cell(unknown), 0);
     EXPECT_EQ(lastLine(), "getValue config column 445008 (not registered) -> 0");
 
     // A column record too short to hold the key is answered 0 and registers nothing.
@@ -96,7 +101,8 @@ TEST_F(HostRouting, RegistryAndSimulatedPlugins) {
     calc.type = 0x08;
     EXPECT_EQ(send(msg::kPluginCount, 0, -1), 3); // the host and two, no plug-in under test loaded
     const int32_t ids[] = {kHostPluginId, gg.id, calc.id, 0, 0};
-    for (int32_t i = 0; i < 5; ++i) EXPECT_EQ(send(msg::kPluginIdAt, 0, 0, i - (i == 4 ? 5 : 0)), ids[i]) << i;
+    for (int32_t i = 0; i < 5; ++i)
+        EXPECT_EQ(send(msg::kPluginIdAt, 0, 0, i - (i == 4 ? 5 : 0)), ids[i]) << i;
 
     MessageRecord q = message(msg::kQueryType);
     EXPECT_EQ(host.sendMessageTo(gg.id, &q), 0x20);
@@ -177,7 +183,12 @@ TEST_F(HostRouting, ControlsKeepOrBindTheirValues) {
     registerColumn(445005, "Brio/emuleTimer", 0, 10);
     ActionRecord number = action(0, 445202, 0x1A0000, "\x1Amin=10\x1Amax=3600", 445005);
     ActionRecord check = action(445315, 445201, 0x60040, "Gadu-Gadu");
-    ActionRecord choice = action(445108, 445203, 0x161040, "Dost\xEApny\x03" "1\x02" "0\nPogadam\x03" "2\x02" "1\n");
+    ActionRecord choice = action(445108, 445203, 0x161040,
+                                 "Dost\xEApny\x03"
+                                 "1\x02"
+                                 "0\nPogadam\x03"
+                                 "2\x02"
+                                 "1\n");
     sendAction(msg::kAddAction, number);
     sendAction(msg::kAddAction, check);
     sendAction(msg::kAddAction, choice);
@@ -207,10 +218,16 @@ TEST_F(HostRouting, VersionsAndDebugLines) {
     const struct {
         const char* text;
         int32_t number;
-    } versions[] = {{"0.7.0.0", 0x00070000}, {"1.2.3.4", 0x01020304}, {"255.255.255.255", -1}, {"", 0}, {"3", 0x03000000}};
+    } versions[] = {{"0.7.0.0", 0x00070000},
+                    {"1.2.3.4", 0x01020304},
+                    {"255.255.255.255", -1},
+                    {"", 0},
+                    {"3", 0x03000000}};
     for (const auto& v : versions) {
         EXPECT_EQ(versionNumber(v.text), v.number) << v.text;
-        if (std::strlen(v.text) == 7 || std::strlen(v.text) == 15) EXPECT_EQ(versionText(v.number), v.text);
+        if (std::strlen(v.text) == 7 || std::strlen(v.text) == 15) {
+            EXPECT_EQ(versionText(v.number), v.text);
+        }
     }
     char buffer[20];
     std::memset(buffer, '#', sizeof buffer);

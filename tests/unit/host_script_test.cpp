@@ -55,7 +55,7 @@ TEST(HostScript, TextsBecomeCodePage1250) {
         {"\"line\\nnext\\ttab\"", "line\nnext\ttab"},
         {"\"\\x1Amin=10\"", "\x1Amin=10"},
         {"\"\\xff\\x00!\"", std::string("\xFF\0!", 3)},
-        {"\"\\xC4\\x99\"", "\xC4\x99"}, // \xNN is a byte as it is, not UTF-8
+        {"\"\\xC4\\x99\"", "\xC4\x99"},  // \xNN is a byte as it is, not UTF-8
         {"Dost\xC4\x99pny", "Dostępny"}, // words too
     };
     for (const auto& c : cases) {
@@ -82,17 +82,29 @@ TEST(HostScript, Numbers) {
         bool ok;
         int32_t value;
     } cases[] = {
-        {"0", true, 0},          {"445", true, 445},        {"-1", true, -1},
-        {"2147483647", true, 2147483647}, {"-2147483648", true, INT32_MIN}, {"2147483648", false, 0},
-        {"0x20", true, 32},      {"0XfF", true, 255},       {"0xFFFFFFFF", true, -1},
-        {"0x100000000", false, 0}, {"0x", false, 0},        {"", false, 0},
-        {"-", false, 0},         {"12a", false, 0},         {"+5", false, 0},
+        {"0", true, 0},
+        {"445", true, 445},
+        {"-1", true, -1},
+        {"2147483647", true, 2147483647},
+        {"-2147483648", true, INT32_MIN},
+        {"2147483648", false, 0},
+        {"0x20", true, 32},
+        {"0XfF", true, 255},
+        {"0xFFFFFFFF", true, -1},
+        {"0x100000000", false, 0},
+        {"0x", false, 0},
+        {"", false, 0},
+        {"-", false, 0},
+        {"12a", false, 0},
+        {"+5", false, 0},
         {"99999999999", false, 0},
     };
     for (const auto& c : cases) {
         int32_t v = 12345;
         EXPECT_EQ(parseNumber(c.word, v), c.ok) << c.word;
-        if (c.ok) EXPECT_EQ(v, c.value) << c.word;
+        if (c.ok) {
+            EXPECT_EQ(v, c.value) << c.word;
+        }
     }
 }
 
@@ -108,7 +120,9 @@ TEST(HostScript, Durations) {
     for (const auto& c : cases) {
         uint64_t ms = 7;
         EXPECT_EQ(parseDuration(c.word, ms), c.ok) << c.word;
-        if (c.ok) EXPECT_EQ(ms, c.ms) << c.word;
+        if (c.ok) {
+            EXPECT_EQ(ms, c.ms) << c.word;
+        }
     }
 }
 
@@ -138,11 +152,14 @@ TEST(HostScript, InterpreterReportsBadLines) {
         {"start", "demo.brio:7: no plug-in given (--plugin PATH)"},
         {"advance 5", "demo.brio:7: use: advance N(ms|s|m), e.g. advance 10s"},
         {"network 15 status 64", "demo.brio:7: no network 15 (add it with: network add)"},
-        {"network add 15 \"GG\" colour 3", "demo.brio:7: unknown network property \"colour\" (status, description, capability, name, type)"},
+        {"network add 15 \"GG\" colour 3",
+         "demo.brio:7: unknown network property \"colour\" (status, description, capability, name, type)"},
         {"network add 15 \"GG\" status", "demo.brio:7: a number is missing after \"status\""},
         {"contact add 5 Ala", "demo.brio:7: \"Ala\" must be in double quotes"},
         {"expect answer x", "demo.brio:7: \"x\" is not a number"},
-        {"expect nothing", "demo.brio:7: use: expect answer|same-address|config|errors|calls|log|copies|network|action ... (try help)"},
+        {"expect nothing",
+         "demo.brio:7: use: expect answer|same-address|config|errors|calls|log|copies|network|action ... "
+         "(try help)"},
         {"config Brio/list \"x\"", "demo.brio:7: use: config KEY or config KEY = VALUE"},
         {"echo \"open", "demo.brio:7: the text has no closing quote"},
         {"show page Lista", "demo.brio:7: no page \"Lista\""},
@@ -173,16 +190,19 @@ TEST(HostScript, ExpectationsCountFailures) {
         "expect copies 0",
         "echo done",
     };
-    for (const char* line : passing) EXPECT_TRUE(in.run(line, 1)) << line << ": " << in.error();
+    for (const char* line : passing)
+        EXPECT_TRUE(in.run(line, 1)) << line << ": " << in.error();
     EXPECT_EQ(in.failures(), 0);
     EXPECT_TRUE(in.run("expect network 15 status 66", 20));
     EXPECT_TRUE(in.run("expect config Brio/format \"y\"", 21));
     EXPECT_TRUE(in.run("expect config Brio/none 1", 22));
     EXPECT_EQ(in.failures(), 3);
     const auto& lines = transcript.lines();
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "FAIL t.brio:20: network 15 status is 64, expected 66"), lines.end());
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "FAIL t.brio:21: config Brio/format is \"x\", expected \"y\""),
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "FAIL t.brio:20: network 15 status is 64, expected 66"),
               lines.end());
+    EXPECT_NE(
+        std::find(lines.begin(), lines.end(), "FAIL t.brio:21: config Brio/format is \"x\", expected \"y\""),
+        lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "done"), lines.end());
 }
 

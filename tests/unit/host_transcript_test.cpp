@@ -33,7 +33,8 @@ TEST(HostTranscript, WildcardMatchesIntegers) {
         {"{n", "{n", true},
         {"{N}", "5", false},
     };
-    for (const auto& c : cases) EXPECT_EQ(lineMatches(c.expected, c.got), c.matches) << c.expected << " / " << c.got;
+    for (const auto& c : cases)
+        EXPECT_EQ(lineMatches(c.expected, c.got), c.matches) << c.expected << " / " << c.got;
 }
 
 TEST(HostTranscript, FirstDifferenceNamesTheLine) {
@@ -41,7 +42,8 @@ TEST(HostTranscript, FirstDifferenceNamesTheLine) {
     EXPECT_EQ(firstDifference(expected, {"$ start", "<- 7", "end"}), "");
     EXPECT_EQ(firstDifference(expected, {"$ start", "<- x", "end"}),
               "line 2:\n  expected: <- {n}\n  got:      <- x");
-    EXPECT_EQ(firstDifference(expected, {"$ start", "<- 7"}), "line 3: the transcript ends early\n  expected: end");
+    EXPECT_EQ(firstDifference(expected, {"$ start", "<- 7"}),
+              "line 3: the transcript ends early\n  expected: end");
     EXPECT_EQ(firstDifference(expected, {"$ start", "<- 7", "end", "more"}),
               "line 4: the transcript goes on\n  got:      more");
     EXPECT_EQ(firstDifference({}, {}), "");

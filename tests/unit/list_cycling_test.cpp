@@ -62,9 +62,9 @@ protected:
     std::vector<int32_t> cyclingItemStatuses() const {
         std::vector<int32_t> out;
         for (const auto& s : host.sentWithId(msg::kModifyAction)) {
-            ActionRecord a;
-            std::memcpy(&a, s.p1Bytes.data(), sizeof(ActionRecord) - 4);
-            if (a.id == action::kCycling && a.parent == action::kPopup && a.mask == 1) out.push_back(a.type);
+            ActionRecord a{};
+            std::memcpy(&a, s.p1Bytes.data(), std::min(s.p1Bytes.size(), sizeof a));
+            if (a.id == action::kCycling && a.parent == action::kPopup && a.mask == 1) out.push_back(int32_t{a.type});
         }
         return out;
     }

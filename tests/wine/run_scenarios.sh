@@ -4,6 +4,7 @@
 # Usage: tests/wine/run_scenarios.sh WIN_BUILD_DIR [SCENARIO...]
 #   SCENARIO: a .brio file, or a name from tests/scenarios; none given: every scenario there.
 # Prints "wine: NAME ok" or "wine: NAME FAILED" per scenario; exits non-zero if any failed.
+# Each run may take BRIO_WINE_TIMEOUT seconds (120) plus the time its "advance" commands let pass.
 set -uo pipefail
 [ $# -ge 1 ] || { echo "usage: $0 WIN_BUILD_DIR [SCENARIO...]" >&2; exit 2; }
 WIN_BUILD_DIR="$(cd "$1" && pwd)" || exit 2
@@ -31,6 +32,15 @@ for s in "$@"; do
     esac
 done
 
+# Time passes for real under Wine: a scenario gets the time limit plus the time it lets pass.
+advanced_seconds() {
+    awk '$1 == "advance" && match($2, /^[0-9]+(ms|s|m)$/) {
+             n = $2 + 0; unit = substr($2, length($2 + 0) + 1)
+             total += unit == "ms" ? n / 1000 : unit == "s" ? n : n * 60
+         }
+         END { printf "%d\n", total + 1 }' "$1"
+}
+
 # Windows paths for the program: drive Z: is the Unix root in every Wine prefix.
 windows_path() {
     local path="$1"
@@ -54,13 +64,14 @@ for script in "${scripts[@]}"; do
     config="$work/$name.cfg"
     output="$work/$name.out"
     rm -f "$config"
-    (cd "$work" && wine_run "$host" --plugin "$(windows_path "$plugin")" --config "$(windows_path "$config")" \
+    limit=$((BRIO_WINE_TIMEOUT + $(advanced_seconds "$script")))
+    (cd "$work" && BRIO_WINE_TIMEOUT=$limit wine_run "$host" --plugin "$(windows_path "$plugin")" --config "$(windows_path "$config")" \
         --fresh --script "$(windows_path "$script")" --check "$(windows_path "$expected")") >"$output" 2>&1
     status=$?
     if [ $status -eq 0 ]; then
         echo "wine: $name ok"
     else
-        [ $status -eq 124 ] && echo "(timed out after ${BRIO_WINE_TIMEOUT}s)" >>"$output"
+        [ $status -eq 124 ] && echo "(timed out after ${limit}s)" >>"$output"
         echo "wine: $name FAILED (exit $status; output in $output)"
         tail -n 20 "$output" | sed 's/^/    /'
         failed=1

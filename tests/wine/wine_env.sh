@@ -9,13 +9,16 @@ export WINEARCH=win32 # every program here is 32-bit; a 32-bit prefix skips the 
 BRIO_WINE_TIMEOUT="${BRIO_WINE_TIMEOUT:-120}"
 
 # Runs the calling script again under xvfb-run, unless it already runs under it: Wine's windows need
-# an X display, and one display serves every program of the run. Call as: wine_under_display "$0" "$@"
+# an X display, and one display serves every program of the run. Runs that share a prefix take turns:
+# they would share its wineserver, each with a display of its own, and Wine does not take that well.
+# Call as: wine_under_display "$0" "$@"
 wine_under_display() {
     [ -n "${BRIO_WINE_DISPLAY:-}" ] && return 0
     command -v wine >/dev/null || { echo "wine: not installed (scripts/setup.sh installs it)" >&2; exit 1; }
     command -v xvfb-run >/dev/null || { echo "wine: xvfb-run not installed (scripts/setup.sh)" >&2; exit 1; }
     export BRIO_WINE_DISPLAY=1
-    exec xvfb-run -a bash "$@"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    exec flock --timeout 3600 "$WINEPREFIX.lock" xvfb-run -a bash "$@"
 }
 
 wine_prepare_prefix() {
