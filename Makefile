@@ -15,11 +15,11 @@ setup:
 build: setup build-linux build-win
 
 build-linux:
-	@cmake -S . -B $(LINUX) -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i386.cmake >/dev/null
+	@cmake --preset linux >/dev/null
 	@cmake --build $(LINUX) -j$(JOBS)
 
 build-win:
-	@cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+	@cmake --preset windows >/dev/null
 	@cmake --build $(WIN) -j$(JOBS)
 
 demo: setup build-linux

@@ -46,7 +46,7 @@ else
 fi
 
 echo "== asan+ubsan"
-if cmake -S . -B build-asan -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i386.cmake -DBRIO_SANITIZE=ON >/dev/null &&
+if cmake --preset asan >/dev/null &&
    cmake --build build-asan -j"$jobs" >"$log/asan-build.txt" 2>&1; then
   ASAN_OPTIONS=detect_leaks=1 run_ctest build-asan asan
 else

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #include "formats/integer.h"
@@ -48,7 +49,8 @@ bool readPlainField(const char*& p, const char* end, char endByte, int32_t& valu
 bool readRecordHead(const char* p, const char* end, RecordHead& head) {
     // Fast path, one step over the bytes: what the writer produces.
     const char* q = p;
-    if (readPlainField(q, end, kStatusEnd, head.status) && readPlainField(q, end, kSecondsEnd, head.seconds)) {
+    if (readPlainField(q, end, kStatusEnd, head.status) &&
+        readPlainField(q, end, kSecondsEnd, head.seconds)) {
         head.description = q;
         return true;
     }
@@ -63,9 +65,9 @@ bool readRecordHead(const char* p, const char* end, RecordHead& head) {
     return true;
 }
 
-// The one walk over the records, shared by every reader; the text is looked at once. `sink` gets
-// (position, seconds, description). A record that lacks its 0x0D or 0x0E (the writer never leaves one
-// out) ends the walk and is dropped; the records before it are kept.
+// The one walk over the records, shared by every reader; the text is looked at once (but for a field the
+// fast path gives up on). `sink` gets (position, seconds, description). A record that lacks its 0x0D or 0x0E
+// (the writer never leaves one out) ends the walk and is dropped; the records before it are kept.
 template <class Sink> void walkRecords(std::string_view text, Sink&& sink) {
     const char* const end = text.data() + text.size();
     const char* p = text.data();
@@ -88,25 +90,17 @@ template <class Sink> void walkRecords(std::string_view text, Sink&& sink) {
 // field, garbling that record and possibly those after it; a blank costs one character of this one
 // description instead. Returns the end of what was written.
 char* putColumn(char* out, const std::string& column, bool blankRecordEnd) {
-    const char* p = column.data();
-    const char* const end = p + std::min(column.size(), kListFieldLimit);
-    const char* nul = findByte(p, end, '\0');
-    const char* const stop = nul ? nul : end;
-    const size_t size = size_t(stop - p);
-    std::memcpy(out, p, size);
-    if (blankRecordEnd) {
-        char* const outEnd = out + size;
-        for (char* cut = out; (cut = const_cast<char*>(findByte(cut, outEnd, kRecordEnd)));)
-            *cut++ = ' ';
-    }
-    return out + size;
+    const size_t size = std::min(column.size(), kListFieldLimit);
+    for (size_t i = 0; i < size && column[i] != '\0'; ++i)
+        *out++ = blankRecordEnd && column[i] == kRecordEnd ? ' ' : column[i];
+    return out;
 }
 
 } // namespace
 
 std::string writeListText(const std::vector<ListRow>& rows) {
-    // The size, exact unless a column text holds a NUL byte: the text is allocated once and filled in place,
-    // and cut to what was written at the end.
+    // The size, exact unless a column text holds a NUL byte: the text is allocated once (zeroed, which costs
+    // far less than appending piece by piece), filled in place, and cut to what was written at the end.
     size_t size = 0;
     for (const ListRow& row : rows)
         size += 4 + std::min(row.seconds.size(), kListFieldLimit) +
@@ -140,10 +134,7 @@ std::vector<ListRow> readListRows(std::string_view text) {
     walkRecords(text, [&](int32_t status, int32_t seconds, std::string_view description) {
         char digits[16];
         char* digitsEnd = std::to_chars(digits, digits + sizeof digits, seconds).ptr;
-        ListRow& row = rows.emplace_back();
-        row.status = status;
-        row.seconds.assign(digits, digitsEnd);
-        row.description.assign(description);
+        rows.push_back(ListRow{status, std::string(digits, digitsEnd), std::string(description)});
     });
     return rows;
 }
@@ -151,10 +142,7 @@ std::vector<ListRow> readListRows(std::string_view text) {
 std::vector<StatusEntry> buildCycleList(std::string_view text) {
     std::vector<StatusEntry> entries;
     walkRecords(text, [&](int32_t status, int32_t seconds, std::string_view description) {
-        StatusEntry& entry = entries.emplace_back();
-        entry.status = hostStatusNumber(status);
-        entry.description.assign(description);
-        entry.seconds = seconds;
+        entries.push_back(StatusEntry{hostStatusNumber(status), std::string(description), seconds});
     });
     return entries;
 }

