@@ -119,13 +119,9 @@ std::string writeListText(const std::vector<ListRow>& rows) {
     return text;
 }
 
-void parseListText(std::string_view text, const std::function<void(const StatusEntry&)>& record) {
-    StatusEntry entry; // reused, so that its description keeps its buffer from record to record
+void parseListText(std::string_view text, const std::function<void(const ListRecord&)>& record) {
     walkRecords(text, [&](int32_t status, int32_t seconds, std::string_view description) {
-        entry.status = status;
-        entry.description.assign(description);
-        entry.seconds = seconds;
-        record(entry);
+        record(ListRecord{status, seconds, description});
     });
 }
 

@@ -27,10 +27,17 @@ constexpr size_t kListFieldLimit = 1023; // each column text is written cut to t
 // its record early and garble every record after it, is written as a blank.
 std::string writeListText(const std::vector<ListRow>& rows);
 
-// The one parse: hands each record on as an entry with its status position and corrected seconds (at
-// least 10). A status field outside 0-5 takes the status of the record before it (0 for the first).
-// A record without its 0x0D or 0x0E ends the parse; the records before it are kept.
-void parseListText(std::string_view text, const std::function<void(const StatusEntry&)>& record);
+// A record as the parse hands it on: the description is a view into the parsed text.
+struct ListRecord {
+    int32_t position; // 0-5
+    int32_t seconds;  // at least 10
+    std::string_view description;
+};
+
+// The one parse: hands each record on with its status position and corrected seconds. A status field
+// outside 0-5 takes the status of the record before it (0 for the first). A record without its 0x0D or
+// 0x0E ends the parse; the records before it are kept.
+void parseListText(std::string_view text, const std::function<void(const ListRecord&)>& record);
 
 // The editor's reader: rows with the corrected seconds in decimal.
 std::vector<ListRow> readListRows(std::string_view text);

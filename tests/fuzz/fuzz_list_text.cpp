@@ -30,7 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<brio::ListRow> rows = brio::readListRows(text);
     std::vector<brio::StatusEntry> cycle = brio::buildCycleList(text);
     std::vector<brio::StatusEntry> entries;
-    brio::parseListText(text, [&](const brio::StatusEntry& entry) { entries.push_back(entry); });
+    brio::parseListText(text, [&](const brio::ListRecord& r) {
+        entries.push_back(brio::StatusEntry{r.position, std::string(r.description), r.seconds});
+    });
 
     check(rows.size() == cycle.size() && rows.size() == entries.size());
     size_t descriptionBytes = 0;

@@ -22,7 +22,9 @@ std::string record(std::string_view status, std::string_view seconds, std::strin
 
 std::vector<StatusEntry> parsed(std::string_view text) {
     std::vector<StatusEntry> entries;
-    parseListText(text, [&](const StatusEntry& entry) { entries.push_back(entry); });
+    parseListText(text, [&](const ListRecord& r) {
+        entries.push_back(StatusEntry{r.position, std::string(r.description), r.seconds});
+    });
     return entries;
 }
 
@@ -230,7 +232,7 @@ TEST(FormatsListTextRead, RawRecordEndInDescriptionSplitsTheRecord) {
 TEST(FormatsListTextRead, EntriesAreHandedOnInTextOrder) {
     std::vector<std::string> seen;
     parseListText(record("0", "10", "one") + record("1", "10", "two") + record("2", "10", "three"),
-                  [&](const StatusEntry& entry) { seen.push_back(entry.description); });
+                  [&](const ListRecord& r) { seen.emplace_back(r.description); });
     EXPECT_EQ(seen, (std::vector<std::string>{"one", "two", "three"}));
 }
 
