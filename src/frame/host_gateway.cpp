@@ -120,24 +120,24 @@ void HostGateway::registerIcon(int32_t iconId, int32_t imageList, int32_t resour
     send(msg::kRegisterIcon, 0, 0, addressOf(&r));
 }
 
-void HostGateway::addAction(const ActionSpec& spec) const {
+void HostGateway::addAction(const NewAction& action) const {
     if (!host_) return;
     ActionRecord a{};
-    a.size = spec.longForm ? kActionLongSize : kActionShortSize;
-    a.id = spec.id;
-    a.parent = spec.parent;
+    a.size = action.longForm ? kActionLongSize : kActionShortSize;
+    a.id = action.id;
+    a.parent = action.parent;
     a.reserved = -2;
-    a.index = spec.index;
+    a.index = action.index;
     a.mask = kMaskAdd;
-    a.type = spec.type;
+    a.type = action.type;
     a.statusMask = -1;
-    a.text = addressOf(spec.text);
-    a.param = spec.param;
-    a.width = spec.width;
-    a.height = spec.height;
-    if (spec.longForm) {
-        a.x = spec.x;
-        a.y = spec.y;
+    a.text = addressOf(action.text);
+    a.param = action.param;
+    a.width = action.width;
+    a.height = action.height;
+    if (action.longForm) {
+        a.x = action.x;
+        a.y = action.y;
     }
     send(msg::kAddAction, 0, 0, addressOf(&a));
 }

@@ -12,7 +12,7 @@
 namespace brio {
 
 // A control or page to add with addAction.
-struct ActionSpec {
+struct NewAction {
     int32_t parent = 0;
     int32_t id = 0;
     int32_t type = 0;
@@ -55,7 +55,7 @@ public:
 
     // Pages, menus and controls.
     void registerIcon(int32_t iconId, int32_t imageList, int32_t resource) const;
-    void addAction(const ActionSpec& spec) const;
+    void addAction(const NewAction& action) const;
     void setActionStatus(int32_t id, int32_t parent, int32_t status) const;
     void setActionCaption(int32_t id, int32_t parent, std::string_view caption) const;
     void setActionValue(int32_t id, int32_t parent, std::string_view value) const;

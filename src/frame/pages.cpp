@@ -22,14 +22,14 @@ constexpr uint16_t kHeightFitText = static_cast<uint16_t>(-3); // the descriptio
 constexpr uint16_t kHookRaised = static_cast<uint16_t>(-20);   // an empty hook takes no line of its own
 constexpr size_t kVersionBufferSize = 32;
 
-ActionSpec longForm(ActionSpec spec) {
-    spec.longForm = true;
-    return spec;
+NewAction longForm(NewAction action) {
+    action.longForm = true;
+    return action;
 }
 
-void addAll(const HostGateway& host, std::initializer_list<ActionSpec> specs) {
-    for (const ActionSpec& spec : specs)
-        host.addAction(spec);
+void addAll(const HostGateway& host, std::initializer_list<NewAction> actions) {
+    for (const NewAction& action : actions)
+        host.addAction(action);
 }
 
 void appendParameter(std::string& text, std::string_view name, std::string_view value) {
