@@ -231,7 +231,7 @@ void registerReplace(const std::string& name, size_t scale, void (*body)(const R
 
 // Keeps the fastest CPU time per iteration of each benchmark, in seconds, while printing as usual.
 class RecordingReporter : public benchmark::ConsoleReporter {
-  public:
+public:
     std::map<std::string, double> seconds;
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {

@@ -88,7 +88,7 @@ class Win32Driver;
 Win32Driver* activeDriver = nullptr; // the hook procedure's way back to its driver (one thread)
 
 class Win32Driver final : public DesktopDriver {
-  public:
+public:
     explicit Win32Driver(std::function<void(const MessageBoxSeen&)> onMessageBox)
         : onMessageBox_(std::move(onMessageBox)) {
         QueryPerformanceFrequency(&frequency_);
@@ -138,7 +138,7 @@ class Win32Driver final : public DesktopDriver {
 
     bool stdinIsTerminal() const override { return _isatty(_fileno(stdin)) != 0; }
 
-  private:
+private:
     // Once a dialog's WM_INITDIALOG has been handled, a message box shows its caption, text and icon
     // (Wine activates the box before that, so activation is too early). The OK we post is handled by
     // the box's own modal loop.

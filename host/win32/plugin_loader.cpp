@@ -26,7 +26,7 @@ std::string systemMessage(DWORD code) {
 }
 
 class Win32Library final : public PluginLibrary {
-  public:
+public:
     Win32Library(HMODULE module, EntryPoint entry) : PluginLibrary(module, entry) {}
     ~Win32Library() override { FreeLibrary(static_cast<HMODULE>(module_)); }
     Win32Library(const Win32Library&) = delete;

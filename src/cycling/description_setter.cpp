@@ -14,7 +14,9 @@ namespace {
 constexpr int32_t kLimitedNetwork = 15;
 constexpr int32_t kNetworkLimit = 255;
 
-bool excluded(int32_t network) { return network == 20 || network == 83; }
+bool excluded(int32_t network) {
+    return network == 20 || network == 83;
+}
 
 } // namespace
 
@@ -23,7 +25,9 @@ DescriptionSetter::DescriptionSetter(const HostGateway& host, int32_t settingsCo
     loadNetworkChoices();
 }
 
-DescriptionSetter::~DescriptionSetter() { storeNetworkChoices(); }
+DescriptionSetter::~DescriptionSetter() {
+    storeNetworkChoices();
+}
 
 int32_t DescriptionSetter::netStatus(int32_t network) const {
     return host_.send(msg::kNetStatus, network, -1);
@@ -105,8 +109,10 @@ void DescriptionSetter::restore(int32_t network) {
 void DescriptionSetter::restoreAll() {
     std::vector<int32_t> networks;
     networks.reserve(saved_.size());
-    for (const Saved& s : saved_) networks.push_back(s.network);
-    for (int32_t n : networks) restore(n);
+    for (const Saved& s : saved_)
+        networks.push_back(s.network);
+    for (int32_t n : networks)
+        restore(n);
 }
 
 std::string DescriptionSetter::savedDescription(int32_t network) const {
@@ -149,8 +155,9 @@ void DescriptionSetter::loadNetworkChoices() {
     findNetworks(true);
     std::swap(choices_, present);
     if (stored.size() == present.size() &&
-        std::is_permutation(stored.begin(), stored.end(), present.begin(), present.end(),
-                            [](const NetworkChoice& a, const NetworkChoice& b) { return a.network == b.network; })) {
+        std::is_permutation(
+            stored.begin(), stored.end(), present.begin(), present.end(),
+            [](const NetworkChoice& a, const NetworkChoice& b) { return a.network == b.network; })) {
         choices_ = std::move(stored);
         return;
     }
@@ -164,6 +171,8 @@ void DescriptionSetter::loadNetworkChoices() {
     choices_ = std::move(present);
 }
 
-void DescriptionSetter::storeNetworkChoices() const { host_.writeText(column_, writeNetworkChoices(choices_)); }
+void DescriptionSetter::storeNetworkChoices() const {
+    host_.writeText(column_, writeNetworkChoices(choices_));
+}
 
 } // namespace brio

@@ -9,8 +9,8 @@
 namespace brio {
 
 constexpr int32_t kStatusCount = 6;
-constexpr int32_t kHiddenStatus = 66;   // host status number of "Ukryty"
-constexpr int32_t kKeepStatus = -1;     // in a status change: only the description changes
+constexpr int32_t kHiddenStatus = 66; // host status number of "Ukryty"
+constexpr int32_t kKeepStatus = -1;   // in a status change: only the description changes
 
 bool isStatusPosition(int32_t position);
 // Host status number of a position 0-5 (64, 67, 65, 33, 34, 66); -1 for anything else.

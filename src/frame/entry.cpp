@@ -11,5 +11,4 @@ BRIO_EXPORT void (*pcre_free)(void*) = std::free;
 BRIO_EXPORT int32_t __attribute__((stdcall)) IMessageProc(void* record) {
     return brio::dispatchMessage(record);
 }
-
 }

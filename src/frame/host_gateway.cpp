@@ -41,9 +41,15 @@ constexpr int32_t kMaskValue = 0x10040;
 
 } // namespace
 
-int HostGateway::pluginId() const { return host_ ? host_->pluginId() : 0; }
-void* HostGateway::instanceHandle() const { return host_ ? host_->instanceHandle() : nullptr; }
-int HostGateway::hostState() const { return host_ ? host_->hostState() : 0; }
+int HostGateway::pluginId() const {
+    return host_ ? host_->pluginId() : 0;
+}
+void* HostGateway::instanceHandle() const {
+    return host_ ? host_->instanceHandle() : nullptr;
+}
+int HostGateway::hostState() const {
+    return host_ ? host_->hostState() : 0;
+}
 
 void HostGateway::setError(int code) const {
     if (host_) host_->setError(code);

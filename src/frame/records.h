@@ -165,7 +165,11 @@ constexpr uint16_t kControlNotifyMinSize = 68;
 #pragma pack(pop)
 
 // Addresses in 32-bit fields.
-template <class T> inline int32_t addressOf(T* p) { return static_cast<int32_t>(reinterpret_cast<intptr_t>(p)); }
-template <class T> inline T* fromAddress(int32_t a) { return reinterpret_cast<T*>(static_cast<intptr_t>(a)); }
+template <class T> inline int32_t addressOf(T* p) {
+    return static_cast<int32_t>(reinterpret_cast<intptr_t>(p));
+}
+template <class T> inline T* fromAddress(int32_t a) {
+    return reinterpret_cast<T*>(static_cast<intptr_t>(a));
+}
 
 } // namespace brio

@@ -20,7 +20,7 @@ using namespace brio;
 
 // Two pages: the record at the end of the first, the second unreadable.
 class GuardedRecord {
-  public:
+public:
     GuardedRecord() {
         page_ = static_cast<size_t>(sysconf(_SC_PAGESIZE));
         void* p = mmap(nullptr, 2 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -39,7 +39,7 @@ class GuardedRecord {
     }
     size_t capacity() const { return page_; }
 
-  private:
+private:
     size_t page_;
     uint8_t* base_;
 };

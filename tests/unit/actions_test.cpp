@@ -41,7 +41,7 @@ std::string withoutText(std::string bytes) {
 }
 
 class ActionsTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         session.addNetwork(15, "GG", true);
         session.addNetwork(10, "Jabber", false);

@@ -24,7 +24,8 @@ protected:
 
     std::vector<int32_t> sentIds() const {
         std::vector<int32_t> ids;
-        for (const auto& s : host.sent) ids.push_back(s.id());
+        for (const auto& s : host.sent)
+            ids.push_back(s.id());
         return ids;
     }
 
@@ -67,8 +68,8 @@ TEST_F(DescriptionSetterTest, IdenticalRepeatsAreSuppressedOnNetwork15Only) {
     setter->apply("same", 64);
     setter->apply("same", 64);
     setter->apply("same", 65); // another status is another pair
-    std::vector<SetCall> expected{{15, 64, "same"}, {10, 64, "same"}, {10, 64, "same"},
-                                  {15, 65, "same"}, {10, 65, "same"}};
+    std::vector<SetCall> expected{
+        {15, 64, "same"}, {10, 64, "same"}, {10, 64, "same"}, {15, 65, "same"}, {10, 65, "same"}};
     EXPECT_EQ(nets.sets, expected);
 }
 
@@ -78,7 +79,7 @@ TEST_F(DescriptionSetterTest, ApplyAsksTheHostInOrder) {
     auto setter = makeSetter();
     host.sent.clear();
     setter->apply("d", -1);
-    const std::vector<int32_t> expected{msg::kNetStatus,     msg::kNetStatus, msg::kSetNetStatus, // 15
+    const std::vector<int32_t> expected{msg::kNetStatus,     msg::kNetStatus, msg::kSetNetStatus,  // 15
                                         msg::kNetCapability, msg::kNetStatus, msg::kSetNetStatus}; // 10
     EXPECT_EQ(sentIds(), expected);
     EXPECT_EQ(int32_t{host.sent[2].message.type}, 2); // copies: the record is packed
@@ -110,7 +111,8 @@ TEST_F(DescriptionSetterTest, DisabledNetworkIsSavedButNeverChanged) {
     EXPECT_EQ(setter->savedDescription(10), "mine");
     setter->apply("x", 64);
     setter->restoreAll();
-    for (const SetCall& c : nets.sets) EXPECT_NE(c.net, 10);
+    for (const SetCall& c : nets.sets)
+        EXPECT_NE(c.net, 10);
     EXPECT_EQ(nets.sets.size(), 2u); // network 15: apply and restore
 }
 
@@ -177,10 +179,10 @@ TEST_F(DescriptionSetterTest, NetworkListedTwiceIsVisitedTwice) {
 
 TEST_F(DescriptionSetterTest, EmptyChoiceTextListsEveryQualifyingNetwork) {
     nets.addNetwork(15);
-    nets.addNetwork(20);             // excluded
-    nets.addNetwork(30, "x", 0x08);  // not a network plug-in
-    nets.addNetwork(83);             // excluded
-    nets.addNetwork(31, "");         // no network name
+    nets.addNetwork(20);            // excluded
+    nets.addNetwork(30, "x", 0x08); // not a network plug-in
+    nets.addNetwork(83);            // excluded
+    nets.addNetwork(31, "");        // no network name
     nets.addNetwork(10);
     auto setter = makeSetter();
     std::vector<NetworkChoice> expected{{true, 15}, {true, 10}};
@@ -188,7 +190,8 @@ TEST_F(DescriptionSetterTest, EmptyChoiceTextListsEveryQualifyingNetwork) {
     EXPECT_EQ(setter->findNetworks(false), 2);
     EXPECT_EQ(setter->networkChoices().size(), 2u);
     // Index 0 (the host itself) is never asked for.
-    for (const auto& s : host.sentWithId(msg::kPluginIdAt)) EXPECT_GE(int32_t{s.message.p1}, 1);
+    for (const auto& s : host.sentWithId(msg::kPluginIdAt))
+        EXPECT_GE(int32_t{s.message.p1}, 1);
 }
 
 TEST_F(DescriptionSetterTest, StoredChoicesLoadAndAreWrittenBackUnchanged) {
@@ -210,11 +213,11 @@ TEST_F(DescriptionSetterTest, ChangedPluginsAreReconciledWithTheStoredChoices) {
     };
     // Plug-ins present: 10, 15, 12 in that order.
     const Case cases[] = {
-        {"15|0|", {{true, 10}, {false, 15}, {true, 12}}},                 // new ones switched on
-        {"15|0|99|0|10|0|7|1|", {{false, 10}, {false, 15}, {true, 12}}},  // gone ones dropped
-        {"12|0|10|1|15|0|", {{false, 12}, {true, 10}, {false, 15}}},      // same set: stored order
-        {"12|0|10|1|99|0|", {{true, 10}, {true, 15}, {false, 12}}},       // same count, other set
-        {"15|1|15|0|10|0|", {{false, 10}, {true, 15}, {true, 12}}},       // first of a twice-listed
+        {"15|0|", {{true, 10}, {false, 15}, {true, 12}}},                // new ones switched on
+        {"15|0|99|0|10|0|7|1|", {{false, 10}, {false, 15}, {true, 12}}}, // gone ones dropped
+        {"12|0|10|1|15|0|", {{false, 12}, {true, 10}, {false, 15}}},     // same set: stored order
+        {"12|0|10|1|99|0|", {{true, 10}, {true, 15}, {false, 12}}},      // same count, other set
+        {"15|1|15|0|10|0|", {{false, 10}, {true, 15}, {true, 12}}},      // first of a twice-listed
     };
     for (const Case& c : cases) {
         FakeHost h;

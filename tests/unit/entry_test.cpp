@@ -69,7 +69,8 @@ TEST_F(EntryTest, IdentityAnswersNeedNoHostAndKeepTheirAddress) {
 TEST_F(EntryTest, UnknownMessagesReportAnErrorOnlyWhileAHostIsHeld) {
     EXPECT_EQ(call(30014), 0); // no host yet: nothing to tell
     start();
-    for (int32_t id : {30014, 30015, 12345, -1, 0}) EXPECT_EQ(call(id), 0) << id;
+    for (int32_t id : {30014, 30015, 12345, -1, 0})
+        EXPECT_EQ(call(id), 0) << id;
     EXPECT_EQ(host.errors, (std::vector<int>{1, 1, 1, 1, 1}));
     EXPECT_EQ(call(msg::kQueryNetName), 0);
     EXPECT_EQ(host.errors.size(), 5u); // 30017 is known
@@ -95,10 +96,11 @@ TEST_F(EntryTest, RegisterSettingsSendsTheTenColumns) {
         int32_t defaultInt; // for integers
     };
     const Expected expected[] = {
-        {445001, "Brio/cntIn", 0, 0},      {445002, "Brio/netChange", 1, 0}, {445003, "Brio/emulePath", 1, 0},
-        {445004, "Brio/format", 1, 0},     {445005, "Brio/emuleTimer", 0, 10}, {445006, "Brio/list", 1, 0},
-        {445007, "Brio/colWidth", 1, 0},   {445010, "Brio/order", 0, 0},     {445011, "Brio/onListEnd", 0, 0},
-        {445012, "Brio/azureusFile", 1, 0},
+        {445001, "Brio/cntIn", 0, 0},       {445002, "Brio/netChange", 1, 0},
+        {445003, "Brio/emulePath", 1, 0},   {445004, "Brio/format", 1, 0},
+        {445005, "Brio/emuleTimer", 0, 10}, {445006, "Brio/list", 1, 0},
+        {445007, "Brio/colWidth", 1, 0},    {445010, "Brio/order", 0, 0},
+        {445011, "Brio/onListEnd", 0, 0},   {445012, "Brio/azureusFile", 1, 0},
     };
     ASSERT_EQ(host.sent.size(), 10u);
     for (size_t i = 0; i < 10; ++i) {
@@ -153,7 +155,8 @@ TEST_F(EntryTest, ShortRecordsCarryNoParameters) {
     EXPECT_TRUE(host.errors.empty());
     start();
     // Records too short to hold even the id are unknown messages.
-    for (uint16_t size : {0, 1, 2, 5}) EXPECT_EQ(callShort(msg::kQueryNet, size, 0), 0);
+    for (uint16_t size : {0, 1, 2, 5})
+        EXPECT_EQ(callShort(msg::kQueryNet, size, 0), 0);
     EXPECT_EQ(host.errors.size(), 4u);
     // The id alone is enough for what needs no parameter.
     EXPECT_EQ(callShort(msg::kQueryNet, 6, 0), 445);
@@ -179,7 +182,9 @@ TEST_F(EntryTest, DeinitialiseWhileCyclingRestoresAndStopsTheTimer) {
     test::FakeNetworks nets(host);
     nets.addNetwork(10);
     nets.networks[10].description = "before";
-    host.texts[setting::kList] = "0\x0c" "10\x0d" "cycled\x0e";
+    host.texts[setting::kList] = "0\x0c"
+                                 "10\x0d"
+                                 "cycled\x0e";
     start();
     call(msg::kBuildInterface);
     ActionNotifyRecord n{};

@@ -16,12 +16,12 @@
 namespace brio::test {
 
 struct SentRecord {
-    int target;                // -1 for sendMessage, else the plug-in id of sendMessageTo
-    MessageRecord message;     // the first 30 bytes (or fewer, zero-filled)
-    std::string bytes;         // the whole record as sent, `size` bytes
-    std::string p1Bytes;       // for records carried in p1: that record's bytes
-    bool p1HasText = false;    // for action records carried in p1: whether `text` was set
-    std::string p1Text;        // ... and the text it pointed to while the call ran
+    int target;             // -1 for sendMessage, else the plug-in id of sendMessageTo
+    MessageRecord message;  // the first 30 bytes (or fewer, zero-filled)
+    std::string bytes;      // the whole record as sent, `size` bytes
+    std::string p1Bytes;    // for records carried in p1: that record's bytes
+    bool p1HasText = false; // for action records carried in p1: whether `text` was set
+    std::string p1Text;     // ... and the text it pointed to while the call ran
     int32_t id() const { return message.id; }
 };
 
@@ -30,12 +30,12 @@ public:
     // Answers a message; the default answers 0. `target` as in SentRecord.
     std::function<int32_t(const MessageRecord&, int target)> responder;
 
-    std::map<int32_t, int32_t> ints;         // configuration table, integer columns
-    std::map<int32_t, std::string> texts;    // configuration table, text columns
+    std::map<int32_t, int32_t> ints;                             // configuration table, integer columns
+    std::map<int32_t, std::string> texts;                        // configuration table, text columns
     std::map<std::pair<int32_t, int32_t>, std::string> contacts; // (contact, column) -> text
     std::vector<SentRecord> sent;
     std::vector<int> errors;
-    std::vector<std::string> log;            // logText lines
+    std::vector<std::string> log; // logText lines
     int state = 0;
     int id = 77;
     int outstandingCopies = 0;
@@ -93,7 +93,8 @@ public:
     }
 
     ~FakeHost() {
-        for (char* c : copies_) delete[] c;
+        for (char* c : copies_)
+            delete[] c;
     }
 
 private:
@@ -104,7 +105,8 @@ private:
         std::memcpy(&size, record, 2);
         s.bytes.assign(reinterpret_cast<const char*>(record), size);
         std::memcpy(&s.message, record, size < sizeof(MessageRecord) ? size : sizeof(MessageRecord));
-        if (size >= sizeof(MessageRecord) && s.message.id != 1102 && s.message.p1 != 0 && carriesRecord(s.message.id)) {
+        if (size >= sizeof(MessageRecord) && s.message.id != 1102 && s.message.p1 != 0 &&
+            carriesRecord(s.message.id)) {
             const char* p = fromAddress<const char>(s.message.p1);
             uint16_t inner;
             std::memcpy(&inner, p, 2);

@@ -39,7 +39,8 @@ public:
 
     // A network plug-in serving `net`, named unless `name` is empty.
     void addNetwork(int32_t net, std::string name = "net", int32_t type = 0x20) {
-        plugins.push_back(FakePlugin{1000 + static_cast<int32_t>(plugins.size()), type, net, std::move(name)});
+        plugins.push_back(
+            FakePlugin{1000 + static_cast<int32_t>(plugins.size()), type, net, std::move(name)});
         networks.try_emplace(net);
     }
 

@@ -11,7 +11,9 @@ namespace brio::host {
 namespace {
 
 // Packed records: a field is read by value (gtest would bind a reference to a misaligned field).
-int32_t cell(const ValueRecord& v) { return v.value; }
+int32_t cell(const ValueRecord& v) {
+    return v.value;
+}
 
 TEST(HostCopies, LedgerTellsReleasesApart) {
     CopyLedger ledger;

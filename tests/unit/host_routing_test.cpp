@@ -10,7 +10,9 @@ namespace brio::host {
 namespace {
 
 // Packed records: a field is read by value (gtest would bind a reference to a misaligned field).
-int32_t cell(const ValueRecord& v) { return v.value; }
+int32_t cell(const ValueRecord& v) {
+    return v.value;
+}
 
 MessageRecord message(int32_t id, int32_t net = 0, int32_t type = 0, int32_t p1 = 0, int32_t p2 = 0) {
     MessageRecord m{};

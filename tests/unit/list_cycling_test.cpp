@@ -16,8 +16,8 @@ using test::FakeNetworks;
 using test::SetCall;
 
 // E1 (Dostępny, 10 s), E2 (Pogadam, 20 s), E3 (Zaraz wracam, 30 s).
-const std::string kThree = std::string("0\x0c") + "10\x0d" + "E1\x0e" + "1\x0c" + "20\x0d" + "E2\x0e" + "2\x0c" +
-                           "30\x0d" + "E3\x0e";
+const std::string kThree = std::string("0\x0c") + "10\x0d" + "E1\x0e" + "1\x0c" + "20\x0d" + "E2\x0e" +
+                           "2\x0c" + "30\x0d" + "E3\x0e";
 
 class ListCyclingTest : public ::testing::Test {
 protected:
@@ -52,7 +52,8 @@ protected:
     // The descriptions applied so far, in order.
     std::vector<std::string> shown() const {
         std::vector<std::string> out;
-        for (const SetCall& c : nets.sets) out.push_back(c.text);
+        for (const SetCall& c : nets.sets)
+            out.push_back(c.text);
         return out;
     }
 
@@ -64,7 +65,8 @@ protected:
         for (const auto& s : host.sentWithId(msg::kModifyAction)) {
             ActionRecord a{};
             std::memcpy(&a, s.p1Bytes.data(), std::min(s.p1Bytes.size(), sizeof a));
-            if (a.id == action::kCycling && a.parent == action::kPopup && a.mask == 1) out.push_back(int32_t{a.type});
+            if (a.id == action::kCycling && a.parent == action::kPopup && a.mask == 1)
+                out.push_back(int32_t{a.type});
         }
         return out;
     }
@@ -81,7 +83,7 @@ TEST_F(ListCyclingTest, InOrderStartsAgainEachEntryForItsOwnTime) {
     EXPECT_EQ(nets.sets[0].status, 64);
     advanceSeconds(9);
     EXPECT_EQ(shown().size(), 1u);
-    advanceSeconds(1); // E1 stays 10 s
+    advanceSeconds(1);  // E1 stays 10 s
     advanceSeconds(20); // E2 stays 20 s
     EXPECT_EQ(shown(), (std::vector<std::string>{"E1", "E2", "E3"}));
     EXPECT_EQ(nets.sets[1].status, 67);
@@ -107,10 +109,8 @@ TEST_F(ListCyclingTest, EndOfListRules) {
         std::vector<std::string> expected;
     };
     const Case cases[] = {
-        {0, 1, {"E1", "E2", "E3", "E3"}},
-        {1, 1, {"E3", "E2", "E1", "E1"}},
-        {0, 2, {"E1", "E2", "E3", "saved"}},
-        {1, 2, {"E3", "E2", "E1", "saved"}},
+        {0, 1, {"E1", "E2", "E3", "E3"}},    {1, 1, {"E3", "E2", "E1", "E1"}},
+        {0, 2, {"E1", "E2", "E3", "saved"}}, {1, 2, {"E3", "E2", "E1", "saved"}},
         {0, 7, {"E1", "E2", "E3", "E1"}}, // other values act as 0
     };
     for (const Case& c : cases) {
@@ -135,7 +135,11 @@ TEST_F(ListCyclingTest, EndOfListRules) {
 
 TEST_F(ListCyclingTest, OneEntryKeptLastIsAppliedTwiceThenStops) {
     settings(0, 1);
-    controller->setCycling(true, "3\x0c" "15\x0d" "solo\x0e", true);
+    controller->setCycling(true,
+                           "3\x0c"
+                           "15\x0d"
+                           "solo\x0e",
+                           true);
     EXPECT_EQ(headless::timerInterval(1), 15000u);
     advanceSeconds(15);
     EXPECT_EQ(shown(), (std::vector<std::string>{"solo", "solo"}));
@@ -147,10 +151,15 @@ TEST_F(ListCyclingTest, RandomOrderOnOneEntryReachesNetwork15Once) {
     nets.addNetwork(15);
     fresh();
     settings(2, 2);
-    controller->setCycling(true, "4\x0c" "10\x0d" "r\x0e", true);
+    controller->setCycling(true,
+                           "4\x0c"
+                           "10\x0d"
+                           "r\x0e",
+                           true);
     advanceSeconds(50);
     int to15 = 0, to10 = 0;
-    for (const SetCall& c : nets.sets) (c.net == 15 ? to15 : to10)++;
+    for (const SetCall& c : nets.sets)
+        (c.net == 15 ? to15 : to10)++;
     EXPECT_EQ(to15, 1);
     EXPECT_EQ(to10, 6); // the end-of-list rule is never consulted at random
     EXPECT_EQ(controller->mode, mode::kCycling);
@@ -161,7 +170,10 @@ TEST_F(ListCyclingTest, RandomDrawsFollowTheGeneratorSeededFromTheClock) {
     settings(2, 0);
     std::string text;
     const int n = 7;
-    for (int i = 0; i < n; ++i) text += "0\x0c" "10\x0d" + std::to_string(i) + "\x0e";
+    for (int i = 0; i < n; ++i)
+        text += "0\x0c"
+                "10\x0d" +
+                std::to_string(i) + "\x0e";
     controller->setCycling(true, text, true);
     advanceSeconds(40);
     uint32_t state = 1234567;
@@ -176,8 +188,8 @@ TEST_F(ListCyclingTest, RandomDrawsFollowTheGeneratorSeededFromTheClock) {
 TEST_F(ListCyclingTest, OrderChangesTakeEffectAtTheNextEntry) {
     settings(0, 0);
     controller->setCycling(true, kThree, true); // E1, position on E2
-    advanceSeconds(10);                           // E2, position on E3
-    host.ints[setting::kOrder] = 1;               // back from where it stands
+    advanceSeconds(10);                         // E2, position on E3
+    host.ints[setting::kOrder] = 1;             // back from where it stands
     advanceSeconds(20);
     advanceSeconds(20);
     EXPECT_EQ(shown(), (std::vector<std::string>{"E1", "E2", "E2", "E1"}));
@@ -209,7 +221,11 @@ TEST_F(ListCyclingTest, EmptyListStartsNothing) {
 TEST_F(ListCyclingTest, StartingAgainStopsWithoutRestoring) {
     settings(0, 0);
     controller->setCycling(true, kThree, true);
-    controller->setCycling(true, "4\x0c" "10\x0d" "second\x0e", true);
+    controller->setCycling(true,
+                           "4\x0c"
+                           "10\x0d"
+                           "second\x0e",
+                           true);
     EXPECT_EQ(shown(), (std::vector<std::string>{"E1", "second"}));
     EXPECT_EQ(cyclingItemStatuses(), std::vector<int32_t>{0});
     EXPECT_EQ(nets.sets[1].status, 34);

@@ -232,7 +232,7 @@ void expectBuild(const std::vector<Step>& expected, const std::vector<SentRecord
 const std::string kTitleTip = "<b>Brio 0.7.0.0</b><br/>" + std::string(kInformationText);
 
 class PagesTest : public ::testing::Test {
-  protected:
+protected:
     void TearDown() override { session.stop(); }
 
     // The messages of the build itself, after the controller has found its networks.
@@ -289,7 +289,7 @@ void PrintTo(const TitleCase& c, std::ostream* os) {
 }
 
 class InformationTitleTest : public ::testing::TestWithParam<TitleCase> {
-  protected:
+protected:
     void TearDown() override { session.stop(); }
     PluginSession session;
 };

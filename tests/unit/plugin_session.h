@@ -34,7 +34,7 @@ inline int32_t fieldAt(const std::string& bytes, size_t offset) {
 // A record placed so that its last byte is the last one before an inaccessible page: reading or
 // writing one byte past its `size` faults in any build.
 class GuardedRecord {
-  public:
+public:
     explicit GuardedRecord(const std::string& bytes) {
         page_ = static_cast<size_t>(sysconf(_SC_PAGESIZE));
         void* p = mmap(nullptr, 2 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -55,7 +55,7 @@ class GuardedRecord {
     char* data() const { return data_; }
     std::string bytes() const { return std::string(data_, size_); }
 
-  private:
+private:
     size_t page_ = 0;
     char* base_ = nullptr;
     char* data_ = nullptr;
@@ -72,7 +72,7 @@ inline std::string notificationBytes(uint16_t size, int32_t id, int32_t code, in
 }
 
 class PluginSession {
-  public:
+public:
     PluginSession() : nets(host) {
         const auto networkAnswers = host.responder;
         host.responder = [this, networkAnswers](const MessageRecord& m, int target) {
@@ -145,7 +145,7 @@ class PluginSession {
     size_t buildMark = 0;  // first message of buildInterface (the controller's own queries first)
     size_t afterBuild = 0; // first message after buildInterface
 
-  private:
+private:
     std::optional<int32_t> answer(const MessageRecord& m, int target) {
         if (target == host.id && m.id == 30016) {
             if (nameIsNull) return 0;

@@ -1,3 +1,5 @@
-#include <gtest/gtest.h>
 #include "frame/records.h"
-TEST(Records, Sizes) { EXPECT_EQ(sizeof(brio::MessageRecord), 30u); }
+#include <gtest/gtest.h>
+TEST(Records, Sizes) {
+    EXPECT_EQ(sizeof(brio::MessageRecord), 30u);
+}

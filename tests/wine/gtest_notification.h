@@ -9,7 +9,7 @@
 namespace testing::internal {
 
 class Notification {
-  public:
+public:
     Notification() : event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
     ~Notification() { CloseHandle(event_); }
     Notification(const Notification&) = delete;
@@ -18,7 +18,7 @@ class Notification {
     void Notify() { SetEvent(event_); }
     void WaitForNotification() { WaitForSingleObject(event_, INFINITE); }
 
-  private:
+private:
     HANDLE event_;
 };
 

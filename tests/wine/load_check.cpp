@@ -16,7 +16,7 @@ namespace {
 using EntryPoint = int32_t(__stdcall*)(void*);
 
 class BrioLibrary : public ::testing::Test {
-  protected:
+protected:
     static void SetUpTestSuite() {
         const char* path = std::getenv("BRIO_DLL");
         module_ = LoadLibraryA(path && *path ? path : "Brio.dll");

@@ -39,7 +39,7 @@ INT_PTR CALLBACK quietDialog(HWND, UINT message, WPARAM, LPARAM) {
 }
 
 class Win32Desktop : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         fired.clear();
         driver_ = DesktopDriver::create([this](const MessageBoxSeen& box) { boxes_.push_back(box); });

@@ -38,7 +38,9 @@ Desktop& desktop() {
 
 namespace platform {
 
-void initCommonControls() { desktop().commonControls = true; }
+void initCommonControls() {
+    desktop().commonControls = true;
+}
 
 TimerId startTimer(uint32_t ms, TimerCallback callback) {
     Desktop& d = desktop();
@@ -49,7 +51,9 @@ TimerId startTimer(uint32_t ms, TimerCallback callback) {
     return id;
 }
 
-void stopTimer(TimerId id) { desktop().timers.erase(id); }
+void stopTimer(TimerId id) {
+    desktop().timers.erase(id);
+}
 
 uint32_t secondsSinceEpoch() {
     const Desktop& d = desktop();
@@ -58,14 +62,17 @@ uint32_t secondsSinceEpoch() {
 
 void showMessage(std::string_view text, std::string_view title, MessageIcon icon) {
     Desktop& d = desktop();
-    if (d.messageObserver) d.messageObserver(headless::ShownMessage{std::string(text), std::string(title), icon});
+    if (d.messageObserver)
+        d.messageObserver(headless::ShownMessage{std::string(text), std::string(title), icon});
 }
 
 } // namespace platform
 
 namespace headless {
 
-uint64_t now() { return desktop().clock; }
+uint64_t now() {
+    return desktop().clock;
+}
 
 void advance(uint64_t ms) {
     Desktop& d = desktop();
@@ -74,8 +81,8 @@ void advance(uint64_t ms) {
         auto next = d.timers.end();
         for (auto it = d.timers.begin(); it != d.timers.end(); ++it) {
             if (it->second.due > target) continue;
-            if (next == d.timers.end() || std::pair(it->second.due, it->second.order) <
-                                              std::pair(next->second.due, next->second.order))
+            if (next == d.timers.end() ||
+                std::pair(it->second.due, it->second.order) < std::pair(next->second.due, next->second.order))
                 next = it;
         }
         if (next == d.timers.end()) break;
@@ -89,7 +96,9 @@ void advance(uint64_t ms) {
     d.clock = target;
 }
 
-size_t runningTimers() { return desktop().timers.size(); }
+size_t runningTimers() {
+    return desktop().timers.size();
+}
 
 uint32_t timerInterval(uint32_t id) {
     const auto& timers = desktop().timers;
@@ -97,13 +106,17 @@ uint32_t timerInterval(uint32_t id) {
     return it == timers.end() ? 0 : it->second.interval;
 }
 
-void setEpochSeconds(uint32_t seconds) { desktop().epoch = seconds; }
+void setEpochSeconds(uint32_t seconds) {
+    desktop().epoch = seconds;
+}
 
 void onMessage(std::function<void(const ShownMessage&)> observer) {
     desktop().messageObserver = std::move(observer);
 }
 
-bool commonControlsReady() { return desktop().commonControls; }
+bool commonControlsReady() {
+    return desktop().commonControls;
+}
 
 void reset() {
     Desktop& d = desktop();

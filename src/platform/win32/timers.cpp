@@ -11,7 +11,7 @@ namespace brio::platform {
 namespace {
 
 class TimerTable {
-  public:
+public:
     TimerTable() = default;
     TimerTable(const TimerTable&) = delete;
     TimerTable& operator=(const TimerTable&) = delete;
@@ -29,7 +29,7 @@ class TimerTable {
         return it == callbacks_.end() ? nullptr : it->second;
     }
 
-  private:
+private:
     std::map<UINT_PTR, TimerCallback> callbacks_;
 };
 
