@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <initializer_list>
+#include <optional>
 #include <vector>
 
 #include "cycling/description_setter.h"
@@ -128,8 +129,9 @@ void addNetworkRows(PluginState& state) {
     const std::vector<NetworkChoice> choices = state.controller->setter().networkChoices();
     size_t count = 0;
     for (const NetworkChoice& choice : choices) {
+        // Copied, since more host calls come before it is used; no name gives no caption at all.
         const char* name = fromAddress<const char>(host.send(msg::kQueryNetName, choice.network, -1));
-        const std::string caption = name ? name : "";
+        const std::optional<std::string> caption = name ? std::optional<std::string>(name) : std::nullopt;
         const int column = static_cast<int>(count % 3);
         const std::string image = networkImageAddress(choice.network);
         host.addAction(longForm({.parent = page::kBrio,
@@ -139,7 +141,7 @@ void addNetworkRows(PluginState& state) {
         host.addAction(longForm({.parent = page::kBrio,
                                  .id = networkCheckboxId(choice.network),
                                  .type = actionType(kind::kCheck, column == 2 ? 0 : layout::kSameLine),
-                                 .text = caption.c_str()}));
+                                 .text = caption ? caption->c_str() : nullptr}));
         ++count;
     }
 }

@@ -254,7 +254,7 @@ TEST_F(PagesTest, WithoutNetworksStep17FollowsStep15) {
 TEST_F(PagesTest, FourNetworksThreeToALine) {
     session.addNetwork(10, "Sieć dziesiąta");
     session.addNetwork(15, "GG", false);
-    session.addNetwork(777, std::nullopt); // the host knows no name: an empty caption
+    session.addNetwork(777, std::nullopt); // the host knows no name: no caption
     session.addNetwork(-5, "Ujemna");
     const std::vector<Step> rows = {
         query(16, 30017, 10, -1),
@@ -265,7 +265,7 @@ TEST_F(PagesTest, FourNetworksThreeToALine) {
         longStep(16, 445201, 445315, 0x60040, "GG"),
         query(16, 30017, 777, -1),
         longStep(16, 445201, 0, 0x110040, "reg://IML16/546308096.ICON", 0, 0, 0, 40),
-        longStep(16, 445201, 446077, 0x60000, ""),
+        longStep(16, 445201, 446077, 0x60000, std::nullopt),
         query(16, 30017, -5, -1),
         longStep(16, 445201, 0, 0x110040, "reg://IML16/800063488.ICON", 0, 0, 0, 0),
         longStep(16, 445201, 445295, 0x60040, "Ujemna"),
