@@ -225,8 +225,8 @@ void Host::unload() {
     hostWindows_.clear();
     actions_.clear();
     icons_.clear();
+    library_.reset(); // the library's own unload may still stop its timers
     const size_t timers = desktop_->pluginUnloaded();
-    library_.reset();
     transcript_.plain("plug-in unloaded");
     if (timers) fault(std::to_string(timers) + " timer(s) of the plug-in still running when it was unloaded");
 }

@@ -66,7 +66,8 @@ void DescriptionSetter::apply(std::string_view text, int32_t status) {
 }
 
 std::string DescriptionSetter::fitToNetwork(std::string_view text, int32_t, int32_t reserve) {
-    const int32_t usable = std::max<int32_t>(kNetworkLimit - reserve, 3);
+    // At least room for the "..." itself, whatever the reserve.
+    const int64_t usable = std::max<int64_t>(int64_t{kNetworkLimit} - reserve, 3);
     if (text.size() <= static_cast<size_t>(usable)) return std::string(text);
     std::string cut(text.substr(0, static_cast<size_t>(usable) - 3));
     cut += "...";

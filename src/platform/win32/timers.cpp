@@ -2,59 +2,49 @@
 // host's message loop runs our one TIMERPROC, which finds the plug-in's callback by the timer's id.
 #include <windows.h>
 
-#include <map>
-
 #include "platform/timers.h"
 
 namespace brio::platform {
 
 namespace {
 
-class TimerTable {
-public:
-    TimerTable() = default;
-    TimerTable(const TimerTable&) = delete;
-    TimerTable& operator=(const TimerTable&) = delete;
-
-    // A timer still running when the library is unloaded would call into freed code.
-    ~TimerTable() {
-        for (const auto& [id, callback] : callbacks_)
-            KillTimer(nullptr, id);
-    }
-
-    void add(UINT_PTR id, TimerCallback callback) { callbacks_[id] = callback; }
-    bool remove(UINT_PTR id) { return callbacks_.erase(id) != 0; }
-    TimerCallback find(UINT_PTR id) const {
-        auto it = callbacks_.find(id);
-        return it == callbacks_.end() ? nullptr : it->second;
-    }
-
-private:
-    std::map<UINT_PTR, TimerCallback> callbacks_;
+// The running timers and their callbacks. Plain storage with nothing to destroy: when the library is
+// unloaded its statics go in an order of their own, and the plug-in's state may still stop its timer
+// after everything else here is gone.
+struct TimerSlot {
+    UINT_PTR id;
+    TimerCallback callback;
 };
+constexpr size_t kMaxTimers = 16; // one activity runs at a time, each with one timer
+constinit TimerSlot slots[kMaxTimers] = {};
 
-TimerTable& timers() {
-    static TimerTable table;
-    return table;
+TimerSlot* slotOf(UINT_PTR id) {
+    for (TimerSlot& slot : slots)
+        if (slot.id == id) return &slot;
+    return nullptr;
 }
 
 void CALLBACK onTimer(HWND, UINT, UINT_PTR id, DWORD) {
     // A WM_TIMER already queued for a timer stopped since finds no callback and is dropped.
-    if (TimerCallback callback = timers().find(id)) callback(static_cast<TimerId>(id));
+    if (const TimerSlot* slot = id ? slotOf(id) : nullptr) slot->callback(static_cast<TimerId>(id));
 }
 
 } // namespace
 
 TimerId startTimer(uint32_t ms, TimerCallback callback) {
-    if (!callback) return 0;
+    TimerSlot* slot = slotOf(0);
+    if (!callback || !slot) return 0;
     const UINT_PTR id = SetTimer(nullptr, 0, ms, onTimer);
     if (id == 0) return 0;
-    timers().add(id, callback);
+    *slot = TimerSlot{id, callback};
     return static_cast<TimerId>(id);
 }
 
 void stopTimer(TimerId id) {
-    if (id != 0 && timers().remove(id)) KillTimer(nullptr, id);
+    TimerSlot* slot = id ? slotOf(id) : nullptr;
+    if (!slot) return;
+    KillTimer(nullptr, id);
+    *slot = TimerSlot{};
 }
 
 uint32_t secondsSinceEpoch() {
