@@ -144,14 +144,23 @@ TEST_F(DescriptionSetterTest, RestoreAllSendsTheSavedTextUnsubstitutedAndRepeats
     EXPECT_EQ(nets.sets, expected);
 }
 
-TEST_F(DescriptionSetterTest, ExcludedNetworksAreNeverRestored) {
-    nets.addNetwork(20);
-    auto setter = makeSetter("20|1|");
-    setter->remember("x", 20);
-    setter->restore(20);
-    setter->remember("y", 83);
-    setter->restore(83);
-    EXPECT_TRUE(nets.sets.empty());
+TEST_F(DescriptionSetterTest, ExcludedAndHiddenNetworksAreNeverRestored) {
+    nets.addNetwork(10);
+    nets.addNetwork(11);
+    auto setter = makeSetter();
+    // Networks 20 and 83 never qualify; put them in the list as if they had, online and capable.
+    nets.networks[20] = {64, "", true, 1};
+    nets.networks[83] = {64, "", true, 1};
+    setter->networkChoices().push_back({true, 20});
+    setter->networkChoices().push_back({true, 83});
+    nets.networks[11].status = 66; // hidden
+    for (int32_t n : {10, 11, 20, 83})
+        setter->remember("was " + std::to_string(n), n);
+    for (int32_t n : {10, 11, 20, 83})
+        setter->restore(n);
+    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{10, -1, "was 10"}}));
+    setter->restoreAll();
+    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{10, -1, "was 10"}, {10, -1, "was 10"}}));
 }
 
 TEST_F(DescriptionSetterTest, Network15WithStatusZeroTakesTheGeneralPath) {
