@@ -26,7 +26,12 @@ DescriptionSetter::DescriptionSetter(const HostGateway& host, int32_t settingsCo
 }
 
 DescriptionSetter::~DescriptionSetter() {
-    storeNetworkChoices();
+    // A destructor must not throw (that would end the host's process): if the text cannot be built,
+    // the choices stored before stay as they were.
+    try {
+        storeNetworkChoices();
+    } catch (...) {
+    }
 }
 
 int32_t DescriptionSetter::netStatus(int32_t network) const {

@@ -40,6 +40,10 @@ public:
     void loadNetworkChoices();
     void storeNetworkChoices() const;
 
+    // Lets go of the host (which may be gone): every later call, the store at destruction included,
+    // says nothing to it.
+    void detachHost() { host_ = HostGateway(); }
+
     std::vector<NetworkChoice>& networkChoices() { return choices_; }
     const std::vector<NetworkChoice>& networkChoices() const { return choices_; }
 

@@ -1,5 +1,7 @@
 #include "cycling/mode_controller.h"
 
+#include <algorithm>
+
 #include "cycling/list_cycler.h"
 #include "feeds/speed_setter.h"
 #include "frame/action_ids.h"
@@ -32,7 +34,10 @@ void armCycleTimer(ModeController* owner, int32_t seconds) {
     CycleTimer& t = cycleTimer();
     cancelCycleTimer();
     t.owner = owner;
-    t.id = platform::startTimer(static_cast<uint32_t>(seconds) * 1000u, &ModeController::cycleTick);
+    // An entry's time may be longer than a timer can wait; it then shows for the longest wait, where
+    // seconds * 1000 in 32 bits would wrap round to a short one.
+    const uint64_t ms = std::min<uint64_t>(uint64_t(uint32_t(seconds)) * 1000u, platform::kLongestTimerMs);
+    t.id = platform::startTimer(static_cast<uint32_t>(ms), &ModeController::cycleTick);
 }
 
 } // namespace
@@ -99,6 +104,23 @@ void ModeController::setCycling(bool start, const std::optional<std::string>& li
 }
 
 void ModeController::cycleTick(uint32_t) {
+    try {
+        nextCycleStep();
+    } catch (...) {
+        cancelCycleTimer();
+        ModeController* owner = cycleTimer().owner;
+        if (!owner) return;
+        owner->discardCycler();
+        owner->mode = mode::kNone;
+        try {
+            owner->host_.setActionStatus(action::kCycling, action::kPopup, action::kStatusOff);
+        } catch (...) {
+            // The menu item may go on showing a cycle that has ended; clicking it stops nothing harmful.
+        }
+    }
+}
+
+void ModeController::nextCycleStep() {
     cancelCycleTimer();
     ModeController* owner = cycleTimer().owner;
     if (!owner || owner->mode != mode::kCycling || !owner->cycler_) return;
@@ -126,6 +148,8 @@ void ModeController::cycleTick(uint32_t) {
 void ModeController::abandon() {
     discardCycler();
     mode = mode::kNone;
+    host_ = HostGateway();
+    setter_->detachHost();
 }
 
 void ModeController::shutdown() {

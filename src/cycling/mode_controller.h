@@ -41,7 +41,8 @@ public:
     // descriptions it replaced are put back.
     void shutdown();
 
-    // Cancels the running activity's timer without a word to the host (which may be gone).
+    // For a host that may be gone: cancels the running activity's timer and lets go of the host, so that
+    // nothing from here on, destruction included, calls it.
     void abandon();
 
     DescriptionSetter& setter() { return *setter_; }
@@ -49,10 +50,12 @@ public:
 
     int32_t mode = mode::kNone;
 
-    // The cycle timer's callback.
+    // The cycle timer's callback. It returns into the desktop's message loop, so nothing is thrown out
+    // of it: a step that fails (running out of memory is the only way) ends the cycle where it stands.
     static void cycleTick(uint32_t timerId);
 
 private:
+    static void nextCycleStep();
     void discardCycler();
 
     HostGateway host_;

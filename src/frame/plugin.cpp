@@ -83,10 +83,10 @@ int32_t dispatch(const RecordReader& r) {
 
 PluginState::~PluginState() {
     if (!controller) return;
-    // Stop the timer so that nothing of ours runs after the library is gone, and leave the controller
-    // unfreed: freeing it would store the network choices through a host that may no longer exist.
+    // Stop the timer so that nothing of ours runs after the library is gone, and free the controller
+    // without storing the network choices: the host that would take them may no longer exist.
     controller->abandon();
-    (void)controller.release();
+    controller.reset();
 }
 
 PluginState& plugin() {

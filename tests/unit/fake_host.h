@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
@@ -39,6 +40,7 @@ public:
     int state = 0;
     int id = 77;
     int outstandingCopies = 0;
+    bool writesFail = false;
 
     int pluginId() override { return id; }
     void* instanceHandle() override { return reinterpret_cast<void*>(0x10000000); }
@@ -70,6 +72,7 @@ public:
         }
     }
     void setValue(int table, int, int column, ValueRecord* value) override {
+        if (writesFail) throw std::bad_alloc(); // stands in for running out of memory on the way here
         if (table == 0 && value->kind == 1) texts[column] = fromAddress<const char>(value->value);
         if (table == 0 && value->kind == 0) ints[column] = value->value;
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,8 @@ public:
     std::map<int32_t, FakeNetwork> networks;
     std::vector<FakePlugin> plugins; // index 1.. in the registry; index 0 is the host
     std::vector<SetCall> sets;
+    // Stands in for running out of memory while a description is set: the call throws std::bad_alloc.
+    bool setsFail = false;
 
 private:
     int32_t answer(const MessageRecord& m, int target) {
@@ -75,6 +78,7 @@ private:
             scratch_ = net->second.description;
             return addressOf(scratch_.c_str());
         case msg::kSetNetStatus: {
+            if (setsFail) throw std::bad_alloc();
             const std::string text = m.p2 ? fromAddress<const char>(m.p2) : "";
             sets.push_back(SetCall{m.net, m.p1, text});
             if (net != networks.end()) {

@@ -7,6 +7,7 @@
 #include "frame/action_ids.h"
 #include "frame/settings.h"
 #include "platform/headless/driver.h"
+#include "platform/timers.h"
 
 namespace brio {
 namespace {
@@ -147,6 +148,24 @@ TEST_F(ListCyclingTest, OneEntryKeptLastIsAppliedTwiceThenStops) {
     EXPECT_EQ(controller->mode, mode::kNone);
 }
 
+TEST_F(ListCyclingTest, AnEntryLongerThanATimerWaitsTheLongestWaitNotAWrappedOne) {
+    settings(0, 0);
+    // 5,000,000 s in milliseconds does not fit 32 bits: wrapped, it would be about 705 s.
+    controller->setCycling(true,
+                           "0\x0c"
+                           "5000000\x0d"
+                           "long\x0e"
+                           "1\x0c"
+                           "10\x0d"
+                           "short\x0e",
+                           true);
+    EXPECT_EQ(headless::timerInterval(1), platform::kLongestTimerMs);
+    advanceSeconds(3600);
+    EXPECT_EQ(shown(), (std::vector<std::string>{"long"}));
+    headless::advance(platform::kLongestTimerMs - 3600 * 1000);
+    EXPECT_EQ(shown(), (std::vector<std::string>{"long", "short"}));
+}
+
 TEST_F(ListCyclingTest, RandomOrderOnOneEntryReachesNetwork15Once) {
     nets.addNetwork(15);
     fresh();
@@ -253,6 +272,40 @@ TEST_F(ListCyclingTest, ShutdownWhileCyclingRestoresAndNoTickFollows) {
     advanceSeconds(60);
     EXPECT_EQ(shown(), (std::vector<std::string>{"E1", "saved"}));
     EXPECT_EQ(host.texts[setting::kNetChange], "10|1|");
+}
+
+TEST_F(ListCyclingTest, AnAbandonedControllerStopsItsTimerAndGoesWithoutAWordToTheHost) {
+    settings(0, 0);
+    controller->setCycling(true, kThree, true);
+    host.sent.clear();
+    host.texts[setting::kNetChange] = "stored before";
+    controller->abandon();
+    controller.reset();
+    EXPECT_EQ(headless::runningTimers(), 0u);
+    advanceSeconds(60);
+    EXPECT_TRUE(host.sent.empty());
+    EXPECT_EQ(host.texts[setting::kNetChange], "stored before");
+    EXPECT_EQ(shown(), (std::vector<std::string>{"E1"}));
+}
+
+// Nothing may be thrown into the desktop's message loop or out of a destructor: a step that fails ends
+// the cycle, and the controller still goes quietly, keeping the stored choices as they were.
+TEST_F(ListCyclingTest, AStepThatFailsEndsTheCycleInsteadOfThrowingIntoTheDesktop) {
+    settings(0, 0);
+    controller->setCycling(true, kThree, true);
+    nets.setsFail = true;
+    EXPECT_NO_THROW(advanceSeconds(10));
+    EXPECT_EQ(controller->mode, mode::kNone);
+    EXPECT_FALSE(controller->cycling());
+    EXPECT_EQ(headless::runningTimers(), 0u);
+    EXPECT_EQ(cyclingItemStatuses().back(), 0);
+
+    nets.setsFail = false;
+    host.texts[setting::kNetChange] = "10|0|";
+    host.writesFail = true;
+    EXPECT_NO_THROW(controller.reset());
+    EXPECT_EQ(host.texts[setting::kNetChange], "10|0|");
+    host.writesFail = false;
 }
 
 } // namespace

@@ -45,7 +45,7 @@ void initCommonControls() {
 TimerId startTimer(uint32_t ms, TimerCallback callback) {
     Desktop& d = desktop();
     if (!callback) return 0;
-    const uint32_t interval = std::max<uint32_t>(ms, 1);
+    const uint32_t interval = std::clamp<uint32_t>(ms, 1, platform::kLongestTimerMs);
     const uint32_t id = d.nextId++;
     d.timers[id] = Timer{interval, d.clock + interval, d.nextOrder++, callback};
     return id;
