@@ -34,7 +34,6 @@ char* CopyLedger::handOut(std::string_view bytes, std::string label) {
     std::memcpy(text.get(), bytes.data(), bytes.size());
     text[bytes.size()] = '\0';
     char* address = text.get();
-    released_.erase(address); // the allocator may give a released address out again
     held_[address] = Held{Copy{next_++, std::move(label)}, std::move(text)};
     return address;
 }
@@ -43,13 +42,13 @@ CopyLedger::Release CopyLedger::release(const char* address, Copy& copy) {
     auto it = held_.find(address);
     if (it != held_.end()) {
         copy = it->second.copy;
-        released_[address] = copy;
+        released_[address] = std::move(it->second);
         held_.erase(it);
         return Release::Ok;
     }
     auto gone = released_.find(address);
     if (gone != released_.end()) {
-        copy = gone->second;
+        copy = gone->second.copy;
         return Release::Twice;
     }
     return Release::Unknown;

@@ -50,7 +50,9 @@ public:
     int lastNumber() const { return next_ - 1; }
 
     enum class Release { Ok, Twice, Unknown };
-    // Frees the copy at `address`; `copy` tells which one it was (for Ok and Twice).
+    // Takes back the copy at `address`; `copy` tells which one it was (for Ok and Twice). The block is
+    // kept until forget(), so that its address is never handed out again and a stale pointer given
+    // back later is seen as a second release, not taken for a newer copy.
     Release release(const char* address, Copy& copy);
 
     // Copies not given back yet, oldest first; forget() frees them.
@@ -64,7 +66,7 @@ private:
     };
     int next_ = 1;
     std::map<const char*, Held> held_;
-    std::map<const char*, Copy> released_; // to tell a second release from a stray address
+    std::map<const char*, Held> released_; // to tell a second release from a stray address
 };
 
 } // namespace brio::host

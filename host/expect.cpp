@@ -31,6 +31,7 @@ bool Interpreter::expect(const Words& w) {
     if (what == "calls" && w.size() == 4) {
         if (!number(w, 3, n)) return false;
         const std::string& name = w[2].text;
+        if (!host_.isCallName(name)) return fail("no host call is named " + cp1250ToUtf8(name));
         const int got = host_.calls(name) - callMarks_[name];
         callMarks_[name] = host_.calls(name);
         if (got != n)
@@ -41,7 +42,12 @@ bool Interpreter::expect(const Words& w) {
     if (what == "log" && w.size() == 3) {
         std::string expected;
         if (!text(w, 2, expected)) return false;
-        if (!lineMatches(expected, host_.lastLog()))
+        const int logged = host_.calls("logText");
+        const bool fresh = logged != logMark_;
+        logMark_ = logged;
+        if (!fresh)
+            expectationFailed("no logText since the last expect log, expected " + displayed(expected));
+        else if (!lineMatches(expected, host_.lastLog()))
             expectationFailed("the last logText is " + displayed(host_.lastLog()) + ", expected " +
                               displayed(expected));
         return true;
@@ -63,7 +69,9 @@ bool Interpreter::expectAnswer(const Words& w) {
     if (w[1].text == "same-address") {
         if (w.size() != 2) return fail("use: expect same-address");
         const auto first = host_.firstAnswer(a.message);
-        if (!first || *first != a.value || a.value == 0)
+        if (!a.isText || a.value == 0 || host_.answers(a.message) < 2)
+            expectationFailed(to + " is not a text answered more than once since the plug-in was loaded");
+        else if (!first || *first != a.value)
             expectationFailed(to + " is not the address of its first answer");
         return true;
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 
 #include "frame/messages.h"
 #include "host/cp1250.h"
@@ -50,6 +51,22 @@ int Host::calls(const std::string& name) const {
 void Host::fault(const std::string& what) {
     ++faults_;
     transcript_.always("FAULT: " + what);
+}
+
+int Host::answers(int32_t message) const {
+    auto it = answerCounts_.find(message);
+    return it == answerCounts_.end() ? 0 : it->second;
+}
+
+bool Host::isCallName(const std::string& name) const {
+    static const std::set<std::string> kNames = {
+        "addAction",     "formatVersion", "getActionValue", "getValue",       "hostState",
+        "instanceHandle", "logText",      "messageBox",     "modifyAction",   "netCapability",
+        "netDescription", "netStatus",    "pluginCount",    "pluginId",       "pluginIdAt",
+        "pluginMenuGroup", "pluginVersion", "queryNetName", "registerColumn", "registerIcon",
+        "releaseString", "sendMessage",   "sendMessageTo",  "setActionValue", "setError",
+        "setNetStatus",  "setValue",      "unhandled"};
+    return kNames.count(name) != 0 || calls_.count(name) != 0;
 }
 
 std::optional<int32_t> Host::firstAnswer(int32_t message) const {
@@ -212,6 +229,7 @@ bool Host::load(std::string& error) {
     library_ = PluginLibrary::load(pluginPath_, error);
     if (!library_) return false;
     firstAnswers_.clear();
+    answerCounts_.clear();
     transcript_.plain("plug-in loaded");
     return true;
 }

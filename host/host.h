@@ -88,6 +88,9 @@ public:
     const Answer& lastAnswer() const { return lastAnswer_; }
     // The first answer to the same message since the plug-in was loaded.
     std::optional<int32_t> firstAnswer(int32_t message) const;
+    int answers(int32_t message) const; // how often the plug-in answered `message` since load
+    // Whether `name` is a call the host can record (so that counting it means something).
+    bool isCallName(const std::string& name) const;
     int errors() const { return errors_; }
     int calls(const std::string& name) const;
     const std::string& lastLog() const { return lastLog_; }
@@ -157,6 +160,7 @@ private:
 
     Answer lastAnswer_;
     std::map<int32_t, int32_t> firstAnswers_;
+    std::map<int32_t, int> answerCounts_;
     int errors_ = 0;
     int faults_ = 0;
     std::map<std::string, int> calls_;

@@ -19,9 +19,12 @@ int32_t Host::callPlugin(void* record, const std::string& what, AnswerForm form)
     transcript_.leave();
     Answer answer{message, value, form == AnswerForm::Text, {}};
     if (answer.isText) answer.text = textAt(value);
+    if (answer.isText && value != 0 && !maybeTextAddress(value))
+        fault(what + " answered " + std::to_string(value) + ", which is no text's address");
     transcript_.line("<- " + (answer.isText && value ? displayed(answer.text) : std::to_string(value)));
     lastAnswer_ = answer;
     firstAnswers_.emplace(message, value);
+    ++answerCounts_[message];
     return value;
 }
 
@@ -43,7 +46,8 @@ int32_t Host::send(int32_t id, int32_t p1, int32_t p2) {
 int32_t Host::sendRecord(std::vector<uint8_t> bytes) {
     if (!loaded()) return 0;
     // The record sits at the end of its own allocation, so that reading past it is caught by a
-    // checked build. Too short to hold its size: the plug-in gets a record that says 0 bytes.
+    // checked build. Too short to hold its size: the plug-in gets a record that says 0 bytes. Fewer
+    // bytes than its size says: zeros make up the rest, since the plug-in may read all `size` bytes.
     std::string what = "record of " + std::to_string(bytes.size()) + " bytes";
     int32_t id = 0;
     if (bytes.size() >= 6) {
@@ -52,6 +56,7 @@ int32_t Host::sendRecord(std::vector<uint8_t> bytes) {
         what += ", size " + std::to_string(size) + ", " + messageName(id);
     }
     if (bytes.size() < 2) bytes.resize(2, 0);
+    bytes.resize(std::max<size_t>(bytes.size(), size_t(bytes[0] | (bytes[1] << 8))), 0);
     return callPlugin(bytes.data(), what, answerForm(id));
 }
 

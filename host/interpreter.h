@@ -68,6 +68,7 @@ private:
     std::string error_;
     int failures_ = 0;
     int errorsMark_ = 0;
+    int logMark_ = 0; // logText calls seen by the last `expect log`
     std::map<std::string, int> callMarks_;
 };
 

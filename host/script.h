@@ -27,11 +27,14 @@
 //   menu NAME | menu contact                show a popup menu (or the contact menu) with its items
 //   echo TEXT...                            a line of its own in the transcript
 //   transcript off | transcript on          drop lines (not failures or faults) while off
-//   expect answer N | answer text "TEXT" | same-address
+//   expect answer N | answer text "TEXT"
+//   expect same-address                     the last text answer is at the address of the first
+//                                           answer to that message since load (asked twice at least)
 //   expect config KEY VALUE
 //   expect errors N                         setError calls since the previous "expect errors"
 //   expect calls NAME N                     host calls NAME since the previous "expect calls NAME"
-//   expect log "TEXT"                       the last logText line ({n} matches any integer)
+//   expect log "TEXT"                       the last logText line, logged since the previous
+//                                           "expect log" ({n} matches any integer)
 //   expect copies N                         contact texts handed out and not released yet
 //   expect network NET status N | description "TEXT"|none | sends N
 //   expect action ID status N | value "TEXT" | caption "TEXT"

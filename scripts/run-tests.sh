@@ -21,11 +21,18 @@ count_ctest() {
   failed=$((failed + bad))
 }
 
-# Lines "<kind>: NAME ok" / "<kind>: NAME FAILED".
+# Lines "<kind>: NAME ok" / "<kind>: NAME FAILED", and the step's exit status: a step that fails
+# before it reports any FAILED line (a missing tool, a build that broke, a time limit) counts as one
+# failure, so that a step that never ran cannot end in "0 failed".
 count_lines() {
-  local out=$1 kind=$2
+  local out=$1 kind=$2 status=$3 bad
+  bad=$(grep -cE "^$kind: .* FAILED" "$out")
   passed=$((passed + $(grep -cE "^$kind: .* ok$" "$out")))
-  failed=$((failed + $(grep -cE "^$kind: .* FAILED" "$out")))
+  failed=$((failed + bad))
+  if [ "$status" -ne 0 ] && [ "$bad" -eq 0 ]; then
+    failed=$((failed + 1))
+    echo "$kind: the step ended with status $status before reporting a failure"
+  fi
 }
 
 run_ctest() {
@@ -54,12 +61,16 @@ else
 fi
 
 echo "== fuzz"
-scripts/fuzz.sh build-fuzz | tee "$log/fuzz.txt"
-count_lines "$log/fuzz.txt" fuzz
+scripts/fuzz.sh build-fuzz 2>&1 | tee "$log/fuzz.txt"
+count_lines "$log/fuzz.txt" fuzz "${PIPESTATUS[0]}"
 
 echo "== wine"
-{ tests/wine/run_checks.sh build-win; tests/wine/run_scenarios.sh build-win; } 2>&1 | tee "$log/wine.txt"
-count_lines "$log/wine.txt" wine
+wine_status=0
+tests/wine/run_checks.sh build-win 2>&1 | tee "$log/wine.txt"
+[ "${PIPESTATUS[0]}" -eq 0 ] || wine_status=1
+tests/wine/run_scenarios.sh build-win 2>&1 | tee -a "$log/wine.txt"
+[ "${PIPESTATUS[0]}" -eq 0 ] || wine_status=1
+count_lines "$log/wine.txt" wine "$wine_status"
 
 rm -rf "$log"
 echo "$passed passed, $failed failed"

@@ -43,6 +43,23 @@ ValueRecord textRequest() {
     return ValueRecord{1, 0, -1};
 }
 
+// A stale pointer given back after a newer copy of the same size was handed out: a released block is
+// never reused, so the stale release is a second release and the newer copy stays outstanding.
+TEST(HostCopies, AStaleReleaseIsNotTakenForANewerCopy) {
+    CopyLedger ledger;
+    CopyLedger::Copy copy{};
+    for (int round = 0; round < 50; ++round) {
+        char* first = ledger.handOut("opis", "contact 5 description");
+        ASSERT_EQ(ledger.release(first, copy), CopyLedger::Release::Ok);
+        char* second = ledger.handOut("opis", "contact 5 description");
+        EXPECT_NE(second, first);
+        EXPECT_EQ(ledger.release(first, copy), CopyLedger::Release::Twice);
+        ASSERT_EQ(ledger.outstanding().size(), 1u);
+        EXPECT_EQ(ledger.outstanding()[0].number, copy.number + 1);
+        ASSERT_EQ(ledger.release(second, copy), CopyLedger::Release::Ok);
+    }
+}
+
 TEST(HostCopies, ContactTextsAreFreshCopiesAndCounted) {
     Transcript transcript;
     Host host(transcript);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "host/host.h"
 #include "host/interpreter.h"
@@ -163,6 +164,7 @@ TEST(HostScript, InterpreterReportsBadLines) {
         {"config Brio/list \"x\"", "demo.brio:7: use: config KEY or config KEY = VALUE"},
         {"echo \"open", "demo.brio:7: the text has no closing quote"},
         {"show page Lista", "demo.brio:7: no page \"Lista\""},
+        {"expect calls messagebox 0", "demo.brio:7: no host call is named messagebox"},
     };
     for (const auto& c : cases) {
         EXPECT_FALSE(in.run(c.line, 7)) << c.line;
@@ -204,6 +206,47 @@ TEST(HostScript, ExpectationsCountFailures) {
         std::find(lines.begin(), lines.end(), "FAIL t.brio:21: config Brio/format is \"x\", expected \"y\""),
         lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "done"), lines.end());
+}
+
+// Checks that must not pass on what was there before the step they check: the first answer to a
+// message compared with itself, an integer answer, a log line from an earlier step. Needs the plug-in
+// (BRIO_PLUGIN, set by ctest).
+TEST(HostScript, ExpectationsDoNotPassOnStaleState) {
+    const char* plugin = std::getenv("BRIO_PLUGIN");
+    if (!plugin) GTEST_SKIP() << "BRIO_PLUGIN is not set";
+    Transcript transcript;
+    Host host(transcript);
+    host.setPluginPath(plugin);
+    Interpreter in(host, "t.brio");
+    const struct {
+        const char* line;
+        bool holds;
+    } steps[] = {
+        {"network add 10 \"Jabber\"", true},
+        {"config Brio/list = \"0\\x0C10\\x0Dcykl\\x0E\"", true},
+        {"load", true},
+        {"send 30016", true},
+        {"expect same-address", false}, // asked once: nothing to compare with
+        {"send 30016", true},
+        {"expect same-address", true},
+        {"send 30010", true},
+        {"send 30010", true},
+        {"expect same-address", false}, // 445 is no text
+        {"unload", true},
+        {"start", true},
+        {"use 445115", true},
+        {"expect log \"Prepare to change status\"", true},
+        {"expect log \"Prepare to change status\"", false}, // nothing logged since
+        {"stop", true},
+    };
+    int expectedFailures = 0;
+    for (const auto& step : steps) {
+        const int before = in.failures();
+        ASSERT_TRUE(in.run(step.line, 1)) << step.line << ": " << in.error();
+        EXPECT_EQ(in.failures() - before, step.holds ? 0 : 1) << step.line;
+        expectedFailures += step.holds ? 0 : 1;
+    }
+    EXPECT_EQ(in.failures(), expectedFailures);
 }
 
 } // namespace
