@@ -99,6 +99,31 @@ TEST(FormatsListTextWrite, RecordEndByteInDescriptionIsWrittenAsBlank) {
     EXPECT_EQ(back[3], rows[3]);
 }
 
+// The writer looks at several bytes at once; a NUL or 0x0E must be found wherever it stands in a
+// column, also twice in one column and next to bytes that differ from it by one bit.
+TEST(FormatsListTextWrite, NulAndRecordEndAreFoundAtEveryPosition) {
+    const std::string plain = std::string("ab\x0F\x8E\x0D\x01") + "cdefghijk";
+    for (size_t length = 1; length <= plain.size(); ++length) {
+        const std::string base = plain.substr(0, length);
+        for (size_t at = 0; at < length; ++at) {
+            std::string cut = base;
+            cut[at] = '\0';
+            EXPECT_EQ(writeListText({{0, "10", cut}}), record("0", "10", base.substr(0, at)))
+                << "NUL at " << at << " of " << length;
+            EXPECT_EQ(writeListText({{0, cut, "d"}}), record("0", base.substr(0, at), "d"))
+                << "NUL in the seconds at " << at << " of " << length;
+
+            std::string marked = base, blanked = base;
+            for (size_t i = at; i < length; i += 5) {
+                marked[i] = '\x0E';
+                blanked[i] = ' ';
+            }
+            EXPECT_EQ(writeListText({{0, "10", marked}}), record("0", "10", blanked))
+                << "0x0E from " << at << " of " << length;
+        }
+    }
+}
+
 TEST(FormatsListTextWrite, RoundTripKeepsTheBytes) {
     std::vector<ListRow> rows{{0, "10", "Dostępny na chwilę"},     {1, "25", ""},
                               {2, "3600", "tabs\tand\nlines\r\n"}, {3, "11", "\x0C\x0D\x0C"},
