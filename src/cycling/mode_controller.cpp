@@ -115,7 +115,7 @@ void ModeController::cycleTick(uint32_t) {
         try {
             owner->host_.setActionStatus(action::kCycling, action::kPopup, action::kStatusOff);
         } catch (...) {
-            // The menu item may go on showing a cycle that has ended; clicking it stops nothing harmful.
+            // Then the menu item goes on showing the ended cycle; using it starts or stops cycling afresh.
         }
     }
 }
