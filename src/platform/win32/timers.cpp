@@ -26,7 +26,14 @@ TimerSlot* slotOf(UINT_PTR id) {
 
 void CALLBACK onTimer(HWND, UINT, UINT_PTR id, DWORD) {
     // A WM_TIMER already queued for a timer stopped since finds no callback and is dropped.
-    if (const TimerSlot* slot = id ? slotOf(id) : nullptr) slot->callback(static_cast<TimerId>(id));
+    const TimerSlot* slot = id ? slotOf(id) : nullptr;
+    if (!slot) return;
+    // The callbacks handle their own failures; this is the last guard, since an exception cannot pass
+    // through the host's message loop without ending its process.
+    try {
+        slot->callback(static_cast<TimerId>(id));
+    } catch (...) {
+    }
 }
 
 } // namespace
