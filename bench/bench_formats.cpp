@@ -12,6 +12,7 @@
 // A reader's result is freed outside the timed part: freeing a million descriptions is the allocator's
 // work for whoever drops the list (the cycler, when it stops), not the parse's, and takes about as long as
 // the parse itself; one informative line shows buildCycleList with the freeing included.
+// A second table sets each operation beside its floor.
 // Each operation also runs at twice the size, so that a path that grows faster than linearly shows up
 // as a time ratio above 2. Every benchmark runs three times and the fastest run counts. The summary
 // printed at the end gives PASS or FAIL per target; the program exits 0 either way.
@@ -25,6 +26,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "formats/list_text.h"
@@ -278,6 +280,21 @@ void printSummary(const std::map<std::string, double>& seconds) {
             std::printf(">= %.2f %s\n", line.target, verdict(ratio >= line.target));
         else
             std::printf("(information)\n");
+    }
+
+    // The same operations against their floors: how much of what the input allows the code reaches.
+    std::printf("\nAgainst the floor (ratio = floor time / time; information)\n");
+    const std::pair<const char*, std::pair<std::string, std::string>> floors[] = {
+        {"read: buildCycleList", {"parse_cycle_list/" + n, "parse_floor_memchr_strings/" + n}},
+        {"write: writeListText", {"write_list_text/" + n, "write_floor_append/" + n}},
+        {"replaceAll 1 MiB", {"replace_all/" + b, "replace_floor_memchr/" + b}},
+    };
+    for (const auto& [label, names] : floors) {
+        double t = time(names.first), floor = time(names.second);
+        if (t <= 0 || floor <= 0)
+            std::printf("%-24s not run\n", label);
+        else
+            std::printf("%-24s %8.3f\n", label, floor / t);
     }
 
     std::printf("\nGrowth at twice the size (time(2N) / time(N); linear is 2.0)\n");

@@ -49,6 +49,13 @@ TEST(FormatsReplaceAllOrder, UpPlaceholderArrivingInDownValueIsReplacedSecond) {
     EXPECT_EQ(replaceAll(text, "{UpSpeed}", "u"), "du|u");
 }
 
+// A default view points nowhere; as a value, a text or a placeholder it is simply empty.
+TEST(FormatsReplaceAll, ViewsWithoutBytes) {
+    EXPECT_EQ(replaceAll("{X}a{X}", "{X}", std::string_view()), "a");
+    EXPECT_EQ(replaceAll(std::string_view(), "{X}", "v"), "");
+    EXPECT_EQ(replaceAll("{X}", std::string_view(), "v"), "{X}");
+}
+
 TEST(FormatsReplaceAllOrder, ManyOccurrences) {
     std::string text;
     std::string expected;
