@@ -45,6 +45,16 @@ protected:
         headless::reset();
     }
     void start() { ASSERT_EQ(call(msg::kPluginStart, addressOf(static_cast<IHostControl*>(&host))), 1); }
+    // The list cycling menu item activated, in a notification record of exactly 30 bytes.
+    int32_t switchCycling() {
+        ActionNotifyRecord n{};
+        n.size = 30;
+        n.id = 445115;
+        n.code = 1;
+        std::vector<uint8_t> bytes(30);
+        std::memcpy(bytes.data(), &n, sizeof n);
+        return call(msg::kActionNotify, addressOf(bytes.data()));
+    }
 
     FakeHost host;
 };
@@ -168,13 +178,7 @@ TEST_F(EntryTest, ShortRecordsCarryNoParameters) {
 
 TEST_F(EntryTest, ActionNotifyBeforeBuildInterfaceIsIgnored) {
     start();
-    ActionNotifyRecord n{};
-    n.size = 30;
-    n.id = 445115;
-    n.code = 1;
-    std::vector<uint8_t> bytes(30);
-    std::memcpy(bytes.data(), &n, sizeof n);
-    EXPECT_EQ(call(msg::kActionNotify, addressOf(bytes.data())), 0);
+    EXPECT_EQ(switchCycling(), 0);
     EXPECT_TRUE(host.sent.empty());
 }
 
@@ -187,13 +191,7 @@ TEST_F(EntryTest, DeinitialiseWhileCyclingRestoresAndStopsTheTimer) {
                                  "cycled\x0e";
     start();
     call(msg::kBuildInterface);
-    ActionNotifyRecord n{};
-    n.size = 30;
-    n.id = 445115;
-    n.code = 1;
-    std::vector<uint8_t> bytes(30);
-    std::memcpy(bytes.data(), &n, sizeof n);
-    call(msg::kActionNotify, addressOf(bytes.data()));
+    switchCycling();
     EXPECT_EQ(nets.networks[10].description, "cycled");
     EXPECT_EQ(headless::runningTimers(), 1u);
     call(msg::kDeinitialise);
