@@ -7,9 +7,23 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace brio::host {
+
+// A row of the plug-in's list view as the user sees it.
+struct ListRowSeen {
+    int32_t image = -1;
+    bool selected = false;
+    bool focused = false;
+    std::string description; // column 0
+    std::string seconds;     // column 1
+};
+
+// Where on a row the pointer is let go at the end of a drag.
+enum class DropPart { Label, Icon, StateIcon };
 
 struct MessageBoxSeen {
     std::string title; // bytes as the plug-in gave them (code page 1250)
@@ -30,6 +44,38 @@ public:
     // the page's window hosts. Its value never reaches the transcript.
     virtual int32_t openPageWindow() { return 0x00C0FFEE; }
     virtual void closePageWindow(int32_t window) { (void)window; }
+
+    // The host's status image list (what the plug-in gets for statusImageList): image i is the icon
+    // of the status that statusIconIndex answers i for.
+    virtual int32_t statusImageList() = 0;
+
+    // The list view the plug-in made in a page window, worked as a user would. Every call answers
+    // false, doing nothing, while there is no list view.
+    virtual bool listViewPresent() = 0;
+    virtual std::vector<ListRowSeen> listViewRows() = 0;
+    virtual std::vector<int32_t> listViewColumnWidths() = 0;
+    // Clicks a row (it alone becomes selected and focused), or the empty area below the rows with -1
+    // (the selection is cleared, the focus stays).
+    virtual bool clickRow(int32_t row) = 0;
+    // Selects exactly these rows (as with the control key held); the focus goes to the last of them.
+    virtual bool selectRows(const std::vector<int32_t>& rows) = 0;
+    // Right-clicks a row's label (or the empty area with -1), which, as on the desktop, focuses the row
+    // and makes it the only selected one unless it was selected (-1 clears the selection); if the
+    // plug-in shows its context menu, the command with the given menu position (0 first) is chosen,
+    // or the menu is dismissed with -1. `menuItems` gets the menu's item texts, empty when no menu
+    // was shown.
+    virtual bool rightClickRow(int32_t row, int32_t choose, std::vector<std::string>& menuItems) = 0;
+    virtual bool clickColumn(int32_t column) = 0;
+    // Edits a row's label in place and ends the edit with `text`, or cancels it (no text).
+    virtual bool editLabel(int32_t row, const std::optional<std::string>& text) = 0;
+    // Drags the selected rows (the drag starts on the first of them) and lets go on a part of `target`.
+    virtual bool dragOnto(int32_t target, DropPart part) = 0;
+    // Sets a column's width as the user would by dragging its divider.
+    virtual bool setColumnWidth(int32_t column, int32_t width) = 0;
+
+    // The clipboard's text (none when it holds no text), and whether another program holds it open.
+    virtual std::optional<std::string> clipboardText() = 0;
+    virtual void holdClipboard(bool held) = 0;
 
     // The plug-in library is gone: drop whatever of it the desktop still holds. Answers the number of
     // its timers that were still running (the plug-in should have stopped them), where that is known.

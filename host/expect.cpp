@@ -19,6 +19,7 @@ bool Interpreter::expect(const Words& w) {
     if (what == "config") return expectConfig(w);
     if (what == "network") return expectNetwork(w);
     if (what == "action") return expectAction(w);
+    if (what == "row" || what == "rows" || what == "clipboard") return expectList(w);
     int32_t n = 0;
     if (what == "errors" && w.size() == 3) {
         if (!number(w, 2, n)) return false;
@@ -60,7 +61,8 @@ bool Interpreter::expect(const Words& w) {
         return true;
     }
     return fail(
-        "use: expect answer|same-address|config|errors|calls|log|copies|network|action ... (try help)");
+        "use: expect answer|same-address|config|errors|calls|log|copies|network|action|row|rows|clipboard ... "
+        "(try help)");
 }
 
 bool Interpreter::expectAnswer(const Words& w) {

@@ -114,6 +114,7 @@ public:
     void saveConfig();
 
     Transcript& transcript() { return transcript_; }
+    DesktopDriver& desktop() { return *desktop_; }
 
     static constexpr int32_t kMenuGroup = 40;
 
@@ -167,6 +168,10 @@ private:
     std::string lastLog_;
 };
 
+// The index in the host's status image list of a status icon id, -1 for any other id; and the host
+// status number that an image index shows (-1 for an image of no status).
+int32_t statusIconIndex(int32_t iconId);
+int32_t statusOfImage(int32_t image);
 // The name of a message number, or "message N".
 std::string messageName(int32_t id);
 // The form of the plug-in's answer to a message.

@@ -31,6 +31,8 @@ constexpr Name kNames[] = {
     {msg::kSetActionValue, "setActionValue"},
     {msg::kPluginMenuGroup, "pluginMenuGroup"},
     {msg::kRegisterIcon, "registerIcon"},
+    {msg::kStatusImageList, "statusImageList"},
+    {msg::kStatusIconIndex, "statusIconIndex"},
     {msg::kPluginStart, "pluginStart"},
     {msg::kPluginEnd, "pluginEnd"},
     {msg::kRegisterSettings, "registerSettings"},
@@ -51,6 +53,22 @@ constexpr Name kNames[] = {
 };
 
 } // namespace
+
+// The host's status image list: two icons of its own, then the six statuses by host status number.
+constexpr int32_t kImageStatuses[] = {33, 34, 64, 65, 66, 67};
+constexpr int32_t kFirstStatusImage = 2;
+constexpr int32_t kStatusIconBase = 0x40000000;
+
+int32_t statusIconIndex(int32_t iconId) {
+    for (int32_t i = 0; i < 6; ++i)
+        if (iconId == kStatusIconBase + kImageStatuses[i] * 16) return kFirstStatusImage + i;
+    return -1;
+}
+
+int32_t statusOfImage(int32_t image) {
+    const int32_t i = image - kFirstStatusImage;
+    return i >= 0 && i < 6 ? kImageStatuses[i] : -1;
+}
 
 std::string messageName(int32_t id) {
     for (const Name& n : kNames)
@@ -186,6 +204,16 @@ int32_t Host::handle(const uint8_t* record) {
     case msg::kPluginMenuGroup:
     case msg::kRegisterIcon:
         return actionMessage(id, p1, p2);
+    case msg::kStatusImageList:
+        // The handle differs from run to run and between desktops: the transcript does not show it.
+        call("statusImageList", " " + std::to_string(p1) + " " + std::to_string(p2));
+        return desktop_->statusImageList();
+    case msg::kStatusIconIndex: {
+        const int32_t index = statusIconIndex(p1);
+        call("statusIconIndex", " " + std::to_string(p1) + " " + std::to_string(p2) + " -> " +
+                                    std::to_string(index));
+        return index;
+    }
     case msg::kQueryNetName:
     case msg::kNetStatus:
     case msg::kNetDescription:

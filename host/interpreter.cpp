@@ -102,6 +102,8 @@ bool Interpreter::dispatch(const Words& w, std::string_view line) {
         host_.fileDialog(id);
         return true;
     }
+    if (c == "list") return needLoaded() && listCommand(w);
+    if (c == "clipboard") return clipboardCommand(w);
     if (c == "set") return setCommand(w);
     if (c == "show") return show(w);
     if (c == "menu") return w.size() == 2 ? showMenu(w[1].text) : fail("use: menu NAME");

@@ -40,6 +40,11 @@ private:
     bool show(const Words& w);
     bool expect(const Words& w);
 
+    // list_commands.cpp
+    bool listCommand(const Words& w);
+    bool clipboardCommand(const Words& w);
+    bool expectList(const Words& w);
+
     // show.cpp
     void showConfig();
     void showNetworks();

@@ -171,10 +171,14 @@ const char* helpText() {
            "  open page NAME | close page NAME | use ACTION | press ACTION | set CONTROL \"VALUE\" | browse "
            "ACTION\n"
            "  menu NAME | menu contact | notify ACTION CODE [contact N] [size N]\n"
+           "  list show | click ROW|none | select [ROW...] | rightclick ROW|none [choose N] | sort COLUMN\n"
+           "  list edit ROW \"TEXT\"|cancel | drag ROW [label|icon|stateicon] | width COLUMN N\n"
+           "  clipboard [hold|release]\n"
            "  expect answer N | answer text \"TEXT\" | same-address\n"
            "  expect config KEY VALUE | errors N | calls NAME N | log \"TEXT\" | copies N\n"
            "  expect network NET status N | description \"TEXT\"|none | sends N\n"
            "  expect action ID status N | value \"TEXT\" | caption \"TEXT\"\n"
+           "  expect rows N | row ROW STATUS \"DESCRIPTION\" \"SECONDS\" | clipboard \"TEXT\"|empty\n"
            "  quit (typed at the prompt; the plug-in is stopped first)\n";
 }
 

@@ -43,12 +43,44 @@ public:
 
     bool stdinIsTerminal() const override { return isatty(STDIN_FILENO) != 0; }
 
+    int32_t statusImageList() override { return kStatusImageList; }
+
+    bool listViewPresent() override { return headless::listViewExists(); }
+    std::vector<ListRowSeen> listViewRows() override {
+        std::vector<ListRowSeen> rows;
+        for (const headless::ListViewRow& r : headless::listViewRows())
+            rows.push_back({r.image, r.selected, r.focused, r.description, r.seconds});
+        return rows;
+    }
+    std::vector<int32_t> listViewColumnWidths() override { return headless::listViewColumnWidths(); }
+    bool clickRow(int32_t row) override { return headless::clickListRow(row); }
+    bool selectRows(const std::vector<int32_t>& rows) override { return headless::selectListRows(rows); }
+    bool rightClickRow(int32_t row, int32_t choose, std::vector<std::string>& menuItems) override {
+        return headless::rightClickListRow(row, choose, menuItems);
+    }
+    bool clickColumn(int32_t column) override { return headless::clickListColumn(column); }
+    bool editLabel(int32_t row, const std::optional<std::string>& text) override {
+        return headless::editListLabel(row, text);
+    }
+    bool dragOnto(int32_t target, DropPart part) override {
+        // The headless list view shows no state icons, so nothing can be dropped on one.
+        if (part == DropPart::StateIcon) return false;
+        return headless::dragListRowsOnto(target, part == DropPart::Icon);
+    }
+    bool setColumnWidth(int32_t column, int32_t width) override {
+        return headless::setListViewColumnWidth(column, width);
+    }
+    std::optional<std::string> clipboardText() override { return headless::clipboardText(); }
+    void holdClipboard(bool held) override { headless::holdClipboard(held); }
+
 private:
     void observe() {
         headless::onMessage([this](const headless::ShownMessage& m) {
             if (onMessageBox_) onMessageBox_(MessageBoxSeen{m.title, m.text, iconName(m.icon)});
         });
     }
+
+    static constexpr int32_t kStatusImageList = 0x1AA0; // any handle: nothing headless draws icons
 
     std::function<void(const MessageBoxSeen&)> onMessageBox_;
     int32_t nextWindow_ = 0x1000;

@@ -1,11 +1,20 @@
 // Windows: the plug-in's timers are real thread timers, so letting time pass means running this
 // thread's message loop; its message boxes are real too, and a window hook answers each one with OK.
+// The plug-in's list view is the real control: the driver does to it and sends for it what the control
+// does and sends when a person works it, and answers its context menu with keys through the same hook.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <io.h>
 
+#include <algorithm>
+#include <array>
+#include <climits>
 #include <cstdio>
+#include <cstring>
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "host/desktop_driver.h"
 
@@ -84,6 +93,121 @@ bool registerPageClass() {
     return RegisterClassExA(&pageClass) != 0;
 }
 
+constexpr const char* kListViewClass = "SysListView32";
+
+// Status images: solid squares, each of its own colour (0x00BBGGRR).
+constexpr std::array<COLORREF, 8> kStatusColours = {0x0000C000, 0x0000C0C0, 0x000080FF, 0x000000FF,
+                                                    0x00800080, 0x00808080, 0x00FF0000, 0x00000000};
+constexpr int kStatusImageSize = 16;
+
+// A 16 x 16 icon of one colour, from icon resource bits (colour rows, then an all-opaque mask).
+HICON solidIcon(COLORREF colour) {
+    constexpr int side = kStatusImageSize;
+    constexpr size_t pixels = side * side;
+    constexpr size_t maskRowBytes = 4; // 16 bits, padded to 32
+    std::vector<BYTE> bits(sizeof(BITMAPINFOHEADER) + pixels * 4 + side * maskRowBytes, 0);
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(header);
+    header.biWidth = side;
+    header.biHeight = side * 2; // colour and mask
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biCompression = BI_RGB;
+    std::memcpy(bits.data(), &header, sizeof(header));
+    BYTE* pixel = bits.data() + sizeof(header);
+    for (size_t i = 0; i < pixels; ++i, pixel += 4) {
+        pixel[0] = GetBValue(colour);
+        pixel[1] = GetGValue(colour);
+        pixel[2] = GetRValue(colour);
+        pixel[3] = 0xFF;
+    }
+    return CreateIconFromResourceEx(bits.data(), static_cast<DWORD>(bits.size()), TRUE, 0x00030000, side,
+                                    side, LR_DEFAULTCOLOR);
+}
+
+template <typename Handle> Handle fromInt(int32_t value) {
+    return reinterpret_cast<Handle>(static_cast<intptr_t>(value));
+}
+template <typename Handle> int32_t toInt(Handle handle) {
+    return static_cast<int32_t>(reinterpret_cast<intptr_t>(handle));
+}
+
+POINT centreOf(const RECT& r) {
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// A part of a row, in list coordinates (LVIR_LABEL, LVIR_ICON or LVIR_BOUNDS).
+std::optional<RECT> rowRect(HWND list, int32_t row, int part) {
+    RECT r{};
+    r.left = part;
+    if (!SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r)))
+        return {};
+    return r;
+}
+
+int32_t rowCountOf(HWND list) {
+    return static_cast<int32_t>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+int32_t columnCountOf(HWND list) {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    return header ? static_cast<int32_t>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+// A cell's whole text: the buffer grows until the text fits.
+std::string cellText(HWND list, int32_t row, int32_t column) {
+    constexpr size_t kLargest = size_t{1} << 20;
+    for (size_t size = 256;; size *= 2) {
+        std::vector<char> buffer(size, '\0');
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = buffer.data();
+        item.cchTextMax = static_cast<int>(size);
+        SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        if (!item.pszText) return {};
+        // A text cut to the buffer may fill it without a terminator (Wine's A messages).
+        const size_t length = strnlen(item.pszText, size - 1);
+        if (length + 1 < size || size >= kLargest) return std::string(item.pszText, length);
+    }
+}
+
+// A menu item's text in code page 1250, as the plug-in's own texts are and as a Polish desktop's
+// GetMenuStringA gives it; asked for in UTF-16, so the process's own code page (Wine's is 1252 here)
+// does not matter.
+std::string menuText(HMENU menu, UINT position) {
+    const int length = GetMenuStringW(menu, position, nullptr, 0, MF_BYPOSITION);
+    if (length <= 0) return {};
+    std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = GetMenuStringW(menu, position, wide.data(), length + 1, MF_BYPOSITION);
+    if (copied <= 0) return {};
+    const int bytes = WideCharToMultiByte(1250, 0, wide.data(), copied, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(std::max(bytes, 0)), '\0');
+    if (bytes > 0) WideCharToMultiByte(1250, 0, wide.data(), copied, text.data(), bytes, nullptr, nullptr);
+    return text;
+}
+
+void setRowState(HWND list, int32_t row, UINT mask, UINT state) {
+    LVITEMA item{};
+    item.stateMask = mask;
+    item.state = state;
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+// What the list view tells its parent, as it tells it.
+template <typename Notification> void notifyParent(HWND list, Notification& notification, UINT code) {
+    notification.hdr.hwndFrom = list;
+    notification.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(list));
+    notification.hdr.code = code;
+    SendMessageA(GetParent(list), WM_NOTIFY, notification.hdr.idFrom,
+                 reinterpret_cast<LPARAM>(&notification));
+}
+
+// A key press as the keyboard would queue it; the menu loop acts on the key going down.
+void postKey(HWND window, UINT key) {
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageA(window, WM_KEYDOWN, key, scan | 1);
+}
+
 class Win32Driver;
 Win32Driver* activeDriver = nullptr; // the hook procedure's way back to its driver (one thread)
 
@@ -100,6 +224,9 @@ public:
     ~Win32Driver() override {
         if (hook_) UnhookWindowsHookEx(hook_);
         if (activeDriver == this) activeDriver = nullptr;
+        holdClipboard(false);
+        if (clipboardWindow_) DestroyWindow(clipboardWindow_);
+        if (statusImages_) ImageList_Destroy(statusImages_);
     }
 
     Win32Driver(const Win32Driver&) = delete;
@@ -124,13 +251,211 @@ public:
         if (!registerPageClass()) return 0;
         HWND page = CreateWindowExA(0, kPageClass, "Brio", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE,
                                     0, 0, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        if (page) pages_.push_back(page);
         // Window handles are 32-bit values in a 32-bit process, as the host's records carry them.
-        return static_cast<int32_t>(reinterpret_cast<intptr_t>(page));
+        return toInt(page);
     }
 
     void closePageWindow(int32_t window) override {
-        HWND page = reinterpret_cast<HWND>(static_cast<intptr_t>(window));
+        HWND page = fromInt<HWND>(window);
+        std::erase(pages_, page);
         if (IsWindow(page)) DestroyWindow(page);
+    }
+
+    int32_t statusImageList() override {
+        if (!statusImages_) {
+            statusImages_ = ImageList_Create(kStatusImageSize, kStatusImageSize, ILC_COLOR32 | ILC_MASK,
+                                             static_cast<int>(kStatusColours.size()), 0);
+            if (!statusImages_) return 0;
+            for (COLORREF colour : kStatusColours) {
+                HICON icon = solidIcon(colour);
+                ImageList_ReplaceIcon(statusImages_, -1, icon);
+                if (icon) DestroyIcon(icon);
+            }
+        }
+        return toInt(statusImages_);
+    }
+
+    bool listViewPresent() override { return listView() != nullptr; }
+
+    std::vector<ListRowSeen> listViewRows() override {
+        std::vector<ListRowSeen> rows;
+        HWND list = listView();
+        if (!list) return rows;
+        const int32_t count = rowCountOf(list);
+        for (int32_t row = 0; row < count; ++row) {
+            LVITEMA item{};
+            item.mask = LVIF_IMAGE | LVIF_STATE;
+            item.iItem = row;
+            item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+            SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+            rows.push_back({item.iImage, (item.state & LVIS_SELECTED) != 0, (item.state & LVIS_FOCUSED) != 0,
+                            cellText(list, row, 0), cellText(list, row, 1)});
+        }
+        return rows;
+    }
+
+    std::vector<int32_t> listViewColumnWidths() override {
+        std::vector<int32_t> widths;
+        HWND list = listView();
+        const int32_t columns = list ? columnCountOf(list) : 0;
+        for (int32_t column = 0; column < columns; ++column)
+            widths.push_back(
+                static_cast<int32_t>(SendMessageA(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0)));
+        return widths;
+    }
+
+    bool clickRow(int32_t row) override {
+        HWND list = listView();
+        if (!list || row < -1 || row >= rowCountOf(list)) return false;
+        // A plain click leaves only the clicked row selected and gives it the focus; below the rows it
+        // only clears the selection (the focus stays where it was).
+        setRowState(list, -1, LVIS_SELECTED, 0);
+        POINT at = emptyPoint(list);
+        if (row >= 0) {
+            setRowState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            SendMessageA(list, LVM_SETSELECTIONMARK, 0, row);
+            at = centreOf(rowRect(list, row, LVIR_LABEL).value_or(RECT{}));
+        }
+        NMITEMACTIVATE click{};
+        click.iItem = row;
+        click.ptAction = at;
+        notifyParent(list, click, NM_CLICK);
+        return true;
+    }
+
+    bool selectRows(const std::vector<int32_t>& rows) override {
+        HWND list = listView();
+        if (!list) return false;
+        const int32_t count = rowCountOf(list);
+        if (std::any_of(rows.begin(), rows.end(), [&](int32_t row) { return row < 0 || row >= count; }))
+            return false;
+        setRowState(list, -1, LVIS_SELECTED | LVIS_FOCUSED, 0);
+        for (int32_t row : rows)
+            setRowState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+        if (!rows.empty()) setRowState(list, rows.back(), LVIS_FOCUSED, LVIS_FOCUSED);
+        return true;
+    }
+
+    bool rightClickRow(int32_t row, int32_t choose, std::vector<std::string>& menuItems) override {
+        menuItems.clear();
+        HWND list = listView();
+        if (!list || row < -1 || row >= rowCountOf(list)) return false;
+        // The right button focuses the row under it, which becomes the only selected row unless it was
+        // selected already; below the rows it clears the selection (the focus stays).
+        if (row < 0 ||
+            !(SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) & LVIS_SELECTED))
+            setRowState(list, -1, LVIS_SELECTED, 0);
+        if (row >= 0) setRowState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        POINT at = row >= 0 ? centreOf(rowRect(list, row, LVIR_LABEL).value_or(RECT{})) : emptyPoint(list);
+        POINT onScreen = at;
+        ClientToScreen(list, &onScreen);
+        SetCursorPos(onScreen.x, onScreen.y);
+        // A menu shown while the notification is handled is answered by the hook.
+        menuChoice_ = choose;
+        menuItems_ = &menuItems;
+        NMITEMACTIVATE click{};
+        click.iItem = row;
+        click.ptAction = at;
+        notifyParent(list, click, NM_RCLICK);
+        menuItems_ = nullptr;
+        menuChoice_ = -1;
+        // The chosen command was posted to the page.
+        deliverPosted(GetParent(list));
+        return true;
+    }
+
+    bool clickColumn(int32_t column) override {
+        HWND list = listView();
+        if (!list || column < 0 || column >= columnCountOf(list)) return false;
+        NMLISTVIEW click{};
+        click.iItem = -1;
+        click.iSubItem = column;
+        notifyParent(list, click, LVN_COLUMNCLICK);
+        return true;
+    }
+
+    bool editLabel(int32_t row, const std::optional<std::string>& text) override {
+        HWND list = listView();
+        if (!list || row < 0 || row >= rowCountOf(list)) return false;
+        SetFocus(list);
+        // The control asks its parent (LVN_BEGINLABELEDITA) and opens its edit box on the label.
+        HWND edit = reinterpret_cast<HWND>(SendMessageA(list, LVM_EDITLABELA, static_cast<WPARAM>(row), 0));
+        if (!edit) return false;
+        if (text) SetWindowTextA(edit, text->c_str());
+        // Enter keeps the typed text, Escape cancels; either way the control ends the edit and tells its
+        // parent (LVN_ENDLABELEDITA).
+        SendMessageA(edit, WM_KEYDOWN, text ? VK_RETURN : VK_ESCAPE, 0);
+        if (IsWindow(edit)) {
+            if (text)
+                SetFocus(list); // losing the focus ends the edit with its text
+            else
+                SendMessageA(list, LVM_CANCELEDITLABEL, 0, 0);
+        }
+        deliverPosted(GetParent(list));
+        return true;
+    }
+
+    bool dragOnto(int32_t target, DropPart part) override {
+        HWND list = listView();
+        if (!list || target < 0 || target >= rowCountOf(list)) return false;
+        const auto first = static_cast<int32_t>(
+            SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
+        if (first < 0) return false;
+        const std::optional<POINT> drop = dropPoint(list, target, part);
+        if (!drop) return false;
+        // The button goes down on the first selected row's label and the pointer moves away.
+        NMLISTVIEW begin{};
+        begin.iItem = first;
+        begin.ptAction = centreOf(rowRect(list, first, LVIR_LABEL).value_or(RECT{}));
+        notifyParent(list, begin, LVN_BEGINDRAG);
+        // The page holds the mouse now: it hears the pointer and the button, in its own coordinates.
+        HWND page = GetParent(list);
+        POINT onScreen = *drop;
+        ClientToScreen(list, &onScreen);
+        SetCursorPos(onScreen.x, onScreen.y);
+        POINT inPage = *drop;
+        MapWindowPoints(list, page, &inPage, 1);
+        const LPARAM where = MAKELPARAM(inPage.x, inPage.y);
+        SendMessageA(page, WM_MOUSEMOVE, MK_LBUTTON, where);
+        SendMessageA(page, WM_LBUTTONUP, 0, where);
+        return true;
+    }
+
+    bool setColumnWidth(int32_t column, int32_t width) override {
+        HWND list = listView();
+        if (!list || column < 0 || column >= columnCountOf(list) || width < 0 || width > SHRT_MAX)
+            return false;
+        return SendMessageA(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0)) != 0;
+    }
+
+    std::optional<std::string> clipboardText() override {
+        // While held, the clipboard is open here already.
+        if (!clipboardHeld_ && !OpenClipboard(nullptr)) return std::nullopt;
+        std::optional<std::string> text;
+        if (HANDLE data = GetClipboardData(CF_TEXT)) {
+            if (const auto* bytes = static_cast<const char*>(GlobalLock(data))) {
+                text.emplace(bytes, strnlen(bytes, GlobalSize(data)));
+                GlobalUnlock(data);
+            }
+        }
+        if (!clipboardHeld_) CloseClipboard();
+        return text;
+    }
+
+    void holdClipboard(bool held) override {
+        if (held == clipboardHeld_) return;
+        if (!held) {
+            CloseClipboard();
+            clipboardHeld_ = false;
+            return;
+        }
+        // Another window keeps it open, as another program would; it never empties it, so the
+        // clipboard's owner stays whoever it was.
+        if (!clipboardWindow_)
+            clipboardWindow_ = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                               GetModuleHandleA(nullptr), nullptr);
+        clipboardHeld_ = clipboardWindow_ && OpenClipboard(clipboardWindow_);
     }
 
     // The library kills its own timers as it is unloaded; none of them is visible from here.
@@ -142,11 +467,91 @@ private:
     // Once a dialog's WM_INITDIALOG has been handled, a message box shows its caption, text and icon
     // (Wine activates the box before that, so activation is too early). The OK we post is handled by
     // the box's own modal loop.
+    // A popup menu is set up (WM_INITMENUPOPUP at its owner) before its loop reads the keyboard: the
+    // keys posted then choose the item or dismiss the menu.
     static LRESULT CALLBACK afterWindowProcedure(int code, WPARAM wParam, LPARAM lParam) {
         const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
         if (code == HC_ACTION && call->message == WM_INITDIALOG && activeDriver)
             activeDriver->answer(call->hwnd);
+        if (code == HC_ACTION && call->message == WM_INITMENUPOPUP && HIWORD(call->lParam) == 0 &&
+            activeDriver)
+            activeDriver->answerMenu(call->hwnd, reinterpret_cast<HMENU>(call->wParam));
         return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    // Records the menu's texts and picks the wanted item: Down once onto
+    // the first item and once more for each further one, then Enter. A menu nobody asked for is
+    // dismissed, since nobody is there to answer it.
+    void answerMenu(HWND owner, HMENU menu) {
+        const int count = GetMenuItemCount(menu);
+        std::vector<std::string> texts;
+        for (int i = 0; i < count; ++i)
+            texts.push_back(menuText(menu, static_cast<UINT>(i)));
+        const bool wanted = menuItems_ != nullptr;
+        if (wanted) *menuItems_ = std::move(texts);
+        if (!wanted || menuChoice_ < 0 || menuChoice_ >= count) {
+            postKey(owner, VK_ESCAPE);
+            return;
+        }
+        for (int i = 0; i <= menuChoice_; ++i)
+            postKey(owner, VK_DOWN);
+        postKey(owner, VK_RETURN);
+    }
+
+    // The plug-in's list view: the list view child of the newest open page that has one.
+    HWND listView() {
+        std::erase_if(pages_, [](HWND page) { return !IsWindow(page); });
+        for (auto page = pages_.rbegin(); page != pages_.rend(); ++page)
+            if (HWND list = FindWindowExA(*page, nullptr, kListViewClass, nullptr)) return list;
+        return nullptr;
+    }
+
+    // A point below the last row (or at the top when there are none), where a click hits no row.
+    static POINT emptyPoint(HWND list) {
+        RECT client{};
+        GetClientRect(list, &client);
+        POINT at{std::min<LONG>(24, client.right / 2), client.bottom - 4};
+        const int32_t count = rowCountOf(list);
+        if (const auto last = count > 0 ? rowRect(list, count - 1, LVIR_BOUNDS) : std::nullopt)
+            at.y = std::min<LONG>(last->bottom + 4, at.y);
+        else if (const auto header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0))) {
+            RECT headerRect{};
+            GetWindowRect(header, &headerRect);
+            at.y = std::min<LONG>(headerRect.bottom - headerRect.top + 4, at.y);
+        }
+        return at;
+    }
+
+    // Where the pointer is let go on a row, in list coordinates. A state icon is shown only when the
+    // control has state images: it lies left of the row's icon.
+    static std::optional<POINT> dropPoint(HWND list, int32_t row, DropPart part) {
+        switch (part) {
+        case DropPart::Label:
+            if (const auto r = rowRect(list, row, LVIR_LABEL)) return centreOf(*r);
+            return {};
+        case DropPart::Icon:
+            if (const auto r = rowRect(list, row, LVIR_ICON)) return centreOf(*r);
+            return {};
+        case DropPart::StateIcon: {
+            const auto states =
+                reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_STATE, 0));
+            int width = 0, height = 0;
+            if (!states || !ImageList_GetIconSize(states, &width, &height) || width <= 0) return {};
+            const auto icon = rowRect(list, row, LVIR_ICON);
+            if (!icon) return {};
+            return POINT{icon->left - width / 2, (icon->top + icon->bottom) / 2};
+        }
+        }
+        return {};
+    }
+
+    // Messages already posted to a window and its children (a menu's command, an edit box's close).
+    static void deliverPosted(HWND window) {
+        MSG message;
+        while (PeekMessageA(&message, window, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
     }
 
     void answer(HWND box) {
@@ -171,6 +576,13 @@ private:
     std::function<void(const MessageBoxSeen&)> onMessageBox_;
     HHOOK hook_ = nullptr;
     LARGE_INTEGER frequency_{};
+    std::vector<HWND> pages_; // open page windows, oldest first
+    HIMAGELIST statusImages_ = nullptr;
+    HWND clipboardWindow_ = nullptr;
+    bool clipboardHeld_ = false;
+    // While a right click is played: where the menu's texts go and which item to choose.
+    std::vector<std::string>* menuItems_ = nullptr;
+    int32_t menuChoice_ = -1;
 };
 
 } // namespace

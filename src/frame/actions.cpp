@@ -15,6 +15,7 @@
 #include "frame/record_reader.h"
 #include "frame/records.h"
 #include "frame/settings.h"
+#include "list/list_editor.h"
 #include "platform/message_box.h"
 
 namespace brio {
@@ -22,8 +23,8 @@ namespace brio {
 namespace {
 
 constexpr int32_t kCheckboxBufferSize = 16;
-constexpr int32_t kListViewWidth = 410;
-constexpr int32_t kListViewHeight = 230;
+constexpr int32_t kListViewControlId = 220;
+constexpr uint32_t kListViewStyle = 33; // grid lines, whole rows selected
 
 // Plug-in-wide state of the action handling, for one built interface.
 struct ActionState {
@@ -63,27 +64,51 @@ void azureusDialogSetup(PluginState&, [[maybe_unused]] int32_t openFileName) {}
 void openListFile(PluginState&) {}
 void saveListFile(PluginState&) {}
 
+// The list view host goes: so does the editor it held, leaving its column widths stored.
+void listViewDestroyed(PluginState& state) {
+    if (!state.listEditor) return;
+    state.listEditor->storeColumnWidths();
+    state.listEditor.reset();
+}
+
 // The list view host was created: the list view goes at the host's place, and the place moves past
 // it, so the controls that follow keep their room whether or not a list view could be made. A record
-// too short to carry the place is left alone. The window field stays as the host set it while no
-// editor makes a window.
-void listViewCreated(void* record, const RecordReader& r) {
+// too short to carry the place is left alone. The window field stays as the host set it when no
+// window could be made.
+void listViewCreated(PluginState& state, void* record, const RecordReader& r) {
     if (r.size() < kControlNotifyMinSize) return;
     const int32_t x = r.i32(offsetof(ControlNotifyRecord, x));
     const int32_t y = r.i32(offsetof(ControlNotifyRecord, y));
+    // A second list view in a row replaces the first rather than living beside it.
+    listViewDestroyed(state);
+    state.listEditor =
+        ListEditor::create(state.host, r.i32(offsetof(ControlNotifyRecord, parentWindow)), kListViewControlId,
+                           state.host.instanceHandle(), x, y, kListViewStyle);
+    if (state.listEditor)
+        writeField(record, offsetof(ControlNotifyRecord, window), state.listEditor->window());
     writeField(record, offsetof(ControlNotifyRecord, x), wrappingAdd(x, kListViewWidth));
     writeField(record, offsetof(ControlNotifyRecord, y), wrappingAdd(y, kListViewHeight));
 }
 
-// The list view host goes: so does the editor it held.
-void listViewDestroyed() {}
-
 // The page opened: the editor takes the stored list. The page closes: the editor's list is stored,
-// if the user was on the pages at all. "Dodaj" appends an entry, "Zmień" replaces the picked row.
-// All three wait for the editor.
-void fillListEditor(PluginState&) {}
-void storeListEditor(PluginState&) {}
-void giveToListEditor([[maybe_unused]] int32_t actionId, [[maybe_unused]] const StatusEntry& entry) {}
+// if the user was on the pages at all.
+void fillListEditor(PluginState& state) {
+    if (state.listEditor) state.listEditor->loadListText(state.host.readText(setting::kList));
+}
+
+void storeListEditor(PluginState& state) {
+    if (actions().pagesTouched && state.listEditor)
+        state.host.writeText(setting::kList, state.listEditor->saveListText());
+}
+
+// "Dodaj" appends the entry, "Zmień" puts it in place of the picked row.
+void giveToListEditor(PluginState& state, int32_t actionId, const StatusEntry& entry) {
+    if (!state.listEditor) return;
+    if (actionId == action::kAdd)
+        state.listEditor->append(entry);
+    else
+        state.listEditor->replacePicked(entry);
+}
 
 // "Dodaj" and "Zmień": the fields below the list make an entry; an empty description is refused.
 void takeEntryFromFields(PluginState& state, int32_t actionId) {
@@ -96,7 +121,7 @@ void takeEntryFromFields(PluginState& state, int32_t actionId) {
         platform::showMessage("Musisz podać opis!", "Ostrzeżenie", platform::MessageIcon::Warning);
         return;
     }
-    giveToListEditor(actionId, *entry);
+    giveToListEditor(state, actionId, *entry);
 }
 
 // --- The network check boxes. ---
@@ -196,9 +221,9 @@ void handleActionNotify(PluginState& state, void* record) {
     case action::kListView:
         // The host hands this record over for Brio to write the new window and place into.
         if (code == msg::kControlCreated)
-            listViewCreated(record, r);
+            listViewCreated(state, record, r);
         else if (code == msg::kControlDestroyed)
-            listViewDestroyed();
+            listViewDestroyed(state);
         break;
     case action::kListFill:
         if (code == msg::kControlCreated) fillListEditor(state);
@@ -230,7 +255,7 @@ void handleActionNotify(PluginState& state, void* record) {
 
 void endActions(PluginState& state) {
     if (state.controller) state.controller->shutdown();
-    listViewDestroyed();
+    listViewDestroyed(state);
     actions() = ActionState{};
 }
 

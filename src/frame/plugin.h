@@ -8,12 +8,14 @@
 
 namespace brio {
 
+class ListEditor;
 class ModeController;
 
 // Plug-in-wide state owned by the entry point.
 struct PluginState {
     HostGateway host;                           // from pluginStart to pluginEnd
     std::unique_ptr<ModeController> controller; // from buildInterface to deinitialise
+    std::unique_ptr<ListEditor> listEditor;     // while the "Lista" page shows its list view
 
     PluginState() = default;
     PluginState(const PluginState&) = delete;

@@ -1,16 +1,22 @@
 // Feeds arbitrary records to the plug-in's entry point, and arbitrary action notifications through it.
 // Each record ends exactly where a page the process may not read begins, so a read past `size` crashes.
 //
-// Input: byte 0 chooses the record: even - the rest is a message record; odd - the rest is an action
-// notification record handed over with actionNotify. The record's `size` field is set to its length.
+// Input: byte 0 chooses what the rest is: odd - an action notification record handed over with
+// actionNotify; 2 modulo 4 - what a user does in the list page's list view, two bytes an action (what,
+// and a row, a column or the rows to select), the page being opened first when it is not; otherwise a
+// message record. A record's `size` field is set to its length.
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "frame/messages.h"
 #include "frame/plugin.h"
+#include "frame/records.h"
 #include "platform/headless/driver.h"
 #include "tests/unit/fake_networks.h"
 
@@ -93,6 +99,72 @@ World& world() {
     return w;
 }
 
+// Opens the list page's list view, filled from the stored list, when none is shown.
+void showListView(World& w) {
+    if (headless::listViewExists()) return;
+    ControlNotifyRecord r{};
+    r.size = sizeof r;
+    r.id = 445107;
+    r.code = msg::kControlCreated;
+    r.parentWindow = 99;
+    w.send(msg::kActionNotify, addressOf(&r));
+    ActionNotifyRecord fill{};
+    fill.size = sizeof fill;
+    fill.id = 445116;
+    fill.code = msg::kControlCreated;
+    w.send(msg::kActionNotify, addressOf(&fill));
+}
+
+// Rows and columns a little past the list's end are tried too.
+void useListView(World& w, const uint8_t* actions, size_t length) {
+    showListView(w);
+    for (size_t i = 0; i + 1 < length; i += 2) {
+        const uint8_t what = actions[i] % 9;
+        const int32_t arg = int32_t(actions[i + 1] % 12) - 1;
+        std::vector<std::string> items;
+        std::vector<int32_t> rows;
+        switch (what) {
+        case 0:
+            headless::clickListRow(arg);
+            break;
+        case 1:
+            for (int32_t row = 0; row < 8; ++row)
+                if (actions[i + 1] & (1 << row)) rows.push_back(row);
+            headless::selectListRows(rows);
+            break;
+        case 2:
+            headless::rightClickListRow(arg % 6, arg / 6 * 4 + arg % 4, items);
+            break;
+        case 3:
+            headless::clickListColumn(arg % 3);
+            break;
+        case 4:
+            // Up to 2,400 bytes, past what a label keeps; every third edit is cancelled.
+            headless::editListLabel(
+                arg, arg % 3 == 0 ? std::nullopt
+                                  : std::optional<std::string>(std::string(size_t(arg + 1) * 200, 'e')));
+            break;
+        case 5:
+            headless::dragListRowsOnto(arg, arg % 2);
+            break;
+        case 6: {
+            ActionNotifyRecord add{}; // "Dodaj" or "Zmień" with whatever the fields hold
+            add.size = sizeof add;
+            add.id = arg % 2 ? 445111 : 445112;
+            add.code = msg::kActivated;
+            w.send(msg::kActionNotify, addressOf(&add));
+            break;
+        }
+        case 7:
+            headless::setListViewColumnWidth(arg % 3, arg * 40);
+            break;
+        default:
+            headless::holdClipboard(arg % 2);
+            break;
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -102,7 +174,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t* body = data + 1;
     const size_t length = size - 1;
 
-    if (notify) {
+    if ((data[0] & 3) == 2) {
+        useListView(w, body, length);
+    } else if (notify) {
         void* record = w.notification.place(body, length);
         w.send(msg::kActionNotify, addressOf(record));
     } else {

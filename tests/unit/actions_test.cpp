@@ -300,7 +300,9 @@ TEST_F(ActionsTest, ListViewHostMovesThePlacePastTheListView) {
         GuardedRecord record(controlBytes(size, 220, 0x5A5A5A5A, 99, 12, 34));
         ASSERT_TRUE(record.ok());
         session.notifyRecord(record.data());
-        EXPECT_EQ(record.bytes(), controlBytes(size, 220, 0x5A5A5A5A, 99, 422, 264));
+        // The list view's window goes into the record; nothing else but the place changes.
+        ASSERT_TRUE(headless::listViewExists());
+        EXPECT_EQ(record.bytes(), controlBytes(size, 220, headless::listViewWindow(), 99, 422, 264));
     }
 }
 
@@ -324,6 +326,56 @@ TEST_F(ActionsTest, WithoutAListEditorTheListIsLeftAlone) {
     EXPECT_TRUE(
         run({{445203, 1}, {445116, 220}, {445113, 1}, {445114, 1}, {445117, 221}, {445107, 221}}).empty());
     EXPECT_EQ(session.host.texts[445006], kOneEntry);
+}
+
+// Opens the list page as the host does: the page, then its window hosts in order.
+std::string openListPage(PluginSession& session, int32_t parentWindow) {
+    session.notify(445203, 220);
+    GuardedRecord record(controlBytes(68, 220, 0, parentWindow, 10, 10));
+    session.notifyRecord(record.data());
+    session.notify(445116, 220);
+    return record.bytes().substr(24, 4); // the window written back
+}
+
+TEST_F(ActionsTest, ListPageLoadsTheListAndStoresItOnlyWhenTouched) {
+    session.host.texts[445006] = kOneEntry;
+    openListPage(session, 99);
+    ASSERT_TRUE(headless::listViewExists());
+    ASSERT_EQ(headless::listViewRows().size(), 1u);
+    // "Dodaj" appends to the rows; nothing reaches the setting before the page closes.
+    session.values = {{445108, "2"}, {445109, "Nowy"}, {445110, "5"}};
+    session.notify(445111, 1);
+    EXPECT_EQ(session.host.texts[445006], kOneEntry);
+    session.notify(445117, 221);
+    EXPECT_EQ(session.host.texts[445006], kOneEntry + "2\x0c" + "10\x0d" + "Nowy\x0e");
+    // Without a notification on the pages the list is not stored.
+    session.host.texts[445006] = kOneEntry;
+    session.notify(445107, 221);
+    EXPECT_FALSE(headless::listViewExists());
+    EXPECT_EQ(session.host.texts[445007], "297|55");
+    session.stop();
+    session.start();
+    GuardedRecord record(controlBytes(68, 220, 0, 99, 10, 10));
+    session.notifyRecord(record.data());
+    session.notify(445116, 220);
+    session.notify(445111, 1);
+    session.notify(445117, 221);
+    EXPECT_EQ(session.host.texts[445006], kOneEntry);
+}
+
+TEST_F(ActionsTest, OneListViewAtATimeAndNoneAfterDeinitialise) {
+    const std::string first = openListPage(session, 99);
+    const std::string second = openListPage(session, 99);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(test::le32(headless::listViewWindow()), second);
+    session.notify(445107, 221);
+    EXPECT_FALSE(headless::listViewExists());
+    // Still open when the interface goes: the list view goes with it and leaves its widths.
+    openListPage(session, 99);
+    session.host.texts.erase(445007);
+    session.send(22101);
+    EXPECT_FALSE(headless::listViewExists());
+    EXPECT_EQ(session.host.texts[445007], "297|55");
 }
 
 // --- Records too short for what they would carry ---

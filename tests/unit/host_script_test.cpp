@@ -159,7 +159,7 @@ TEST(HostScript, InterpreterReportsBadLines) {
         {"contact add 5 Ala", "demo.brio:7: \"Ala\" must be in double quotes"},
         {"expect answer x", "demo.brio:7: \"x\" is not a number"},
         {"expect nothing",
-         "demo.brio:7: use: expect answer|same-address|config|errors|calls|log|copies|network|action ... "
+         "demo.brio:7: use: expect answer|same-address|config|errors|calls|log|copies|network|action|row|rows|clipboard ... "
          "(try help)"},
         {"config Brio/list \"x\"", "demo.brio:7: use: config KEY or config KEY = VALUE"},
         {"echo \"open", "demo.brio:7: the text has no closing quote"},

@@ -169,6 +169,8 @@ private:
         }
         case 10106:
             return actionValue(m);
+        case 10135: // a status icon's image: its host status number, any id being its own image
+            return (m.p1 - 0x40000000) / 16;
         default:
             return std::nullopt;
         }

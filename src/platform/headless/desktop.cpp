@@ -29,8 +29,9 @@ struct Desktop {
     bool commonControls = false;
 };
 
+// Never destroyed: a timer may be stopped by a static owner that goes after this file's statics did.
 Desktop& desktop() {
-    static Desktop d;
+    static Desktop& d = *new Desktop;
     return d;
 }
 
@@ -123,6 +124,7 @@ void reset() {
     const uint32_t epoch = d.epoch;
     d = Desktop{};
     d.epoch = epoch;
+    resetListViews();
 }
 
 } // namespace headless

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/message_box.h"
 
@@ -35,7 +37,44 @@ void onMessage(std::function<void(const ShownMessage&)> observer);
 
 bool commonControlsReady();
 
-// Forgets every timer and observer, and sets the clock back to 0 (between tests or plug-in loads).
+// The plug-in's list view (the newest one while several exist), as the user sees and works it. Every
+// action answers false, doing nothing, while there is none or when it names a row that is not there.
+struct ListViewRow {
+    int32_t image;
+    bool selected;
+    bool focused;
+    std::string description; // column 0
+    std::string seconds;     // column 1
+};
+bool listViewExists();
+int32_t listViewWindow(); // 0 while there is none
+std::vector<ListViewRow> listViewRows();
+std::vector<int32_t> listViewColumnWidths();
+bool setListViewColumnWidth(int32_t column, int32_t width);
+// A click on a row makes it the only selected and focused row; -1 clicks below the rows, which clears
+// the selection and leaves the focus.
+bool clickListRow(int32_t row);
+// Exactly these rows become selected; the last one gets the focus.
+bool selectListRows(const std::vector<int32_t>& rows);
+// A right click on a row's label (-1: below the rows): the row gets the focus and, unless it was
+// selected, becomes the only selected row; below the rows the selection is cleared. If the plug-in
+// shows its context menu, `menuItems` gets the items and the one at `choose` is chosen (-1 dismisses the
+// menu).
+bool rightClickListRow(int32_t row, int32_t choose, std::vector<std::string>& menuItems);
+bool clickListColumn(int32_t column);
+// Edits a row's label in place, ending with `text`, or cancelling without one.
+bool editListLabel(int32_t row, const std::optional<std::string>& text);
+// Drags the selected rows, from the first of them, and lets go on the target row's label or icon.
+bool dragListRowsOnto(int32_t target, bool onIcon);
+bool listViewDragging();
+
+// The clipboard's text, if any; while held by another program, the plug-in cannot open it.
+std::optional<std::string> clipboardText();
+void holdClipboard(bool held);
+
+// Forgets every timer and observer, and sets the clock back to 0 (between tests or plug-in loads);
+// empties the clipboard.
 void reset();
+void resetListViews(); // the clipboard and pointer part of reset
 
 } // namespace brio::headless

@@ -1,0 +1,267 @@
+#include "list/list_editor.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "formats/column_widths.h"
+#include "formats/integer.h"
+#include "formats/list_text.h"
+#include "formats/status.h"
+#include "frame/action_ids.h"
+#include "frame/host_gateway.h"
+#include "frame/messages.h"
+#include "frame/settings.h"
+#include "platform/clipboard.h"
+#include "resources/resource_ids.h"
+
+namespace brio {
+
+namespace {
+
+// An entry is read from a row through buffers of this size; sorting, moving and label editing use the
+// larger one.
+constexpr size_t kEntryBuffer = 1024;
+constexpr size_t kMoveBuffer = 2048;
+
+constexpr int32_t kDefaultPosition = 5; // the icon of rows whose status is not one of the first five
+
+std::string decimal(int32_t value) {
+    return std::to_string(value);
+}
+
+// Byte by byte as unsigned values; a text that is a prefix of the other sorts first.
+int compareBytes(std::string_view a, std::string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}
+
+} // namespace
+
+std::unique_ptr<ListEditor> ListEditor::create(const HostGateway& host, int32_t parentWindow,
+                                               int32_t controlId, void* instance, int32_t x, int32_t y,
+                                               uint32_t extendedStyle) {
+    std::unique_ptr<ListEditor> editor(new ListEditor(host));
+    const ColumnWidths widths = readColumnWidths(host.readText(setting::kColWidth));
+    platform::ListViewSetup setup;
+    setup.parentWindow = parentWindow;
+    setup.controlId = controlId;
+    setup.instance = instance;
+    setup.x = x;
+    setup.y = y;
+    setup.width = kListViewWidth;
+    setup.height = kListViewHeight;
+    setup.extendedStyle = extendedStyle;
+    setup.hostImageList = host.send(msg::kStatusImageList, 0, 0, 1, 0);
+    setup.columns = {{"Opis", widths.description}, {"Czas [s]", widths.seconds}};
+    editor->view_ = platform::createListView(setup, *editor);
+    if (!editor->view_) return nullptr;
+    for (int32_t position = 0; position < kStatusCount; ++position)
+        editor->statusImages_[size_t(position)] =
+            host.send(msg::kStatusIconIndex, 0, 0, statusIconId(hostStatusNumber(position)), 1);
+    return editor;
+}
+
+ListEditor::~ListEditor() = default;
+
+int32_t ListEditor::window() const {
+    return view_->window();
+}
+
+int32_t ListEditor::imageOf(int32_t position) const {
+    return statusImages_[size_t(position >= 0 && position < kDefaultPosition ? position : kDefaultPosition)];
+}
+
+int32_t ListEditor::positionOf(int32_t image) const {
+    for (int32_t position = 0; position < kStatusCount; ++position)
+        if (statusImages_[size_t(position)] == image) return position;
+    return kDefaultPosition;
+}
+
+void ListEditor::insertEntry(int32_t at, const StatusEntry& entry) {
+    const int32_t row = view_->insertRow(at, imageOf(entry.status), entry.description, {});
+    if (row >= 0) view_->setText(row, 1, decimal(entry.seconds));
+}
+
+void ListEditor::loadListText(std::string_view text) {
+    parseListText(text, [&](const ListRecord& r) {
+        const int32_t row = view_->insertRow(view_->rowCount(), imageOf(r.position), r.description, {});
+        if (row >= 0) view_->setText(row, 1, decimal(r.seconds));
+    });
+}
+
+std::string ListEditor::saveListText() const {
+    std::vector<ListRow> rows;
+    const int32_t count = view_->rowCount();
+    rows.reserve(size_t(std::max(count, 0)));
+    for (int32_t row = 0; row < count; ++row) {
+        const platform::RowRead read = view_->readRow(row, kEntryBuffer);
+        rows.push_back({positionOf(read.image), view_->text(row, 1, kEntryBuffer), read.text});
+    }
+    return writeListText(rows);
+}
+
+int32_t ListEditor::rowCount() const {
+    return view_->rowCount();
+}
+
+StatusEntry ListEditor::entryAt(int32_t row) const {
+    const platform::RowRead read = view_->readRow(row, kEntryBuffer);
+    return {positionOf(read.image), read.text, readInteger(view_->text(row, 1, kEntryBuffer))};
+}
+
+void ListEditor::append(const StatusEntry& entry) {
+    insertEntry(view_->rowCount(), entry);
+}
+
+void ListEditor::replacePicked(const StatusEntry& entry) {
+    // Rows may have gone since the pick: only a row that is still there is replaced.
+    if (pickedRow_ < 0 || pickedRow_ >= view_->rowCount()) return;
+    view_->deleteRow(pickedRow_);
+    insertEntry(pickedRow_, entry);
+}
+
+StatusEntry ListEditor::pick() {
+    pickedRow_ = view_->nextFocused(-1);
+    if (pickedRow_ < 0) return StatusEntry{};
+    return entryAt(pickedRow_);
+}
+
+void ListEditor::duplicate() {
+    const StatusEntry entry = pick();
+    insertEntry(pickedRow_ + 1, entry);
+}
+
+void ListEditor::copy() {
+    // A clipboard that cannot be opened leaves everything as it was, the picked row too.
+    const int32_t picked = pickedRow_;
+    const StatusEntry entry = pick();
+    const std::string text = decimal(entry.status) + '\t' + entry.description + '\t' + decimal(entry.seconds);
+    if (!platform::copyTextToClipboard(text)) pickedRow_ = picked;
+}
+
+void ListEditor::deleteSelected() {
+    for (int32_t row = view_->rowCount() - 1; row >= 0; --row)
+        if (view_->isSelected(row)) view_->deleteRow(row);
+}
+
+void ListEditor::deleteAll() {
+    view_->deleteAllRows();
+}
+
+void ListEditor::sortBy(int32_t column) {
+    sortColumn_ = column;
+    const bool descending = sortToggle_ == 1;
+    sortToggle_ = descending ? 2 : 1;
+    view_->sortRows([this, descending](int32_t a, int32_t b) {
+        const int order =
+            compareBytes(view_->text(a, sortColumn_, kMoveBuffer), view_->text(b, sortColumn_, kMoveBuffer));
+        return descending ? -order : order;
+    });
+}
+
+void ListEditor::storeColumnWidths() const {
+    host_.writeText(setting::kColWidth, writeColumnWidths({view_->columnWidth(0), view_->columnWidth(1)}));
+}
+
+// --- Events ---
+
+void ListEditor::onClick() {
+    const StatusEntry entry = pick();
+    if (entry.description.empty()) return;
+    host_.setActionValue(action::kStatusChoice, page::kList, decimal(entry.status));
+    host_.setActionValue(action::kDescription, page::kList, entry.description);
+    host_.setActionValue(action::kTime, page::kList, decimal(entry.seconds));
+}
+
+void ListEditor::onRightClick() {
+    const platform::Point cursor = view_->cursorOnScreen();
+    const int32_t focused = view_->nextFocused(-1);
+    const platform::Point origin = view_->windowOrigin();
+    const platform::HitTest hit = view_->hitTest({cursor.x - origin.x, cursor.y - origin.y});
+    if (focused >= 0 && focused < view_->rowCount() && hit.row >= 0) view_->showContextMenu(cursor);
+}
+
+void ListEditor::onColumnClick(int32_t column) {
+    if (column == 0 || column == 1) sortBy(column);
+}
+
+void ListEditor::onBeginLabelEdit(int32_t row, int32_t column) {
+    savedLabel_ = view_->text(row, column, kMoveBuffer);
+}
+
+void ListEditor::onEndLabelEdit(int32_t row, int32_t, const char* text) {
+    if (!text) return; // cancelled
+    const std::string_view edited(text, strnlen(text, kMoveBuffer - 1));
+    view_->setText(row, 0, edited.empty() ? std::string_view(savedLabel_) : edited);
+}
+
+void ListEditor::onBeginDrag(platform::Point listPoint) {
+    std::vector<int32_t> rows;
+    for (int32_t row = view_->nextSelected(-1); row >= 0; row = view_->nextSelected(row))
+        rows.push_back(row);
+    if (rows.empty()) return; // nothing to carry
+    view_->beginDrag(rows, listPoint);
+    dragging_ = true;
+}
+
+void ListEditor::onPointerMove(platform::Point parentPoint) {
+    if (dragging_) view_->moveDrag(parentPoint);
+}
+
+void ListEditor::onButtonUp(platform::Point parentPoint) {
+    if (!dragging_) return;
+    dragging_ = false;
+    view_->endDrag();
+    const platform::HitTest hit = view_->hitTest(view_->screenToList(view_->parentToScreen(parentPoint)));
+    if (hit.row < 0) return;
+    if (hit.part != platform::RowPart::Label && hit.part != platform::RowPart::StateIcon) return;
+    if (view_->isSelected(hit.row)) return;
+    dropOn(hit.row);
+}
+
+// Moves every selected row next to `target`, one at a time from the top: rows from above land after
+// it, rows from below before it, each group in its order. A row is moved by inserting an unselected
+// copy and deleting the original.
+void ListEditor::dropOn(int32_t target) {
+    // Each pass moves one selected row, so there are never more passes than rows.
+    for (int32_t passes = view_->rowCount(); passes > 0; --passes) {
+        const int32_t from = view_->nextSelected(-1);
+        if (from < 0) return;
+        platform::RowRead row = view_->readRow(from, kMoveBuffer);
+        row.state.selected = false;
+        const int32_t at = from < target ? target + 1 : target;
+        const int32_t to = view_->insertRow(at, row.image, row.text, row.state);
+        if (to < 0) return;
+        if (at < from) ++target;
+        const int32_t original = to <= from ? from + 1 : from;
+        view_->setText(to, 1, view_->text(original, 1, kMoveBuffer));
+        view_->deleteRow(original);
+    }
+}
+
+void ListEditor::onMenuCommand(int32_t command) {
+    switch (command) {
+    case IDM_DUPLICATE:
+        duplicate();
+        break;
+    case IDM_COPY:
+        copy();
+        break;
+    case IDM_DELETE:
+        deleteSelected();
+        break;
+    case IDM_DELETE_ALL:
+        deleteAll();
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace brio

@@ -1,0 +1,470 @@
+// The list view control: comctl32's "SysListView32" in the host's page window. The page window's
+// procedure is replaced by ours, which finds the control through the window property "LIST_POINTER"
+// and turns the page's messages into the editor's events. Texts are code page 1250 bytes, so only the
+// A messages are used.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <optional>
+
+#include "platform/list_view.h"
+
+namespace brio::platform {
+
+namespace {
+
+constexpr const char* kControlProperty = "LIST_POINTER";
+// The page's own procedure, kept on the page itself: our procedure stays in the page's chain when
+// another subclass was put on top of it, and must still find where to pass messages after the
+// control is gone.
+constexpr const char* kPreviousProperty = "BRIO_LIST_PREVIOUS_PROC";
+
+constexpr int kMenuResource = 101;
+constexpr WORD kFirstMenuCommand = 40005;
+constexpr WORD kLastMenuCommand = 40008;
+constexpr DWORD kListStyle = 0x50000201; // WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_EDITLABELS
+
+// Window handles and image lists are 32-bit values in this 32-bit process, as the host's records
+// carry them.
+template <typename Handle> Handle fromInt(int32_t value) {
+    return reinterpret_cast<Handle>(static_cast<intptr_t>(value));
+}
+template <typename Handle> int32_t toInt(Handle handle) {
+    return static_cast<int32_t>(reinterpret_cast<intptr_t>(handle));
+}
+
+Point pointFrom(LPARAM lParam) {
+    // Signed: a captured pointer left of or above the window has negative coordinates.
+    return {static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
+}
+
+// The buffer size as the control takes it (an int); no text comes near a larger one.
+int textCapacity(size_t bufferSize) {
+    return static_cast<int>(std::min<size_t>(bufferSize, INT_MAX));
+}
+
+// The text a read put in `buffer`, or where the control pointed instead. A text cut to the buffer may
+// fill all of it without a terminator (Wine's A messages do so), and then its last byte goes.
+std::string received(const char* text, const std::vector<char>& buffer) {
+    if (!text || buffer.empty()) return {};
+    return std::string(text, strnlen(text, buffer.size() - 1));
+}
+
+// Row positions in the comparator's order, equal rows keeping theirs: a merge sort, which stays in
+// bounds whatever the comparator answers.
+std::vector<int32_t> sortedPositions(int32_t count, const std::function<int(int32_t, int32_t)>& compare) {
+    const auto n = static_cast<size_t>(std::max(count, 0));
+    std::vector<int32_t> order(n), merged(n);
+    for (size_t i = 0; i < n; ++i)
+        order[i] = static_cast<int32_t>(i);
+    for (size_t width = 1; width < n; width *= 2) {
+        for (size_t low = 0; low < n; low += 2 * width) {
+            const size_t middle = std::min(low + width, n), high = std::min(low + 2 * width, n);
+            size_t left = low, right = middle, out = low;
+            while (left < middle && right < high)
+                merged[out++] = compare(order[right], order[left]) < 0 ? order[right++] : order[left++];
+            while (left < middle)
+                merged[out++] = order[left++];
+            while (right < high)
+                merged[out++] = order[right++];
+        }
+        order.swap(merged);
+    }
+    return order;
+}
+
+LRESULT CALLBACK pageProcedure(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+
+class Win32ListView final : public ListViewControl {
+public:
+    Win32ListView(const ListViewSetup& setup, ListViewEvents& events, HWND page, HWND list)
+        : events_(events), instance_(static_cast<HINSTANCE>(setup.instance)), page_(page), list_(list),
+          columns_(static_cast<int32_t>(setup.columns.size())) {}
+
+    ~Win32ListView() override {
+        endDrag();
+        detach();
+        if (list_) {
+            // Without LVS_SHAREIMAGELISTS the control would destroy the image list with itself;
+            // it is ours, so take it back first and destroy it once, below.
+            SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_SMALL, 0);
+            DestroyWindow(list_);
+        }
+        if (images_) ImageList_Destroy(images_);
+    }
+
+    Win32ListView(const Win32ListView&) = delete;
+    Win32ListView& operator=(const Win32ListView&) = delete;
+
+    // Set-up that needs the object: the image list, then the page's procedure.
+    bool attach(HIMAGELIST hostImages) {
+        if (hostImages) images_ = ImageList_Duplicate(hostImages);
+        if (images_) SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
+        // The page is subclassed once: a later control in the same page reuses our procedure.
+        if (!GetPropA(page_, kPreviousProperty)) {
+            const LONG previous = GetWindowLongA(page_, GWL_WNDPROC);
+            if (!previous || !SetPropA(page_, kPreviousProperty, reinterpret_cast<HANDLE>(previous)))
+                return false;
+            SetWindowLongA(page_, GWL_WNDPROC, static_cast<LONG>(reinterpret_cast<intptr_t>(pageProcedure)));
+        }
+        return SetPropA(page_, kControlProperty, this) != 0;
+    }
+
+    // Our answer to one of the page's messages, or none to pass it on unchanged.
+    std::optional<LRESULT> handle(UINT message, WPARAM wParam, LPARAM lParam) {
+        switch (message) {
+        case WM_NOTIFY:
+            if (!lParam) break;
+            return notified(*reinterpret_cast<const NMHDR*>(lParam));
+        case WM_COMMAND:
+            if (lParam == 0 && HIWORD(wParam) == 0 && LOWORD(wParam) >= kFirstMenuCommand &&
+                LOWORD(wParam) <= kLastMenuCommand)
+                events_.onMenuCommand(LOWORD(wParam));
+            break;
+        case WM_MOUSEMOVE:
+            events_.onPointerMove(pointFrom(lParam));
+            break;
+        case WM_LBUTTONUP:
+            events_.onButtonUp(pointFrom(lParam));
+            break;
+        case WM_PARENTNOTIFY:
+            if (LOWORD(wParam) == WM_DESTROY && reinterpret_cast<HWND>(lParam) == list_) listGone();
+            break;
+        case WM_DESTROY:
+            // The page goes first, taking the list view with it.
+            listGone();
+            break;
+        case WM_NCDESTROY:
+            detach();
+            break;
+        }
+        return std::nullopt;
+    }
+
+    int32_t window() const override { return toInt(list_); }
+
+    int32_t rowCount() const override {
+        return list_ ? static_cast<int32_t>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)) : 0;
+    }
+
+    int32_t insertRow(int32_t at, int32_t image, std::string_view text, RowState state) override {
+        if (!list_ || at < 0) return -1;
+        std::string copy(text); // NUL-terminated
+        LVITEMA item{};
+        item.mask = LVIF_IMAGE | LVIF_TEXT | LVIF_STATE;
+        item.iItem = at;
+        item.iImage = image;
+        item.pszText = copy.data();
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = (state.selected ? LVIS_SELECTED : 0u) | (state.focused ? LVIS_FOCUSED : 0u);
+        return static_cast<int32_t>(SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    }
+
+    void setText(int32_t row, int32_t column, std::string_view text) override {
+        if (!hasCell(row, column)) return;
+        std::string copy(text);
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = copy.data();
+        SendMessageA(list_, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    }
+
+    std::string text(int32_t row, int32_t column, size_t bufferSize) const override {
+        if (!hasCell(row, column) || bufferSize == 0) return {};
+        std::vector<char> buffer(static_cast<size_t>(textCapacity(bufferSize)), '\0');
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = buffer.data();
+        item.cchTextMax = textCapacity(bufferSize);
+        SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        return received(item.pszText, buffer);
+    }
+
+    RowRead readRow(int32_t row, size_t bufferSize) const override {
+        if (!hasCell(row, 0)) return {};
+        std::vector<char> buffer(std::max(textCapacity(bufferSize), 1), '\0');
+        LVITEMA item{};
+        item.mask = LVIF_IMAGE | LVIF_STATE | LVIF_TEXT;
+        item.iItem = row;
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.pszText = buffer.data();
+        item.cchTextMax = textCapacity(bufferSize);
+        if (!SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return {};
+        RowRead read;
+        read.image = item.iImage;
+        read.state.selected = (item.state & LVIS_SELECTED) != 0;
+        read.state.focused = (item.state & LVIS_FOCUSED) != 0;
+        if (bufferSize > 0) read.text = received(item.pszText, buffer);
+        return read;
+    }
+
+    void deleteRow(int32_t row) override {
+        if (hasCell(row, 0)) SendMessageA(list_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+    }
+
+    void deleteAllRows() override {
+        if (list_) SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
+    }
+
+    bool isSelected(int32_t row) const override {
+        return hasCell(row, 0) &&
+               (SendMessageA(list_, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) &
+                LVIS_SELECTED);
+    }
+
+    int32_t nextFocused(int32_t after) const override { return next(after, LVNI_FOCUSED); }
+    int32_t nextSelected(int32_t after) const override { return next(after, LVNI_SELECTED); }
+
+    HitTest hitTest(Point listPoint) const override {
+        if (!list_) return {};
+        LVHITTESTINFO info{};
+        info.pt = {listPoint.x, listPoint.y};
+        const auto row =
+            static_cast<int32_t>(SendMessageA(list_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)));
+        if (row < 0 || info.iItem < 0) return {};
+        if (info.flags & LVHT_ONITEMLABEL) return {row, RowPart::Label};
+        if (info.flags & LVHT_ONITEMSTATEICON) return {row, RowPart::StateIcon};
+        if (info.flags & LVHT_ONITEMICON) return {row, RowPart::Icon};
+        return {row, RowPart::ElseOnRow};
+    }
+
+    // The order is worked out first, while no row moves, so the comparator's positions are where the
+    // rows stand; the control then puts each row at its place. (During LVM_SORTITEMSEX Wine numbers
+    // the rows by its working copy while the rows read back in their old order.)
+    void sortRows(const std::function<int(int32_t, int32_t)>& compare) override {
+        if (!list_ || !compare) return;
+        std::vector<int32_t> order;
+        try {
+            order = sortedPositions(rowCount(), compare);
+        } catch (...) {
+            return; // the rows stay as they were
+        }
+        for (size_t place = 0; place < order.size(); ++place) {
+            LVITEMA item{};
+            item.mask = LVIF_PARAM;
+            item.iItem = order[place];
+            item.lParam = static_cast<LPARAM>(place);
+            SendMessageA(list_, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        }
+        SendMessageA(list_, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(byPlace));
+    }
+
+    int32_t columnWidth(int32_t column) const override {
+        if (!list_ || column < 0 || column >= columns_) return 0;
+        return static_cast<int32_t>(SendMessageA(list_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+    }
+
+    Point cursorOnScreen() const override {
+        POINT p{};
+        GetCursorPos(&p);
+        return {p.x, p.y};
+    }
+
+    Point windowOrigin() const override {
+        RECT r{};
+        if (list_) GetWindowRect(list_, &r);
+        return {r.left, r.top};
+    }
+
+    Point parentToScreen(Point parentPoint) const override {
+        POINT p{parentPoint.x, parentPoint.y};
+        if (page_) ClientToScreen(page_, &p);
+        return {p.x, p.y};
+    }
+
+    Point screenToList(Point screenPoint) const override {
+        POINT p{screenPoint.x, screenPoint.y};
+        if (list_) ScreenToClient(list_, &p);
+        return {p.x, p.y};
+    }
+
+    void showContextMenu(Point screenPoint) override {
+        if (!page_) return;
+        HMENU menu = LoadMenuA(instance_, MAKEINTRESOURCEA(kMenuResource));
+        if (!menu) return;
+        if (HMENU popup = GetSubMenu(menu, 0))
+            TrackPopupMenu(popup, 0, screenPoint.x, screenPoint.y, 0, page_, nullptr);
+        DestroyMenu(menu);
+    }
+
+    void beginDrag(const std::vector<int32_t>& rows, Point listStart) override {
+        endDrag();
+        if (!list_) return;
+        HIMAGELIST image = nullptr;
+        for (int32_t row : rows) {
+            if (!hasCell(row, 0)) continue;
+            POINT origin{};
+            auto rowImage = reinterpret_cast<HIMAGELIST>(SendMessageA(
+                list_, LVM_CREATEDRAGIMAGE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&origin)));
+            if (!rowImage) continue;
+            if (!image) {
+                image = rowImage;
+                continue;
+            }
+            // Each further row goes below what is stacked so far.
+            IMAGEINFO info{};
+            ImageList_GetImageInfo(image, 0, &info);
+            HIMAGELIST merged = ImageList_Merge(image, 0, rowImage, 0, 0, info.rcImage.bottom);
+            ImageList_Destroy(rowImage);
+            if (merged) {
+                ImageList_Destroy(image);
+                image = merged;
+            }
+        }
+        if (!image) return;
+        if (!ImageList_BeginDrag(image, 0, 0, 0)) {
+            ImageList_Destroy(image);
+            return;
+        }
+        POINT start{listStart.x, listStart.y};
+        ClientToScreen(list_, &start);
+        ImageList_DragEnter(GetDesktopWindow(), start.x, start.y);
+        dragImage_ = image;
+        SetCapture(page_);
+    }
+
+    void moveDrag(Point parentPoint) override {
+        if (!dragImage_) return;
+        const Point onScreen = parentToScreen(parentPoint);
+        ImageList_DragMove(onScreen.x, onScreen.y);
+    }
+
+    void endDrag() override {
+        if (!dragImage_) return;
+        ImageList_DragLeave(GetDesktopWindow());
+        ImageList_EndDrag();
+        ImageList_Destroy(dragImage_);
+        dragImage_ = nullptr;
+        ReleaseCapture();
+    }
+
+private:
+    std::optional<LRESULT> notified(const NMHDR& header) {
+        if (!list_ || header.hwndFrom != list_) return std::nullopt;
+        switch (header.code) {
+        case NM_CLICK:
+            events_.onClick();
+            break;
+        case NM_RCLICK:
+            events_.onRightClick();
+            break;
+        case LVN_COLUMNCLICK:
+            events_.onColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+            break;
+        case LVN_BEGINLABELEDITA: {
+            const auto& item = reinterpret_cast<const NMLVDISPINFOA&>(header).item;
+            events_.onBeginLabelEdit(item.iItem, item.iSubItem);
+            return FALSE; // editing is always allowed
+        }
+        case LVN_ENDLABELEDITA: {
+            // The editor writes the accepted text itself; the control keeps what it shows.
+            const auto& item = reinterpret_cast<const NMLVDISPINFOA&>(header).item;
+            events_.onEndLabelEdit(item.iItem, item.iSubItem, item.pszText);
+            return 0;
+        }
+        case LVN_BEGINDRAG: {
+            const POINT& at = reinterpret_cast<const NMLISTVIEW&>(header).ptAction;
+            events_.onBeginDrag({at.x, at.y});
+            break;
+        }
+        }
+        return std::nullopt;
+    }
+
+    static int CALLBACK byPlace(LPARAM first, LPARAM second, LPARAM) {
+        return first < second ? -1 : first > second ? 1 : 0;
+    }
+
+    bool hasCell(int32_t row, int32_t column) const {
+        // Column 0 is the row's own text, there with or without column headers.
+        return list_ && row >= 0 && row < rowCount() && column >= 0 && (column == 0 || column < columns_);
+    }
+
+    int32_t next(int32_t after, UINT which) const {
+        if (!list_ || after >= rowCount()) return -1;
+        if (after < -1) after = -1;
+        const auto found = static_cast<int32_t>(
+            SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(after), MAKELPARAM(which, 0)));
+        // The focused row is answered wherever it is; only one after the start counts.
+        return found > after ? found : -1;
+    }
+
+    // The list view is being destroyed by someone else (with its page): it would destroy our image
+    // list with itself, so take it back; nothing of the window is used afterwards.
+    void listGone() {
+        if (!list_) return;
+        endDrag();
+        SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_SMALL, 0);
+        list_ = nullptr;
+    }
+
+    // From now on no message of the page reaches this object; the page's own procedure is put back
+    // while ours is the one installed (else ours stays in the chain and passes everything on).
+    void detach() {
+        if (!page_) return;
+        if (GetPropA(page_, kControlProperty) == this) RemovePropA(page_, kControlProperty);
+        const auto previous = reinterpret_cast<intptr_t>(GetPropA(page_, kPreviousProperty));
+        if (previous && GetWindowLongA(page_, GWL_WNDPROC) == reinterpret_cast<intptr_t>(pageProcedure)) {
+            SetWindowLongA(page_, GWL_WNDPROC, static_cast<LONG>(previous));
+            RemovePropA(page_, kPreviousProperty);
+        }
+        page_ = nullptr;
+    }
+
+    ListViewEvents& events_;
+    HINSTANCE instance_;
+    HWND page_;
+    HWND list_;
+    int32_t columns_;
+    HIMAGELIST images_ = nullptr;
+    HIMAGELIST dragImage_ = nullptr; // while a drag runs
+};
+
+LRESULT CALLBACK pageProcedure(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto previous = reinterpret_cast<WNDPROC>(GetPropA(page, kPreviousProperty));
+    if (auto* control = static_cast<Win32ListView*>(GetPropA(page, kControlProperty))) {
+        // Nothing may be thrown into the host's message loop.
+        try {
+            if (const auto answer = control->handle(message, wParam, lParam)) return *answer;
+        } catch (...) {
+        }
+    }
+    return previous ? CallWindowProcA(previous, page, message, wParam, lParam)
+                    : DefWindowProcA(page, message, wParam, lParam);
+}
+
+} // namespace
+
+std::unique_ptr<ListViewControl> createListView(const ListViewSetup& setup, ListViewEvents& events) {
+    HWND page = fromInt<HWND>(setup.parentWindow);
+    if (!page || !IsWindow(page)) return nullptr;
+    // One control per page at a time: the page's property names exactly one.
+    if (GetPropA(page, kControlProperty)) return nullptr;
+    HWND list =
+        CreateWindowExA(WS_EX_CLIENTEDGE, "SysListView32", "", kListStyle, setup.x, setup.y, setup.width,
+                        setup.height, page, reinterpret_cast<HMENU>(static_cast<intptr_t>(setup.controlId)),
+                        static_cast<HINSTANCE>(setup.instance), nullptr);
+    if (!list) return nullptr;
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, ~0u, setup.extendedStyle);
+    int column = 0;
+    for (const auto& c : setup.columns) {
+        std::string title = c.title;
+        LVCOLUMNA entry{};
+        entry.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        entry.fmt = LVCFMT_LEFT;
+        entry.cx = c.width;
+        entry.pszText = title.data();
+        entry.iSubItem = column;
+        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&entry));
+        ++column;
+    }
+    auto control = std::make_unique<Win32ListView>(setup, events, page, list);
+    if (!control->attach(fromInt<HIMAGELIST>(setup.hostImageList))) return nullptr;
+    return control;
+}
+
+} // namespace brio::platform
