@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace brio::host {
@@ -24,6 +25,17 @@ struct ListRowSeen {
 
 // Where on a row the pointer is let go at the end of a drag.
 enum class DropPart { Label, Icon, StateIcon };
+
+// A file dialog the plug-in showed, and how the host answers the next ones.
+struct FileDialogSeen {
+    bool save = false;
+    std::vector<std::pair<std::string, std::string>> filters; // label, pattern
+    std::string defaultExtension;
+};
+struct FileDialogAnswer {
+    std::string path;
+    int32_t filter = 1; // selected when the dialog closes, from 1
+};
 
 struct MessageBoxSeen {
     std::string title; // bytes as the plug-in gave them (code page 1250)
@@ -72,6 +84,19 @@ public:
     virtual bool dragOnto(int32_t target, DropPart part) = 0;
     // Sets a column's width as the user would by dragging its divider.
     virtual bool setColumnWidth(int32_t column, int32_t width) = 0;
+
+    // The plug-in's file dialogs: each is reported to `observer` and answered with `answer` (none:
+    // cancelled) until another answer is set.
+    virtual void setFileDialogObserver(std::function<void(const FileDialogSeen&)> observer) = 0;
+    virtual void setFileDialogAnswer(const std::optional<FileDialogAnswer>& answer) = 0;
+
+    // The text import's options dialog, answered as a user would: the button of status position
+    // `checked` (-1: none) checked, `seconds` typed into the time field, then "OK" or "Anuluj". False,
+    // doing nothing, when no such dialog is open.
+    virtual bool importDialogOpen() = 0;
+    virtual bool answerImportDialog(int32_t checked, const std::string& seconds, bool ok) = 0;
+    // The icon handle the host gives for image `image` of its status image list (statusIconHandle).
+    virtual int32_t statusIconHandle(int32_t image) = 0;
 
     // The clipboard's text (none when it holds no text), and whether another program holds it open.
     virtual std::optional<std::string> clipboardText() = 0;

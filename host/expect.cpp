@@ -19,7 +19,8 @@ bool Interpreter::expect(const Words& w) {
     if (what == "config") return expectConfig(w);
     if (what == "network") return expectNetwork(w);
     if (what == "action") return expectAction(w);
-    if (what == "row" || what == "rows" || what == "clipboard") return expectList(w);
+    if (what == "row" || what == "rows" || what == "clipboard" || what == "file" || what == "import-dialog")
+        return expectList(w);
     int32_t n = 0;
     if (what == "errors" && w.size() == 3) {
         if (!number(w, 2, n)) return false;
@@ -61,7 +62,8 @@ bool Interpreter::expect(const Words& w) {
         return true;
     }
     return fail(
-        "use: expect answer|same-address|config|errors|calls|log|copies|network|action|row|rows|clipboard ... "
+        "use: expect answer|same-address|config|errors|calls|log|copies|network|action|row|rows|clipboard|file|"
+        "import-dialog ... "
         "(try help)");
 }
 

@@ -32,6 +32,22 @@ Host::Host(Transcript& transcript) : transcript_(transcript) {
     desktop_ = DesktopDriver::create([this](const MessageBoxSeen& box) {
         call("messageBox", " " + box.icon + " " + displayed(box.title) + " " + displayed(box.text));
     });
+    desktop_->setFileDialogObserver([this](const FileDialogSeen& dialog) {
+        std::string line = dialog.save ? " save" : " open";
+        for (size_t i = 0; i < dialog.filters.size(); ++i)
+            line += (i ? " | " : " ") + displayed(dialog.filters[i].first) + " " +
+                    displayed(dialog.filters[i].second);
+        if (!dialog.defaultExtension.empty()) line += " extension " + displayed(dialog.defaultExtension);
+        line += fileAnswer_
+                    ? " -> " + displayed(fileAnswer_->path) + " filter " + std::to_string(fileAnswer_->filter)
+                    : std::string(" -> cancelled");
+        call("fileDialog", line);
+    });
+}
+
+void Host::setFileDialogAnswer(const std::optional<FileDialogAnswer>& answer) {
+    fileAnswer_ = answer;
+    desktop_->setFileDialogAnswer(answer);
 }
 
 Host::~Host() {
@@ -60,12 +76,13 @@ int Host::answers(int32_t message) const {
 
 bool Host::isCallName(const std::string& name) const {
     static const std::set<std::string> kNames = {
-        "addAction",     "formatVersion", "getActionValue", "getValue",       "hostState",
-        "instanceHandle", "logText",      "messageBox",     "modifyAction",   "netCapability",
-        "netDescription", "netStatus",    "pluginCount",    "pluginId",       "pluginIdAt",
-        "pluginMenuGroup", "pluginVersion", "queryNetName", "registerColumn", "registerIcon",
-        "releaseString", "sendMessage",   "sendMessageTo",  "setActionValue", "setError",
-        "setNetStatus",  "setValue",      "unhandled"};
+        "addAction",       "formatVersion",   "getActionValue", "getValue",       "hostState",
+        "instanceHandle",  "logText",         "messageBox",     "modifyAction",   "netCapability",
+        "netDescription",  "netStatus",       "pluginCount",    "pluginId",       "pluginIdAt",
+        "pluginMenuGroup", "pluginVersion",   "queryNetName",   "registerColumn", "registerIcon",
+        "releaseString",   "sendMessage",     "sendMessageTo",  "setActionValue", "setError",
+        "setNetStatus",    "setValue",        "unhandled",      "fileDialog",     "statusImageList",
+        "statusIconIndex", "statusIconHandle"};
     return kNames.count(name) != 0 || calls_.count(name) != 0;
 }
 

@@ -115,6 +115,8 @@ public:
 
     Transcript& transcript() { return transcript_; }
     DesktopDriver& desktop() { return *desktop_; }
+    // How the plug-in's file dialogs are answered from now on (none: cancelled).
+    void setFileDialogAnswer(const std::optional<FileDialogAnswer>& answer);
 
     static constexpr int32_t kMenuGroup = 40;
 
@@ -166,6 +168,7 @@ private:
     int faults_ = 0;
     std::map<std::string, int> calls_;
     std::string lastLog_;
+    std::optional<FileDialogAnswer> fileAnswer_;
 };
 
 // The index in the host's status image list of a status icon id, -1 for any other id; and the host

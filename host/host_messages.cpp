@@ -33,6 +33,7 @@ constexpr Name kNames[] = {
     {msg::kRegisterIcon, "registerIcon"},
     {msg::kStatusImageList, "statusImageList"},
     {msg::kStatusIconIndex, "statusIconIndex"},
+    {msg::kStatusIconHandle, "statusIconHandle"},
     {msg::kPluginStart, "pluginStart"},
     {msg::kPluginEnd, "pluginEnd"},
     {msg::kRegisterSettings, "registerSettings"},
@@ -213,6 +214,13 @@ int32_t Host::handle(const uint8_t* record) {
         call("statusIconIndex", " " + std::to_string(p1) + " " + std::to_string(p2) + " -> " +
                                     std::to_string(index));
         return index;
+    }
+    case msg::kStatusIconHandle: {
+        // The handle differs between desktops: the transcript shows the image it is the icon of.
+        const int32_t image = statusIconIndex(p1);
+        call("statusIconHandle", " " + std::to_string(p1) + " " + std::to_string(p2) + " -> image " +
+                                     std::to_string(image));
+        return image < 0 ? 0 : desktop_->statusIconHandle(image);
     }
     case msg::kQueryNetName:
     case msg::kNetStatus:

@@ -104,6 +104,9 @@ bool Interpreter::dispatch(const Words& w, std::string_view line) {
     }
     if (c == "list") return needLoaded() && listCommand(w);
     if (c == "clipboard") return clipboardCommand(w);
+    if (c == "filedialog") return fileDialogCommand(w);
+    if (c == "import") return needLoaded() && importCommand(w);
+    if (c == "file") return fileCommand(w);
     if (c == "set") return setCommand(w);
     if (c == "show") return show(w);
     if (c == "menu") return w.size() == 2 ? showMenu(w[1].text) : fail("use: menu NAME");
@@ -193,7 +196,7 @@ bool Interpreter::configCommand(const Words& w) {
         return fail("use: config KEY or config KEY = VALUE");
     int32_t n = 0;
     if (!w[3].quoted && !number(w, 3, n)) return false;
-    host_.setConfig(w[1].text, w[3].quoted ? w[3].text : std::to_string(n));
+    host_.setConfig(w[1].text, w[3].quoted ? expandScriptDir(w[3].text, scriptDir_) : std::to_string(n));
     return true;
 }
 
@@ -318,7 +321,7 @@ bool Interpreter::setCommand(const Words& w) {
     if (!a->holdsValue())
         return fail("control " + cp1250ToUtf8(w[1].text) + " is a " + kindName(a->kindOf()) +
                     ", it holds no value");
-    host_.setControlValue(*a, value);
+    host_.setControlValue(*a, expandScriptDir(value, scriptDir_));
     return true;
 }
 

@@ -21,6 +21,8 @@ public:
     bool run(std::string_view line, int number);
     const std::string& error() const { return error_; }
     int failures() const { return failures_; }
+    // What $SCRIPTDIR stands for in the texts of config and set commands.
+    void setScriptDir(std::string dir) { scriptDir_ = std::move(dir); }
 
 private:
     using Words = std::vector<Token>;
@@ -43,6 +45,9 @@ private:
     // list_commands.cpp
     bool listCommand(const Words& w);
     bool clipboardCommand(const Words& w);
+    bool fileDialogCommand(const Words& w);
+    bool importCommand(const Words& w);
+    bool fileCommand(const Words& w);
     bool expectList(const Words& w);
 
     // show.cpp
@@ -69,6 +74,7 @@ private:
 
     Host& host_;
     std::string source_;
+    std::string scriptDir_ = ".";
     int line_ = 0;
     std::string error_;
     int failures_ = 0;

@@ -1,5 +1,11 @@
-// The list view and the clipboard as the user works them: the `list`, `clipboard` and
-// `expect row|rows|clipboard` commands.
+// The "Lista" page's things as the user works them: the list view, the clipboard, the file dialogs, the
+// import options dialog and the files themselves (`list`, `clipboard`, `filedialog`, `import`, `file`,
+// `expect row|rows|clipboard|file|import-dialog`). File names are relative to brio-host's working
+// directory, as the plug-in sees them.
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
 #include "host/cp1250.h"
 #include "host/interpreter.h"
 
@@ -127,6 +133,76 @@ bool Interpreter::clipboardCommand(const Words& w) {
     return fail("use: clipboard [hold|release]");
 }
 
+bool Interpreter::fileDialogCommand(const Words& w) {
+    if (w.size() == 2 && w[1].text == "cancel") {
+        host_.setFileDialogAnswer(std::nullopt);
+        return true;
+    }
+    FileDialogAnswer answer;
+    if (w.size() >= 3 && w[1].text == "answer" &&
+        (w.size() == 3 || (w.size() == 5 && w[3].text == "filter"))) {
+        if (!text(w, 2, answer.path) || (w.size() == 5 && !number(w, 4, answer.filter))) return false;
+        host_.setFileDialogAnswer(answer);
+        return true;
+    }
+    return fail("use: filedialog answer \"PATH\" [filter N] | filedialog cancel");
+}
+
+bool Interpreter::importCommand(const Words& w) {
+    // import [status N] [time "TEXT"] ok|cancel
+    int32_t status = -1;
+    std::string seconds;
+    size_t i = 1;
+    for (; i + 1 < w.size(); i += 2) {
+        if (w[i].text == "status") {
+            if (!number(w, i + 1, status)) return false;
+        } else if (w[i].text == "time") {
+            if (!text(w, i + 1, seconds)) return false;
+        } else {
+            break;
+        }
+    }
+    if (i + 1 != w.size() || (w[i].text != "ok" && w[i].text != "cancel"))
+        return fail("use: import [status N] [time \"TEXT\"] ok|cancel");
+    if (!host_.desktop().answerImportDialog(status, seconds, w[i].text == "ok"))
+        return fail("no import options dialog is open");
+    return true;
+}
+
+namespace {
+
+std::optional<std::string> fileBytes(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+bool Interpreter::fileCommand(const Words& w) {
+    std::string name;
+    if (w.size() == 4 && w[1].text == "write") {
+        std::string bytes;
+        if (!text(w, 2, name) || !text(w, 3, bytes)) return false;
+        std::ofstream out(name, std::ios::binary | std::ios::trunc);
+        if (!out.write(bytes.data(), std::streamsize(bytes.size())))
+            return fail("cannot write " + cp1250ToUtf8(name));
+        return true;
+    }
+    if (w.size() == 3 && (w[1].text == "show" || w[1].text == "delete")) {
+        if (!text(w, 2, name)) return false;
+        if (w[1].text == "delete") {
+            std::remove(name.c_str());
+            return true;
+        }
+        const std::optional<std::string> bytes = fileBytes(name);
+        host_.transcript().plain("  file " + displayed(name) +
+                                 (bytes ? " " + displayed(*bytes) : " missing"));
+        return true;
+    }
+    return fail("use: file write \"NAME\" \"BYTES\" | file show \"NAME\" | file delete \"NAME\"");
+}
+
 bool Interpreter::expectList(const Words& w) {
     DesktopDriver& desktop = host_.desktop();
     const std::vector<ListRowSeen> rows = desktop.listViewRows();
@@ -167,7 +243,26 @@ bool Interpreter::expectList(const Words& w) {
                               ", expected " + (expected ? displayed(*expected) : std::string("nothing")));
         return true;
     }
-    return fail("use: expect rows N | row ROW STATUS \"DESCRIPTION\" \"SECONDS\" | clipboard \"TEXT\"|empty");
+    if (w[1].text == "file" && w.size() == 4) {
+        std::string name;
+        std::string expected;
+        if (!text(w, 2, name) || !text(w, 3, expected)) return false;
+        const std::optional<std::string> got = fileBytes(name);
+        if (got != expected)
+            expectationFailed("file " + displayed(name) +
+                              (got ? " holds " + displayed(*got) : " is missing") + ", expected " +
+                              displayed(expected));
+        return true;
+    }
+    if (w[1].text == "import-dialog" && w.size() == 3 && (w[2].text == "open" || w[2].text == "closed")) {
+        const bool open = desktop.importDialogOpen();
+        if (open != (w[2].text == "open"))
+            expectationFailed(std::string("the import options dialog is ") + (open ? "open" : "closed"));
+        return true;
+    }
+    return fail(
+        "use: expect rows N | row ROW STATUS \"DESCRIPTION\" \"SECONDS\" | clipboard \"TEXT\"|empty | "
+        "file \"NAME\" \"BYTES\" | import-dialog open|closed");
 }
 
 } // namespace brio::host

@@ -2,11 +2,13 @@
 // script of commands (or commands typed in), writing a transcript of everything that passes.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 
+#include "host/cp1250.h"
 #include "host/host.h"
 #include "host/interpreter.h"
 #include "host/transcript.h"
@@ -71,6 +73,14 @@ std::string baseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The folder that holds the script, as an absolute path, so that a script names files next to it the
+// same way wherever it is run from.
+std::string folderOf(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? std::string(".") : absolute.parent_path().string();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -114,6 +124,11 @@ int main(int argc, char** argv) {
                 return 2;
             }
             Interpreter interpreter(host, baseName(options.script));
+            const std::string folder = folderOf(options.script);
+            interpreter.setScriptDir(folder);
+            // Texts that hold the folder read as $SCRIPTDIR, so the transcript is the same on every machine.
+            const std::string shown = displayed(folder);
+            if (folder.size() > 1) transcript.setAlias(shown.substr(1, shown.size() - 2), "$SCRIPTDIR");
             const auto lines = splitLines(text);
             for (size_t i = 0; i < lines.size(); ++i) {
                 if (interpreter.run(lines[i], static_cast<int>(i + 1))) continue;

@@ -68,13 +68,15 @@ bool tokenize(std::string_view line, std::vector<Token>& tokens, std::string& er
                 utf8 += '\n';
             } else if (e == 't') {
                 utf8 += '\t';
+            } else if (e == 'r') {
+                utf8 += '\r';
             } else if (e == 'x' && i + 1 < line.size() && hexDigit(line[i]) >= 0 &&
                        hexDigit(line[i + 1]) >= 0) {
                 if (!flush(utf8, t.text, error)) return false;
                 t.text += static_cast<char>(hexDigit(line[i]) * 16 + hexDigit(line[i + 1]));
                 i += 2;
             } else {
-                error = std::string("bad escape \\") + e + " (use \\\" \\\\ \\n \\t or \\xNN)";
+                error = std::string("bad escape \\") + e + " (use \\\" \\\\ \\n \\r \\t or \\xNN)";
                 return false;
             }
         }
@@ -156,11 +158,25 @@ bool parseHexBytes(const std::vector<Token>& words, std::vector<uint8_t>& bytes,
     return true;
 }
 
+std::string expandScriptDir(std::string_view text, std::string_view dir) {
+    constexpr std::string_view kName = "$SCRIPTDIR";
+    std::string out;
+    size_t from = 0;
+    for (size_t at = text.find(kName); at != std::string_view::npos; at = text.find(kName, from)) {
+        out.append(text.substr(from, at - from));
+        out.append(dir);
+        from = at + kName.size();
+    }
+    out.append(text.substr(from));
+    return out;
+}
+
 const char* helpText() {
-    return "Commands (one a line, # starts a comment; \"texts\" are UTF-8 with \\\" \\\\ \\n \\t \\xNN):\n"
+    return "Commands (one a line, # starts a comment; \"texts\" are UTF-8 with \\\" \\\\ \\n \\r \\t "
+           "\\xNN):\n"
            "  load | unload | start | stop | restart\n"
            "  send ID [P1 [P2]] | query ID | record HEX...\n"
-           "  config KEY [= VALUE]\n"
+           "  config KEY [= VALUE]   (in a \"text\", $SCRIPTDIR is the script's folder)\n"
            "  network add NET [\"NAME\"] [status N] [description \"TEXT\"|none] [capability N] [type BITS]\n"
            "  network NET status N | description \"TEXT\"|none | capability N | name \"TEXT\"|none | type "
            "BITS\n"
@@ -173,12 +189,15 @@ const char* helpText() {
            "  menu NAME | menu contact | notify ACTION CODE [contact N] [size N]\n"
            "  list show | click ROW|none | select [ROW...] | rightclick ROW|none [choose N] | sort COLUMN\n"
            "  list edit ROW \"TEXT\"|cancel | drag ROW [label|icon|stateicon] | width COLUMN N\n"
-           "  clipboard [hold|release]\n"
+           "  clipboard [hold|release] | filedialog answer \"PATH\" [filter N] | filedialog cancel\n"
+           "  import [status N] [time \"TEXT\"] ok|cancel | file write \"NAME\" \"BYTES\" | file show|delete "
+           "\"NAME\"\n"
            "  expect answer N | answer text \"TEXT\" | same-address\n"
            "  expect config KEY VALUE | errors N | calls NAME N | log \"TEXT\" | copies N\n"
            "  expect network NET status N | description \"TEXT\"|none | sends N\n"
            "  expect action ID status N | value \"TEXT\" | caption \"TEXT\"\n"
            "  expect rows N | row ROW STATUS \"DESCRIPTION\" \"SECONDS\" | clipboard \"TEXT\"|empty\n"
+           "  expect file \"NAME\" \"BYTES\" | import-dialog open|closed\n"
            "  quit (typed at the prompt; the plug-in is stopped first)\n";
 }
 

@@ -10,7 +10,8 @@
 //   send ID [P1 [P2]] | query ID            a 30-byte message to the plug-in (P1 may be the word
 //                                           host: the host control object, as pluginStart carries)
 //   record HEX...                           raw bytes to the plug-in's entry point
-//   config KEY [= VALUE]                    show or set a configuration value ("text" or number)
+//   config KEY [= VALUE]                    show or set a configuration value ("text" or number); in a
+//                                           text, $SCRIPTDIR is the script's folder (for files next to it)
 //   network add NET ["NAME"] [status N] [description "TEXT"|none] [capability N] [type BITS]
 //   network NET status N|description "TEXT"|none|capability N|name "TEXT"|none|type BITS ...
 //   contact add ID "NAME" [status N] [description "TEXT"]
@@ -66,6 +67,9 @@ bool parseDuration(std::string_view word, uint64_t& ms);
 
 // Hexadecimal bytes; spaces between words are ignored, but each word has an even number of digits.
 bool parseHexBytes(const std::vector<Token>& words, std::vector<uint8_t>& bytes, std::string& error);
+
+// `text` with every "$SCRIPTDIR" replaced by `dir`.
+std::string expandScriptDir(std::string_view text, std::string_view dir);
 
 // The text of the help command.
 const char* helpText();

@@ -12,8 +12,15 @@ void Transcript::plain(std::string_view text) {
     if (!muted_) always(text);
 }
 
-void Transcript::always(std::string_view text) {
-    lines_.emplace_back(text);
+void Transcript::always(std::string_view line) {
+    std::string text(line);
+    if (!aliasFrom_.empty()) {
+        for (size_t at = text.find(aliasFrom_); at != std::string::npos;) {
+            text.replace(at, aliasFrom_.size(), aliasTo_);
+            at = text.find(aliasFrom_, at + aliasTo_.size());
+        }
+    }
+    lines_.push_back(text);
     if (sink_) {
         std::fwrite(text.data(), 1, text.size(), sink_);
         std::fputc('\n', sink_);

@@ -23,6 +23,13 @@ public:
     // A line that is written even while the transcript is muted: failures, faults, errors.
     void always(std::string_view text);
 
+    // Every line has each occurrence of `from` replaced by `to` (an empty `from`: none), so that a
+    // folder that differs between machines reads the same in every transcript.
+    void setAlias(std::string from, std::string to) {
+        aliasFrom_ = std::move(from);
+        aliasTo_ = std::move(to);
+    }
+
     // While muted, lines are dropped (a script can hide what it does not look at).
     void setMuted(bool muted) { muted_ = muted; }
     bool muted() const { return muted_; }
@@ -40,6 +47,8 @@ private:
     int depth_ = 0;
     bool muted_ = false;
     std::vector<std::string> lines_;
+    std::string aliasFrom_;
+    std::string aliasTo_;
 };
 
 // One expected line against one transcript line: equal, except that the token {n} in `expected`

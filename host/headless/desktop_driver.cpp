@@ -70,19 +70,49 @@ public:
     bool setColumnWidth(int32_t column, int32_t width) override {
         return headless::setListViewColumnWidth(column, width);
     }
+    void setFileDialogObserver(std::function<void(const FileDialogSeen&)> observer) override {
+        onFileDialog_ = std::move(observer);
+    }
+    void setFileDialogAnswer(const std::optional<FileDialogAnswer>& answer) override {
+        answer_ = answer;
+        headless::answerFileDialogs(chosen());
+    }
+    bool importDialogOpen() override { return headless::importDialogOpen(); }
+    bool answerImportDialog(int32_t checked, const std::string& seconds, bool ok) override {
+        return headless::answerImportDialog(checked, seconds, ok);
+    }
+    int32_t statusIconHandle(int32_t image) override { return image >= 0 && image < 8 ? kFirstIcon + image : 0; }
+
     std::optional<std::string> clipboardText() override { return headless::clipboardText(); }
     void holdClipboard(bool held) override { headless::holdClipboard(held); }
 
 private:
+    // After every reset of the headless desktop (which forgets observers and answers).
     void observe() {
         headless::onMessage([this](const headless::ShownMessage& m) {
             if (onMessageBox_) onMessageBox_(MessageBoxSeen{m.title, m.text, iconName(m.icon)});
         });
+        headless::onFileDialog([this](const platform::FileDialogRequest& r) {
+            if (!onFileDialog_) return;
+            FileDialogSeen seen{r.save, {}, r.defaultExtension};
+            for (const platform::FileFilter& f : r.filters)
+                seen.filters.emplace_back(f.label, f.pattern);
+            onFileDialog_(seen);
+        });
+        headless::answerFileDialogs(chosen());
+    }
+
+    std::optional<platform::ChosenFile> chosen() const {
+        if (!answer_) return std::nullopt;
+        return platform::ChosenFile{answer_->path, answer_->filter};
     }
 
     static constexpr int32_t kStatusImageList = 0x1AA0; // any handle: nothing headless draws icons
+    static constexpr int32_t kFirstIcon = 0x1C00;
 
     std::function<void(const MessageBoxSeen&)> onMessageBox_;
+    std::function<void(const FileDialogSeen&)> onFileDialog_;
+    std::optional<FileDialogAnswer> answer_;
     int32_t nextWindow_ = 0x1000;
 };
 

@@ -3,9 +3,12 @@
 #include <algorithm>
 
 #include "cycling/list_cycler.h"
+#include "cycling/steal_timer.h"
+#include "feeds/speed_feed.h"
 #include "feeds/speed_setter.h"
 #include "frame/action_ids.h"
 #include "frame/settings.h"
+#include "platform/message_box.h"
 #include "platform/timers.h"
 
 namespace brio {
@@ -49,6 +52,7 @@ ModeController::~ModeController() {
     // A timer left running would reach a controller that no longer exists.
     discardCycler();
     if (cycleTimer().owner == this) cycleTimer().owner = nullptr;
+    stealer_.reset();
 }
 
 void ModeController::discardCycler() {
@@ -59,10 +63,12 @@ void ModeController::discardCycler() {
 void ModeController::stopMode(int32_t m) {
     switch (m) {
     case mode::kStealing:
+        stealer_.reset();
         host_.setActionCaption(action::kSteal, action::kHostContactMenu, "Kradnij opis!");
         host_.setActionStatus(action::kSteal, action::kHostContactMenu, action::kStatusOff);
         break;
     case mode::kEmule:
+        emuleFeed_.reset();
         host_.setActionStatus(action::kEmule, action::kPopup, action::kStatusOff);
         break;
     case mode::kCycling:
@@ -70,6 +76,7 @@ void ModeController::stopMode(int32_t m) {
         host_.setActionStatus(action::kCycling, action::kPopup, action::kStatusOff);
         break;
     case mode::kAzureus:
+        azureusFeed_.reset();
         host_.setActionStatus(action::kAzureus, action::kPopup, action::kStatusOff);
         break;
     default:
@@ -101,6 +108,22 @@ void ModeController::setCycling(bool start, const std::optional<std::string>& li
     host_.logText("Prepare to change status");
     setter_->apply(entry.description, entry.status);
     armCycleTimer(this, entry.seconds);
+}
+
+void ModeController::setStealing(bool on, int32_t contact) {
+    if (!on) {
+        stealer_.reset();
+        mode = mode::kNone;
+        setter_->restoreAll();
+        return;
+    }
+    if (mode != mode::kNone) stopMode(mode);
+    setter_->saveCurrent();
+    auto stealer = std::make_unique<StealTimer>();
+    stealer->start(host_, contact, *setter_);
+    stealer_ = std::move(stealer);
+    stealer_->tick(); // the first description is copied without waiting for the timer
+    mode = mode::kStealing;
 }
 
 void ModeController::cycleTick(uint32_t) {
@@ -145,8 +168,49 @@ void ModeController::nextCycleStep() {
     }
 }
 
+template <class Feed>
+bool ModeController::switchFeed(std::unique_ptr<Feed>& feed, int32_t feedMode, const char* noPathText,
+                                const char* badPathText, bool on, const std::string& path, int32_t interval) {
+    if (!on) {
+        // Nothing of this kind runs: whatever else runs is none of this switch's business.
+        if (!feed) return true;
+        feed.reset();
+        mode = mode::kNone;
+        setter_->restoreAll();
+        return true;
+    }
+    if (path.empty()) {
+        platform::showMessage(noPathText, "Brio - Error", platform::MessageIcon::Warning);
+        return false;
+    }
+    if (mode != mode::kNone) stopMode(mode);
+    setter_->saveCurrent();
+    feed.reset(); // a feed of this kind always runs in its own mode, so none is left here
+    feed = Feed::create(path, *setter_, host_);
+    if (!feed) {
+        platform::showMessage(badPathText, "Brio - Error", platform::MessageIcon::Warning);
+        return false;
+    }
+    mode = feedMode;
+    feed->start(interval);
+    return true;
+}
+
+bool ModeController::setEmuleFeed(bool on, const std::string& path, int32_t interval) {
+    return switchFeed(emuleFeed_, mode::kEmule, "Brak ścieżki dostępu do pliku onlinesig.dat!",
+                      "Błędna ścieżka dostępu do pliku onlinesig.dat!", on, path, interval);
+}
+
+bool ModeController::setAzureusFeed(bool on, const std::string& path, int32_t interval) {
+    return switchFeed(azureusFeed_, mode::kAzureus, "Brak ścieżki dostępu do pliku!",
+                      "Błędna ścieżka dostępu do pliku!", on, path, interval);
+}
+
 void ModeController::abandon() {
     discardCycler();
+    emuleFeed_.reset();
+    azureusFeed_.reset();
+    stealer_.reset();
     mode = mode::kNone;
     host_ = HostGateway();
     setter_->detachHost();

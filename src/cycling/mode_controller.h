@@ -12,6 +12,9 @@ namespace brio {
 
 class DescriptionSetter;
 class ListCycler;
+class StealTimer;
+class EmuleFeed;
+class AzureusFeed;
 
 namespace mode {
 constexpr int32_t kNone = 0;
@@ -37,6 +40,21 @@ public:
     void setCycling(bool start, const std::optional<std::string>& listText, bool restore);
     bool cycling() const { return cycler_ != nullptr; }
 
+    // Starts following a contact's description (its first description applied at once), or stops
+    // following and puts the saved descriptions back.
+    void setStealing(bool on, int32_t contact = 0);
+    bool stealing() const { return stealer_ != nullptr; }
+    const StealTimer* stealer() const { return stealer_.get(); }
+
+    // Starts a transfer-speed feed over the file at `path`, reading it every `interval` seconds, or
+    // switches it off (an empty path and 0) and puts the saved descriptions back. False, with the user
+    // told why in a message box, when the feed could not start: no path (the running activity goes on),
+    // or a file that yields nothing (the running activity has been stopped).
+    bool setEmuleFeed(bool on, const std::string& path, int32_t interval);
+    bool setAzureusFeed(bool on, const std::string& path, int32_t interval);
+    const EmuleFeed* emuleFeed() const { return emuleFeed_.get(); }
+    const AzureusFeed* azureusFeed() const { return azureusFeed_.get(); }
+
     // Ends the running activity for good, before the controller goes: its timer is cancelled and the
     // descriptions it replaced are put back.
     void shutdown();
@@ -56,11 +74,18 @@ public:
 
 private:
     static void nextCycleStep();
+    // The switch of either transfer-speed feed; the texts tell the user why it could not start.
+    template <class Feed>
+    bool switchFeed(std::unique_ptr<Feed>& feed, int32_t feedMode, const char* noPathText,
+                    const char* badPathText, bool on, const std::string& path, int32_t interval);
     void discardCycler();
 
     HostGateway host_;
     std::unique_ptr<DescriptionSetter> setter_;
     std::unique_ptr<ListCycler> cycler_;
+    std::unique_ptr<StealTimer> stealer_;
+    std::unique_ptr<EmuleFeed> emuleFeed_;
+    std::unique_ptr<AzureusFeed> azureusFeed_;
 };
 
 } // namespace brio

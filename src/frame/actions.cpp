@@ -8,6 +8,10 @@
 
 #include "cycling/description_setter.h"
 #include "cycling/mode_controller.h"
+#include "cycling/steal_timer.h"
+#include "feeds/dialog_filter.h"
+#include "files/list_files.h"
+#include "formats/file_filters.h"
 #include "formats/integer.h"
 #include "frame/action_ids.h"
 #include "frame/messages.h"
@@ -50,22 +54,75 @@ int32_t wrappingAdd(int32_t a, int32_t b) {
 // --- Handlers that belong to the other activities and to the list files. ---
 
 // "Kradnij opis!": description stealing follows the contact.
-void stealAction(PluginState&, [[maybe_unused]] int32_t contact) {}
+// Used again, on whichever contact, it stops following rather than switching to that contact.
+void stealAction(PluginState& state, int32_t contact) {
+    if (!state.controller) return;
+    ModeController& controller = *state.controller;
+    const HostGateway& host = state.host;
+    if (controller.stealing()) {
+        host.setActionCaption(action::kSteal, action::kHostContactMenu, "Kradnij opis!");
+        host.setActionStatus(action::kSteal, action::kHostContactMenu, action::kStatusOff);
+        controller.setStealing(false);
+        return;
+    }
+    const std::string name = host.readContactText(contact, contactColumn::kName);
+    host.setActionCaption(action::kSteal, action::kHostContactMenu, stealLabel(name));
+    host.setActionStatus(action::kSteal, action::kHostContactMenu, action::kStatusOn);
+    controller.setStealing(true, contact);
+}
+
 // "Emule" and "Azureus": the transfer-speed feeds switch on and off.
-void emuleSwitch(PluginState&) {}
-void azureusSwitch(PluginState&) {}
+// The item is ticked or cleared only when the switch reports success; a failed start leaves it be.
+void emuleSwitch(PluginState& state) {
+    if (!state.controller) return;
+    ModeController& controller = *state.controller;
+    const HostGateway& host = state.host;
+    if (!controller.emuleFeed()) {
+        const int32_t interval = host.readInt(setting::kEmuleTimer);
+        if (controller.setEmuleFeed(true, host.readText(setting::kEmulePath), interval))
+            host.setActionStatus(action::kEmule, action::kPopup, action::kStatusOn);
+    } else if (controller.setEmuleFeed(false, std::string(), 0)) {
+        host.setActionStatus(action::kEmule, action::kPopup, action::kStatusOff);
+    }
+}
+void azureusSwitch(PluginState& state) {
+    if (!state.controller) return;
+    ModeController& controller = *state.controller;
+    const HostGateway& host = state.host;
+    if (!controller.azureusFeed()) {
+        const int32_t interval = host.readInt(setting::kEmuleTimer);
+        if (controller.setAzureusFeed(true, host.readText(setting::kAzureusFile), interval))
+            host.setActionStatus(action::kAzureus, action::kPopup, action::kStatusOn);
+    } else if (controller.setAzureusFeed(false, std::string(), 0)) {
+        host.setActionStatus(action::kAzureus, action::kPopup, action::kStatusOff);
+    }
+}
 // The path entries' file dialogs get the feeds' filters.
-void emuleDialogSetup(PluginState&, [[maybe_unused]] int32_t openFileName) {}
-void azureusDialogSetup(PluginState&, [[maybe_unused]] int32_t openFileName) {}
+void emuleDialogSetup(PluginState&, int32_t openFileName) {
+    setDialogFilter(openFileName, kOnlineSigFilter);
+}
+void azureusDialogSetup(PluginState&, int32_t openFileName) {
+    setDialogFilter(openFileName, kAzureusStatsFilter);
+}
 
 // --- The list view editor. ---
 
-// "Wczytaj" and "Zapisz": the list files load into and save from the editor's rows.
-void openListFile(PluginState&) {}
-void saveListFile(PluginState&) {}
+// "Wczytaj" and "Zapisz": the list files load into and save from the editor's rows. A text file
+// waits for the import options dialog; a later one takes the place of one still waiting.
+void loadButton(PluginState& state) {
+    if (!state.listEditor) return;
+    if (std::unique_ptr<ImportSession> session = openListFile(*state.listEditor, state.host))
+        state.importSession = std::move(session);
+}
+
+void saveButton(PluginState& state) {
+    if (state.listEditor) saveListFile(*state.listEditor);
+}
 
 // The list view host goes: so does the editor it held, leaving its column widths stored.
 void listViewDestroyed(PluginState& state) {
+    // A text import still waiting has nothing left to add to: its dialog and file close.
+    state.importSession.reset();
     if (!state.listEditor) return;
     state.listEditor->storeColumnWidths();
     state.listEditor.reset();
@@ -213,10 +270,10 @@ void handleActionNotify(PluginState& state, void* record) {
         if (code == msg::kActivated) takeEntryFromFields(state, id);
         break;
     case action::kLoad:
-        if (code == msg::kActivated) openListFile(state);
+        if (code == msg::kActivated) loadButton(state);
         break;
     case action::kSave:
-        if (code == msg::kActivated) saveListFile(state);
+        if (code == msg::kActivated) saveButton(state);
         break;
     case action::kListView:
         // The host hands this record over for Brio to write the new window and place into.

@@ -109,9 +109,20 @@ std::string HostGateway::readContactText(int32_t contact, int32_t column) const 
     host_->getValue(msg::kContactsTable, contact, column, &v);
     char* text = fromAddress<char>(v.value);
     if (!text) return {};
-    std::string copy(text);
-    host_->releaseString(text);
-    return copy;
+    // The host's copy goes back even when making ours runs out of memory.
+    struct Release {
+        IHostControl* host;
+        char* text;
+        ~Release() { host->releaseString(text); }
+    } release{host_, text};
+    return std::string(text);
+}
+
+int32_t HostGateway::readContactInt(int32_t contact, int32_t column) const {
+    if (!host_) return 0;
+    ValueRecord v{0, 0, 0};
+    host_->getValue(msg::kContactsTable, contact, column, &v);
+    return v.value;
 }
 
 void HostGateway::registerIcon(int32_t iconId, int32_t imageList, int32_t resource) const {

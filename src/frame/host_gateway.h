@@ -52,6 +52,7 @@ public:
 
     // Contacts table: the host's copy is released before this returns.
     std::string readContactText(int32_t contact, int32_t column) const;
+    int32_t readContactInt(int32_t contact, int32_t column) const;
 
     // Pages, menus and controls.
     void registerIcon(int32_t iconId, int32_t imageList, int32_t resource) const;

@@ -36,6 +36,7 @@ constexpr int32_t kPluginMenuGroup = 10119;
 constexpr int32_t kRegisterIcon = 10130;
 constexpr int32_t kStatusImageList = 10134; // the host's image list of status icons
 constexpr int32_t kStatusIconIndex = 10135; // a status icon's index in that list
+constexpr int32_t kStatusIconHandle = 10136; // a status icon's handle
 constexpr int32_t kNetStatus = 30031;
 constexpr int32_t kNetDescription = 30032;
 constexpr int32_t kSetNetStatus = 33005;

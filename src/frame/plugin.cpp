@@ -1,5 +1,6 @@
 #include "frame/plugin.h"
 
+#include "files/list_files.h"
 #include "list/list_editor.h"
 
 #include "cycling/mode_controller.h"
@@ -84,7 +85,8 @@ int32_t dispatch(const RecordReader& r) {
 } // namespace
 
 PluginState::~PluginState() {
-    listEditor.reset(); // its window goes with it; nothing is stored, the host may be gone
+    importSession.reset(); // closes the file and the dialog that worked for the list editor
+    listEditor.reset();    // its window goes with it; nothing is stored, the host may be gone
     if (!controller) return;
     // Stop the timer so that nothing of ours runs after the library is gone, and free the controller
     // without storing the network choices: the host that would take them may no longer exist.

@@ -8,6 +8,7 @@
 
 namespace brio {
 
+class ImportSession;
 class ListEditor;
 class ModeController;
 
@@ -16,6 +17,7 @@ struct PluginState {
     HostGateway host;                           // from pluginStart to pluginEnd
     std::unique_ptr<ModeController> controller; // from buildInterface to deinitialise
     std::unique_ptr<ListEditor> listEditor;     // while the "Lista" page shows its list view
+    std::unique_ptr<ImportSession> importSession; // a text file waiting for the import options dialog
 
     PluginState() = default;
     PluginState(const PluginState&) = delete;

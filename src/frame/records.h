@@ -172,4 +172,38 @@ template <class T> inline T* fromAddress(int32_t a) {
     return reinterpret_cast<T*>(static_cast<intptr_t>(a));
 }
 
+#pragma pack(push, 1)
+
+// The file dialog structure (OPENFILENAMEA) that the host hands over with fileDialogSetup, in the form
+// every version of it starts with; Brio sets only its filter.
+struct OpenFileNameRecord {
+    uint32_t structSize;
+    int32_t owner;
+    int32_t instance;
+    int32_t filter; // pairs of zero-terminated texts, ended by an empty one
+    int32_t customFilter;
+    uint32_t customFilterSize;
+    uint32_t filterIndex;
+    int32_t file;
+    uint32_t fileSize;
+    int32_t fileTitle;
+    uint32_t fileTitleSize;
+    int32_t initialDir;
+    int32_t title;
+    uint32_t flags;
+    uint16_t fileOffset;
+    uint16_t fileExtension;
+    int32_t defaultExtension;
+    int32_t customData;
+    int32_t hook;
+    int32_t templateName;
+};
+static_assert(sizeof(OpenFileNameRecord) == 76);
+static_assert(offsetof(OpenFileNameRecord, filter) == 12);
+static_assert(offsetof(OpenFileNameRecord, flags) == 52);
+static_assert(offsetof(OpenFileNameRecord, fileOffset) == 56);
+static_assert(offsetof(OpenFileNameRecord, templateName) == 72);
+
+#pragma pack(pop)
+
 } // namespace brio

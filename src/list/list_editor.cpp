@@ -90,8 +90,7 @@ void ListEditor::insertEntry(int32_t at, const StatusEntry& entry) {
 
 void ListEditor::loadListText(std::string_view text) {
     parseListText(text, [&](const ListRecord& r) {
-        const int32_t row = view_->insertRow(view_->rowCount(), imageOf(r.position), r.description, {});
-        if (row >= 0) view_->setText(row, 1, decimal(r.seconds));
+        append({r.position, std::string(r.description), r.seconds});
     });
 }
 

@@ -8,6 +8,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -55,6 +56,7 @@ struct World {
     test::FakeNetworks nets{host};
     GuardedRecord message;
     GuardedRecord notification;
+    OpenFileNameRecord dialog{};
 
     World() {
         nets.addNetwork(15);
@@ -177,7 +179,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if ((data[0] & 3) == 2) {
         useListView(w, body, length);
     } else if (notify) {
-        void* record = w.notification.place(body, length);
+        auto* record = static_cast<uint8_t*>(w.notification.place(body, length));
+        // A file dialog's set-up carries the address of the host's dialog structure: keep it real.
+        int32_t code = 0;
+        if (length >= offsetof(ActionNotifyRecord, data) + 4) {
+            std::memcpy(&code, record + offsetof(ActionNotifyRecord, code), 4);
+            const int32_t dialog = addressOf(&w.dialog);
+            if (code == msg::kFileDialogSetup) std::memcpy(record + offsetof(ActionNotifyRecord, data), &dialog, 4);
+        }
         w.send(msg::kActionNotify, addressOf(record));
     } else {
         MessageRecord m{};

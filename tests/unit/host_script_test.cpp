@@ -69,8 +69,8 @@ TEST(HostScript, TextsBecomeCodePage1250) {
 TEST(HostScript, BadTextsSayWhy) {
     EXPECT_EQ(tokenError("echo \"abc"), "the text has no closing quote");
     EXPECT_EQ(tokenError("echo \"abc\\"), "the text has no closing quote");
-    EXPECT_EQ(tokenError("echo \"a\\qb\""), "bad escape \\q (use \\\" \\\\ \\n \\t or \\xNN)");
-    EXPECT_EQ(tokenError("echo \"\\x4\""), "bad escape \\x (use \\\" \\\\ \\n \\t or \\xNN)");
+    EXPECT_EQ(tokenError("echo \"a\\qb\""), "bad escape \\q (use \\\" \\\\ \\n \\r \\t or \\xNN)");
+    EXPECT_EQ(tokenError("echo \"\\x4\""), "bad escape \\x (use \\\" \\\\ \\n \\r \\t or \\xNN)");
     EXPECT_EQ(tokenError("echo \"a\"b"), "a closing quote must end the word");
     EXPECT_EQ(tokenError("echo ab\"c\""), "a quote inside a word (put a space before the text)");
     EXPECT_EQ(tokenError("echo \"\xC3\xA8\""), "U+00E8 has no code page 1250 byte");
@@ -159,7 +159,8 @@ TEST(HostScript, InterpreterReportsBadLines) {
         {"contact add 5 Ala", "demo.brio:7: \"Ala\" must be in double quotes"},
         {"expect answer x", "demo.brio:7: \"x\" is not a number"},
         {"expect nothing",
-         "demo.brio:7: use: expect answer|same-address|config|errors|calls|log|copies|network|action|row|rows|clipboard ... "
+         "demo.brio:7: use: expect answer|same-address|config|errors|calls|log|copies|network|action|row|rows|clipboard|file|"
+         "import-dialog ... "
          "(try help)"},
         {"config Brio/list \"x\"", "demo.brio:7: use: config KEY or config KEY = VALUE"},
         {"echo \"open", "demo.brio:7: the text has no closing quote"},

@@ -125,6 +125,7 @@ void reset() {
     d = Desktop{};
     d.epoch = epoch;
     resetListViews();
+    resetDialogs();
 }
 
 } // namespace headless

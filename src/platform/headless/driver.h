@@ -2,12 +2,14 @@
 // Everything here runs on the one thread that also calls into the plug-in.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/file_dialogs.h"
 #include "platform/message_box.h"
 
 namespace brio::headless {
@@ -72,9 +74,22 @@ bool listViewDragging();
 std::optional<std::string> clipboardText();
 void holdClipboard(bool held);
 
+// File dialogs: each is handed to the observer and answered with `answer` (none: cancelled), also
+// when the answer names a filter the dialog does not have or a path longer than its 259 bytes.
+void onFileDialog(std::function<void(const platform::FileDialogRequest&)> observer);
+void answerFileDialogs(const std::optional<platform::ChosenFile>& answer);
+
+// The text import's options dialog: whether one is open, the icons it shows (status positions 0-5),
+// and the user's answer: the button of position `checked` checked (-1: none), `seconds` typed, then
+// "OK" (which closes the dialog if the plug-in agrees) or "Anuluj".
+bool importDialogOpen();
+std::optional<std::array<int32_t, 6>> importDialogIcons();
+bool answerImportDialog(int32_t checked, const std::string& seconds, bool ok);
+
 // Forgets every timer and observer, and sets the clock back to 0 (between tests or plug-in loads);
 // empties the clipboard.
 void reset();
 void resetListViews(); // the clipboard and pointer part of reset
+void resetDialogs();   // the file dialogs' observer and answer
 
 } // namespace brio::headless

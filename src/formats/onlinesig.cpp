@@ -1,0 +1,40 @@
+#include "formats/onlinesig.h"
+
+namespace brio {
+
+namespace {
+
+constexpr size_t kNone = std::string_view::npos;
+
+// Where the next search starts: just behind a byte found, or at the beginning after a search that
+// found nothing.
+size_t behind(size_t found) {
+    return found == kNone ? 0 : found + 1;
+}
+
+size_t findBar(std::string_view text, size_t from) {
+    return text.find('|', from);
+}
+
+size_t findLineEnd(std::string_view text, size_t from) {
+    return text.find_first_of("\r\n", from);
+}
+
+// The bytes from `from` up to `end`, or to the end of the text when `end` was not found.
+std::string field(std::string_view text, size_t from, size_t end) {
+    return std::string(text.substr(from, end == kNone ? kNone : end - from));
+}
+
+} // namespace
+
+Speeds parseOnlineSig(std::string_view text) {
+    const size_t p1 = findBar(text, 0);
+    const size_t p2 = findBar(text, behind(p1));
+    const size_t p3 = findBar(text, behind(p2));
+    const size_t p4 = findLineEnd(text, behind(p3));
+    const size_t p5 = findBar(text, behind(p4));
+    const size_t p6 = findBar(text, behind(p5));
+    return Speeds{field(text, behind(p4), p5), field(text, behind(p5), p6)};
+}
+
+} // namespace brio

@@ -1,0 +1,92 @@
+// List files through kernel32 handles, opened without sharing: while the plug-in has a file open, no
+// other program can open it, and a file another program holds cannot be opened here.
+#include <windows.h>
+
+#include <algorithm>
+#include <new>
+
+#include "platform/open_file.h"
+
+namespace brio::platform {
+
+namespace {
+
+// The most one WriteFile or ReadFile call is asked to move; the loops go on until all is done.
+constexpr DWORD kChunk = DWORD{1} << 20;
+
+class Win32File final : public OpenFile {
+public:
+    explicit Win32File(HANDLE handle) : handle_(handle) {}
+    ~Win32File() override {
+        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    }
+    Win32File(const Win32File&) = delete;
+    Win32File& operator=(const Win32File&) = delete;
+
+    bool write(std::string_view bytes) override {
+        while (!bytes.empty()) {
+            const auto ask = static_cast<DWORD>(std::min<size_t>(bytes.size(), kChunk));
+            DWORD written = 0;
+            if (!WriteFile(handle_, bytes.data(), ask, &written, nullptr) || written == 0) return false;
+            bytes.remove_prefix(written);
+        }
+        return true;
+    }
+
+    std::optional<std::string> readAll(uint32_t& error) override {
+        // A size of 0xFFFFFFFF is a real size unless the call also sets an error.
+        DWORD high = 0;
+        SetLastError(NO_ERROR);
+        const DWORD size = GetFileSize(handle_, &high);
+        if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+            error = GetLastError();
+            return std::nullopt;
+        }
+        // Nothing above 4 GiB fits this 32-bit process; say so instead of reading a part of it.
+        if (high != 0) {
+            error = ERROR_FILE_TOO_LARGE;
+            return std::nullopt;
+        }
+        std::string bytes;
+        try {
+            bytes.resize(size);
+        } catch (const std::bad_alloc&) {
+            error = ERROR_NOT_ENOUGH_MEMORY;
+            return std::nullopt;
+        } catch (const std::length_error&) {
+            error = ERROR_NOT_ENOUGH_MEMORY;
+            return std::nullopt;
+        }
+        SetFilePointer(handle_, 0, nullptr, FILE_BEGIN);
+        // A file that shrank since its size was asked (or a failing read) gives what could be read.
+        size_t done = 0;
+        while (done < bytes.size()) {
+            const auto ask = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, kChunk));
+            DWORD read = 0;
+            if (!ReadFile(handle_, bytes.data() + done, ask, &read, nullptr) || read == 0) break;
+            done += read;
+        }
+        bytes.resize(done);
+        return bytes;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+} // namespace
+
+std::unique_ptr<OpenFile> createFileForWriting(const std::string& path) {
+    HANDLE handle =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32File>(handle);
+}
+
+std::unique_ptr<OpenFile> openFileForReading(const std::string& path) {
+    // A failed open keeps INVALID_HANDLE_VALUE, so that readAll fails as the size query on it does.
+    return std::make_unique<Win32File>(
+        CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+} // namespace brio::platform

@@ -1,0 +1,39 @@
+// parseAzureusStats on any bytes: each speed is cut from between "<TEXT>" and six bytes before a
+// "</TEXT>", and bytes put in front of the file that hold no tag change nothing.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "formats/azureus_stats.h"
+
+namespace {
+
+void check(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+// The speed, if not empty, stands in the text right behind a "<TEXT>", followed by six bytes and a
+// "</TEXT>", all behind the element's start tag.
+void checkCut(std::string_view text, const std::string& speed, std::string_view startTag) {
+    if (speed.empty()) return;
+    const size_t element = text.find(startTag);
+    check(element != std::string_view::npos);
+    const std::string value = "<TEXT>" + speed;
+    bool found = false;
+    for (size_t at = text.find(value, element); at != std::string_view::npos && !found;
+         at = text.find(value, at + 1))
+        found = text.substr(at + value.size() + 6, 7) == "</TEXT>";
+    check(found);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    const brio::Speeds speeds = brio::parseAzureusStats(text);
+    check(speeds.down.size() + speeds.up.size() <= 2 * size);
+    checkCut(text, speeds.down, "<DOWNLOAD_SPEED>");
+    checkCut(text, speeds.up, "<UPLOAD_SPEED>");
+    check(brio::parseAzureusStats(" \n\t" + std::string(text)) == speeds);
+    return 0;
+}

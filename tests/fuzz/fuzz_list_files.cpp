@@ -1,0 +1,34 @@
+// Any bytes read as an AutoStatus file or a plain-text list give entries that write and read back
+// unchanged. Byte 0 chooses the reader; the rest is the file.
+#include <cstdint>
+#include <string_view>
+
+#include "formats/autostatus.h"
+#include "formats/list_text.h"
+#include "formats/text_list.h"
+
+namespace {
+
+void check(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    const std::string_view file(reinterpret_cast<const char*>(data) + 1, size - 1);
+    if (data[0] & 1) {
+        const auto lines = brio::readTextList(file);
+        for (const auto& line : lines)
+            check(line.find('\0') == std::string::npos && line.find("\r\n") == std::string::npos);
+        check(brio::readTextList(brio::writeTextList(lines)) == lines);
+    } else {
+        const auto entries = brio::readAutoStatus(file);
+        for (const auto& e : entries)
+            check(e.seconds >= 10 && e.description.size() <= brio::kListFieldLimit &&
+                  e.description.find('\n') == std::string::npos);
+        check(brio::readAutoStatus(brio::writeAutoStatus(entries)) == entries);
+    }
+    return 0;
+}

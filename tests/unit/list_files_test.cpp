@@ -1,0 +1,198 @@
+// "Zapisz" and "Wczytaj" on the list editor: the dialogs' requests, the file type chosen by filter, the
+// import options dialog and its session, and files that cannot be read.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "fake_host.h"
+#include "files/list_files.h"
+#include "list/list_editor.h"
+#include "platform/headless/driver.h"
+
+namespace brio {
+namespace {
+
+using test::FakeHost;
+
+class ListFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        headless::reset();
+        char pattern[] = "/tmp/brio-list-files-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        host.responder = [](const MessageRecord& m, int) -> int32_t {
+            if (m.id == 10135) return (m.p1 - 0x40000000) / 16; // images are host status numbers
+            if (m.id == 10136) return m.p1 + 1;                 // an icon handle per icon id
+            return 0;
+        };
+        headless::onMessage([this](const headless::ShownMessage& m) { boxes.push_back(m); });
+        headless::onFileDialog([this](const platform::FileDialogRequest& r) { requests.push_back(r); });
+        editor = ListEditor::create(gateway, 0x1000, 220, nullptr, 0, 0, 33);
+        ASSERT_NE(editor, nullptr);
+    }
+    void TearDown() override {
+        session.reset();
+        editor.reset();
+        headless::reset();
+        std::system(("rm -rf " + dir).c_str());
+    }
+
+    std::string path(const std::string& name) const { return dir + "/" + name; }
+    void answer(const std::string& name, int32_t filter) {
+        headless::answerFileDialogs(platform::ChosenFile{path(name), filter});
+    }
+    void write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(path(name), std::ios::binary) << bytes;
+    }
+    std::string read(const std::string& name) const {
+        std::ifstream in(path(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    bool exists(const std::string& name) const { return access(path(name).c_str(), F_OK) == 0; }
+
+    std::vector<std::string> rows() const {
+        std::vector<std::string> out;
+        for (int32_t row = 0; row < editor->rowCount(); ++row) {
+            const StatusEntry e = editor->entryAt(row);
+            out.push_back(std::to_string(e.status) + "|" + e.description + "|" + std::to_string(e.seconds));
+        }
+        return out;
+    }
+
+    void startImport(const std::string& name, const std::string& bytes) {
+        write(name, bytes);
+        answer(name, 2);
+        session = openListFile(*editor, gateway);
+        ASSERT_NE(session, nullptr);
+        ASSERT_TRUE(headless::importDialogOpen());
+    }
+
+    FakeHost host;
+    HostGateway gateway{&host};
+    std::unique_ptr<ListEditor> editor;
+    std::unique_ptr<ImportSession> session;
+    std::string dir;
+    std::vector<headless::ShownMessage> boxes;
+    std::vector<platform::FileDialogRequest> requests;
+};
+
+TEST_F(ListFilesTest, SaveWritesTheTypeOfTheChosenFilter) {
+    editor->append({3, "abc", 30});
+    editor->append({0, "", 10});
+    answer("list.sts", 2); // a text list, whatever the name says
+    saveListFile(*editor);
+    EXPECT_EQ(read("list.sts"), "abc\r\n\r\n");
+    answer("list.txt", 1);
+    saveListFile(*editor);
+    EXPECT_EQ(read("list.txt").substr(read("list.txt").find("status=")),
+              "status=3\r\ntime=30\r\ntext=abc\r\n\r\nstatus=0\r\ntime=10\r\ntext=\r\n\r\n");
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_TRUE(requests[0].save);
+    EXPECT_EQ(requests[0].defaultExtension, "sts");
+    ASSERT_EQ(requests[0].filters.size(), 2u);
+    EXPECT_EQ(requests[0].filters[0].label, "AutoStatus (*.sts)");
+    EXPECT_EQ(requests[0].filters[1].label, "Plik tekstowy (*.txt)");
+    EXPECT_EQ(requests[0].filters[1].pattern, "*.txt");
+    // Cancelled: no file is touched.
+    headless::answerFileDialogs(std::nullopt);
+    saveListFile(*editor);
+    EXPECT_FALSE(exists("list"));
+}
+
+TEST_F(ListFilesTest, OpeningAnAutoStatusFileAppendsItsEntries) {
+    editor->append({1, "first", 20});
+    write("in.sts", "status=2\r\ntime=60\r\ntext=a\r\n\r\nstatus=9\r\ntext=b\r\n");
+    answer("in.sts", 1);
+    EXPECT_EQ(openListFile(*editor, gateway), nullptr);
+    EXPECT_EQ(openListFile(*editor, gateway), nullptr); // twice read, twice appended
+    EXPECT_EQ(rows(), (std::vector<std::string>{"1|first|20", "2|a|60", "5|b|60", "2|a|60", "5|b|60"}));
+    ASSERT_FALSE(requests.empty());
+    EXPECT_FALSE(requests[0].save);
+    EXPECT_EQ(requests[0].defaultExtension, "");
+    EXPECT_EQ(requests[0].filters[0].label, "AutoStatus(*.sts)");
+    EXPECT_EQ(requests[0].filters[1].label, "Dokument tekstowy (*.txt)");
+}
+
+TEST_F(ListFilesTest, AFileThatCannotBeReadIsReportedAndChangesNothing) {
+    editor->append({1, "kept", 20});
+    for (int32_t filter : {1, 2}) {
+        boxes.clear();
+        answer("missing", filter);
+        session = openListFile(*editor, gateway);
+        if (filter == 2) {
+            ASSERT_TRUE(headless::answerImportDialog(0, "10", true));
+        }
+        ASSERT_EQ(boxes.size(), 1u) << filter;
+        EXPECT_EQ(boxes[0].text, "GetFileSize() failed: GetLastError returned 6\r\n");
+        EXPECT_EQ(boxes[0].title, "Error");
+        EXPECT_EQ(boxes[0].icon, platform::MessageIcon::None);
+        EXPECT_EQ(rows(), (std::vector<std::string>{"1|kept|20"}));
+    }
+}
+
+TEST_F(ListFilesTest, ImportOptionsGiveEveryLineTheSameStatusAndTime) {
+    const size_t mark = host.sent.size();
+    startImport("in.txt", "abc\r\n\r\nxyz\r\nno end");
+    // Icons asked for in the order the dialog's buttons set them, each given to its position's button.
+    std::vector<int32_t> asked;
+    for (size_t i = mark; i < host.sent.size(); ++i)
+        if (host.sent[i].id() == 10136) {
+            const int32_t iconId = host.sent[i].message.p1; // a copy: the packed field is not aligned
+            asked.push_back(iconId);
+        }
+    EXPECT_EQ(asked,
+              (std::vector<int32_t>{0x40000400, 0x40000430, 0x40000410, 0x40000220, 0x40000210, 0x40000420}));
+    EXPECT_EQ(headless::importDialogIcons(), (std::array<int32_t, 6>{0x40000401, 0x40000431, 0x40000411,
+                                                                     0x40000211, 0x40000221, 0x40000421}));
+    EXPECT_TRUE(rows().empty()); // nothing before "OK"
+    ASSERT_TRUE(headless::answerImportDialog(3, "45", true));
+    EXPECT_FALSE(headless::importDialogOpen());
+    EXPECT_FALSE(session->waiting());
+    EXPECT_EQ(rows(), (std::vector<std::string>{"3|abc|45", "3||45", "3|xyz|45"}));
+}
+
+TEST_F(ListFilesTest, ImportTimeAndStatusFallBack) {
+    const std::vector<std::tuple<std::string, int32_t, std::string>> cases = {
+        {"", 2, "2|a|10"},
+        {"0", 2, "2|a|10"},
+        {"9", 2, "2|a|10"},
+        {"120", 2, "2|a|120"},
+        {" 30x", -1, "5|a|30"},
+        // The field gives 31 bytes at most: the 32nd digit is never read.
+        {std::string(31, '0') + "99", 4, "4|a|10"}};
+    for (const auto& [seconds, checked, expected] : cases) {
+        editor->deleteAll();
+        startImport("in.txt", "a\r\n");
+        ASSERT_TRUE(headless::answerImportDialog(checked, seconds, true));
+        EXPECT_EQ(rows(), (std::vector<std::string>{expected})) << seconds;
+    }
+}
+
+TEST_F(ListFilesTest, CancelledOrReplacedImportsAddNothing) {
+    startImport("in.txt", "a\r\n");
+    ASSERT_TRUE(headless::answerImportDialog(1, "20", false));
+    EXPECT_FALSE(headless::importDialogOpen());
+    EXPECT_FALSE(session->waiting());
+    // A second import while the first waits: only the second dialog is answered, once.
+    startImport("first.txt", "first\r\n");
+    std::unique_ptr<ImportSession> first = std::move(session);
+    startImport("second.txt", "second\r\n");
+    first.reset();
+    EXPECT_TRUE(headless::importDialogOpen());
+    ASSERT_TRUE(headless::answerImportDialog(0, "10", true));
+    EXPECT_EQ(rows(), (std::vector<std::string>{"0|second|10"}));
+    EXPECT_FALSE(headless::answerImportDialog(0, "10", true));
+    // "OK" on a session whose file went does nothing and keeps the dialog.
+    EXPECT_FALSE(session->onImportConfirmed("10", 0));
+}
+
+} // namespace
+} // namespace brio

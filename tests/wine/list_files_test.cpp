@@ -1,0 +1,402 @@
+// The list files' desktop under Wine: the real common file dialogs answered by brio-host's Windows
+// driver, kernel32 files opened without sharing, and the import options dialog from Brio.dll's
+// resources, worked through the driver as a user would.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "host/desktop_driver.h"
+#include "platform/file_dialogs.h"
+#include "platform/import_dialog.h"
+#include "platform/open_file.h"
+
+namespace {
+
+using brio::host::DesktopDriver;
+using brio::host::FileDialogAnswer;
+using brio::host::FileDialogSeen;
+using brio::host::MessageBoxSeen;
+namespace platform = brio::platform;
+
+constexpr const char* kScratch = "list-files-scratch";
+using Filters = std::vector<std::pair<std::string, std::string>>;
+
+std::string inScratch(const std::string& name) {
+    return std::string(kScratch) + "\\" + name;
+}
+
+std::string fullPath(const std::string& path) {
+    char full[MAX_PATH] = {};
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
+    return std::string(full, length);
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    ASSERT_EQ(written, bytes.size());
+}
+
+std::optional<std::string> fileBytes(const std::string& path) {
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    bytes.resize(read);
+    return bytes;
+}
+
+class ListFilesWin32 : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CreateDirectoryA(kScratch, nullptr);
+        driver_ = DesktopDriver::create([this](const MessageBoxSeen& box) { boxes_.push_back(box); });
+        driver_->setFileDialogObserver([this](const FileDialogSeen& seen) { dialogs_.push_back(seen); });
+    }
+
+    void TearDown() override {
+        for (const char* name : {"a.sts", "b.txt", "old.sts", "bytes.bin", "held.sts", "open.sts"})
+            DeleteFileA(inScratch(name).c_str());
+        RemoveDirectoryA(kScratch);
+    }
+
+    std::unique_ptr<DesktopDriver> driver_;
+    std::vector<MessageBoxSeen> boxes_;
+    std::vector<FileDialogSeen> dialogs_;
+};
+
+const platform::FileDialogRequest kSaveRequest{
+    true, {{"AutoStatus (*.sts)", "*.sts"}, {"Plik tekstowy (*.txt)", "*.txt"}}, "sts"};
+const platform::FileDialogRequest kOpenRequest{
+    false, {{"AutoStatus(*.sts)", "*.sts"}, {"Dokument tekstowy (*.txt)", "*.txt"}}, ""};
+
+Filters pairsOf(const platform::FileDialogRequest& request) {
+    Filters pairs;
+    for (const auto& filter : request.filters)
+        pairs.emplace_back(filter.label, filter.pattern);
+    return pairs;
+}
+
+struct DialogCase {
+    const char* what;
+    const platform::FileDialogRequest* request;
+    const char* name;
+    int32_t filter;
+};
+
+TEST_F(ListFilesWin32, FileDialogIsReportedThenAnsweredWithThePathAndTheChosenType) {
+    writeBytes(inScratch("open.sts"), "x");
+    const DialogCase cases[] = {
+        {"save, second type", &kSaveRequest, "b.txt", 2},
+        {"save, first type", &kSaveRequest, "a.sts", 1},
+        {"open, second type", &kOpenRequest, "open.sts", 2},
+        {"open, first type", &kOpenRequest, "open.sts", 1},
+    };
+    for (const DialogCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        dialogs_.clear();
+        driver_->setFileDialogAnswer(FileDialogAnswer{inScratch(c.name), c.filter});
+        const std::string directory = fullPath(".");
+        const std::optional<platform::ChosenFile> chosen = platform::askForFile(*c.request);
+        EXPECT_EQ(fullPath("."), directory) << "the host's current directory stays";
+        ASSERT_EQ(dialogs_.size(), 1u);
+        EXPECT_EQ(dialogs_[0].save, c.request->save);
+        EXPECT_EQ(dialogs_[0].filters, pairsOf(*c.request));
+        EXPECT_EQ(dialogs_[0].defaultExtension, c.request->defaultExtension);
+        ASSERT_TRUE(chosen.has_value());
+        // Relative to the current directory, and given back whole.
+        EXPECT_EQ(chosen->path, fullPath(inScratch(c.name)));
+        EXPECT_EQ(chosen->filterIndex, c.filter);
+    }
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(ListFilesWin32, FileDialogWithoutAnAnswerIsCancelled) {
+    for (const auto* request : {&kSaveRequest, &kOpenRequest}) {
+        dialogs_.clear();
+        driver_->setFileDialogAnswer(std::nullopt);
+        EXPECT_FALSE(platform::askForFile(*request).has_value());
+        ASSERT_EQ(dialogs_.size(), 1u);
+        EXPECT_EQ(dialogs_[0].save, request->save);
+    }
+}
+
+TEST_F(ListFilesWin32, FileDialogAnsweredWithATypeItLacksIsCancelled) {
+    for (int32_t filter : {0, 3}) {
+        dialogs_.clear();
+        driver_->setFileDialogAnswer(FileDialogAnswer{inScratch("a.sts"), filter});
+        EXPECT_FALSE(platform::askForFile(kSaveRequest).has_value()) << filter;
+        EXPECT_EQ(dialogs_.size(), 1u);
+    }
+}
+
+TEST_F(ListFilesWin32, FileDialogRefusingTheNameIsCancelledInsteadOfWaiting) {
+    // The open dialog wants an existing file; the save dialog an existing folder. Each says so in a
+    // box of its own, which is not the plug-in's.
+    const std::pair<const platform::FileDialogRequest*, std::string> cases[] = {
+        {&kOpenRequest, inScratch("missing.sts")}, {&kSaveRequest, inScratch("no-folder\\a.sts")}};
+    for (const auto& [request, path] : cases) {
+        SCOPED_TRACE(path);
+        driver_->setFileDialogAnswer(FileDialogAnswer{path, 1});
+        EXPECT_FALSE(platform::askForFile(*request).has_value());
+    }
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(ListFilesWin32, SavingOverAnExistingFileAgreesToReplaceIt) {
+    writeBytes(inScratch("old.sts"), "old");
+    driver_->setFileDialogAnswer(FileDialogAnswer{inScratch("old.sts"), 1});
+    const auto chosen = platform::askForFile(kSaveRequest);
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(chosen->path, fullPath(inScratch("old.sts")));
+    EXPECT_TRUE(boxes_.empty()) << "the dialog's question is not one of the plug-in's boxes";
+    // The dialog only chose the name; the file is replaced when it is created.
+    EXPECT_EQ(fileBytes(inScratch("old.sts")), "old");
+}
+
+TEST_F(ListFilesWin32, FilesAreWrittenAndReadBackByteForByte) {
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        all.push_back(static_cast<char>(b));
+    const std::vector<std::vector<std::string>> writes = {
+        {},
+        {all},
+        {"status=3\r\ntime=30\r\n", std::string(), "text=abc\r\n\r\n", all + "\r\n"},
+        {std::string(70000, '\n')}};
+    const std::string path = inScratch("bytes.bin");
+    for (const auto& parts : writes) {
+        std::string expected;
+        {
+            const auto file = platform::createFileForWriting(path);
+            ASSERT_NE(file, nullptr);
+            for (const std::string& part : parts) {
+                EXPECT_TRUE(file->write(part));
+                expected += part;
+            }
+        }
+        EXPECT_EQ(fileBytes(path), expected) << "written as given, nothing added";
+        uint32_t error = 0;
+        const auto read = platform::openFileForReading(path)->readAll(error);
+        ASSERT_TRUE(read.has_value()) << error;
+        EXPECT_EQ(*read, expected);
+    }
+    // Created anew: an existing file's bytes are gone.
+    writeBytes(path, "longer than what follows");
+    platform::createFileForWriting(path)->write("ab");
+    EXPECT_EQ(fileBytes(path), "ab");
+}
+
+TEST_F(ListFilesWin32, FileThatCannotBeOpenedFailsItsSizeQueryWithAnInvalidHandle) {
+    const std::string held = inScratch("held.sts");
+    writeBytes(held, "status=1\r\n");
+    // Another program holds it without sharing.
+    HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    for (const std::string& path : {held, inScratch("missing.sts")}) {
+        SCOPED_TRACE(path);
+        const auto file = platform::openFileForReading(path);
+        ASSERT_NE(file, nullptr);
+        uint32_t error = 0;
+        EXPECT_FALSE(file->readAll(error).has_value());
+        EXPECT_EQ(error, static_cast<uint32_t>(ERROR_INVALID_HANDLE));
+        EXPECT_FALSE(file->write("x"));
+    }
+    EXPECT_EQ(platform::createFileForWriting(held), nullptr) << "held by another program";
+    EXPECT_EQ(platform::createFileForWriting(inScratch("no-folder\\a.sts")), nullptr);
+    CloseHandle(holder);
+    // While the plug-in reads it, nobody else opens it.
+    const auto reading = platform::openFileForReading(held);
+    EXPECT_EQ(CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+}
+
+// What the dialog told the list editor, one line per event; and the editor's answer to "OK".
+class ImportEvents final : public platform::ImportDialogEvents {
+public:
+    bool onImportConfirmed(std::string_view seconds, int32_t checkedPosition) override {
+        log.push_back("confirmed '" + std::string(seconds) + "' " + std::to_string(checkedPosition));
+        if (fail) throw std::runtime_error("import failed");
+        return closeOnConfirm;
+    }
+    void onImportCancelled() override { log.push_back("cancelled"); }
+
+    std::vector<std::string> log;
+    bool closeOnConfirm = true;
+    bool fail = false;
+};
+
+class ImportDialogWin32 : public ListFilesWin32 {
+protected:
+    static void SetUpTestSuite() {
+        const char* path = std::getenv("BRIO_DLL");
+        module_ = LoadLibraryA(path && *path ? path : "Brio.dll");
+    }
+    static void TearDownTestSuite() {
+        if (module_) FreeLibrary(module_);
+        module_ = nullptr;
+    }
+
+    void SetUp() override {
+        ListFilesWin32::SetUp();
+        ASSERT_NE(module_, nullptr) << "Brio.dll (the dialog's module) did not load";
+        for (int32_t i = 0; i < 6; ++i)
+            icons_[static_cast<size_t>(i)] = driver_->statusIconHandle(i);
+    }
+
+    std::unique_ptr<platform::ImportDialog> show() {
+        auto dialog = platform::showImportDialog(module_, icons_, events_);
+        EXPECT_NE(dialog, nullptr);
+        return dialog;
+    }
+
+    static HWND shownWindow() {
+        HWND window = FindWindowA("#32770", "Otwieranie pliku...");
+        return window && IsWindowVisible(window) ? window : nullptr;
+    }
+
+    static inline HMODULE module_ = nullptr;
+    std::array<int32_t, 6> icons_{};
+    ImportEvents events_;
+};
+
+TEST_F(ImportDialogWin32, DriverGivesOneIconPerStatusImageAndNoneBeyondThem) {
+    for (size_t i = 0; i < icons_.size(); ++i) {
+        EXPECT_NE(icons_[i], 0) << i;
+        for (size_t j = 0; j < i; ++j)
+            EXPECT_NE(icons_[i], icons_[j]) << i << " " << j;
+        EXPECT_EQ(driver_->statusIconHandle(static_cast<int32_t>(i)), icons_[i]) << "made once";
+    }
+    EXPECT_EQ(driver_->statusIconHandle(-1), 0);
+    EXPECT_EQ(driver_->statusIconHandle(8), 0);
+}
+
+TEST_F(ImportDialogWin32, ShowsTheStatusIconsCentredOnTheDesktop) {
+    EXPECT_FALSE(driver_->importDialogOpen());
+    const auto dialog = show();
+    ASSERT_TRUE(dialog && dialog->open());
+    HWND window = shownWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(driver_->importDialogOpen());
+    EXPECT_EQ(GetParent(window), nullptr);
+    for (int32_t position = 0; position < 6; ++position) {
+        HWND button = GetDlgItem(window, 1001 + position);
+        EXPECT_EQ(SendMessageA(button, BM_GETIMAGE, IMAGE_ICON, 0), icons_[static_cast<size_t>(position)]);
+        EXPECT_EQ(SendMessageA(button, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    }
+    RECT desktop{}, placed{};
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    GetWindowRect(window, &placed);
+    const LONG width = placed.right - placed.left, height = placed.bottom - placed.top;
+    EXPECT_EQ(placed.left, (desktop.right - desktop.left) / 2 - width / 2);
+    EXPECT_EQ(placed.top, (desktop.bottom - desktop.top) / 2 - height / 2);
+    EXPECT_TRUE(events_.log.empty());
+}
+
+struct AnswerCase {
+    const char* what;
+    int32_t checked;
+    std::string seconds;
+    bool ok;
+    bool closeOnConfirm;
+    std::vector<std::string> log;
+    bool openAfter;
+};
+
+TEST_F(ImportDialogWin32, AnswersReachTheEventsAndCloseTheDialogWhenAccepted) {
+    const std::vector<AnswerCase> cases = {
+        {"OK with a status and a time", 3, "45", true, true, {"confirmed '45' 3"}, false},
+        {"OK with nothing picked", -1, "", true, true, {"confirmed '' -1"}, false},
+        {"first and last buttons", 0, "10", true, true, {"confirmed '10' 0"}, false},
+        {"last button", 5, "9", true, true, {"confirmed '9' 5"}, false},
+        {"time cut to 31 bytes",
+         1,
+         std::string(40, '7'),
+         true,
+         true,
+         {"confirmed '" + std::string(31, '7') + "' 1"},
+         false},
+        {"OK refused by the editor", 4, "20", true, false, {"confirmed '20' 4"}, true},
+        {"Anuluj", 2, "12", false, true, {"cancelled"}, false},
+    };
+    for (const AnswerCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        events_.log.clear();
+        events_.closeOnConfirm = c.closeOnConfirm;
+        const auto dialog = show();
+        ASSERT_TRUE(dialog);
+        ASSERT_TRUE(driver_->answerImportDialog(c.checked, c.seconds, c.ok));
+        EXPECT_EQ(events_.log, c.log);
+        EXPECT_EQ(dialog->open(), c.openAfter);
+        EXPECT_EQ(driver_->importDialogOpen(), c.openAfter);
+        if (c.openAfter) {
+            // Still there to be answered again.
+            ASSERT_TRUE(driver_->answerImportDialog(c.checked, c.seconds, false));
+            EXPECT_EQ(events_.log.back(), "cancelled");
+            EXPECT_FALSE(dialog->open());
+        }
+    }
+    EXPECT_FALSE(driver_->answerImportDialog(0, "10", true)) << "no dialog is open";
+    // A status the dialog has no button for is not an answer.
+    const auto dialog = show();
+    for (int32_t checked : {-2, 6})
+        EXPECT_FALSE(driver_->answerImportDialog(checked, "10", true)) << checked;
+    EXPECT_TRUE(dialog->open());
+    EXPECT_EQ(events_.log, std::vector<std::string>{"cancelled"}) << "the last case's only";
+}
+
+TEST_F(ImportDialogWin32, ClosingTheWindowCancels) {
+    const auto dialog = show();
+    ASSERT_TRUE(dialog);
+    SendMessageA(shownWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(events_.log, std::vector<std::string>{"cancelled"});
+    EXPECT_FALSE(dialog->open());
+}
+
+TEST_F(ImportDialogWin32, DestroyingTheDialogWhileOpenClosesItsWindowSilently) {
+    auto dialog = show();
+    ASSERT_TRUE(dialog);
+    HWND window = shownWindow();
+    ASSERT_NE(window, nullptr);
+    dialog.reset();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(driver_->importDialogOpen());
+    EXPECT_TRUE(events_.log.empty());
+    // Destroyed after it closed: nothing left to do.
+    auto closed = show();
+    ASSERT_TRUE(driver_->answerImportDialog(1, "30", false));
+    closed.reset();
+    EXPECT_EQ(events_.log, std::vector<std::string>{"cancelled"});
+}
+
+TEST_F(ImportDialogWin32, FailingEditorLeavesTheDialogOpen) {
+    events_.fail = true;
+    const auto dialog = show();
+    ASSERT_TRUE(dialog);
+    ASSERT_TRUE(driver_->answerImportDialog(2, "15", true));
+    EXPECT_EQ(events_.log, std::vector<std::string>{"confirmed '15' 2"});
+    EXPECT_TRUE(dialog->open());
+    events_.fail = false;
+    ASSERT_TRUE(driver_->answerImportDialog(2, "15", true));
+    EXPECT_FALSE(dialog->open());
+}
+
+TEST_F(ImportDialogWin32, DialogFromAModuleWithoutItIsNotShown) {
+    EXPECT_EQ(platform::showImportDialog(GetModuleHandleA(nullptr), icons_, events_), nullptr);
+    EXPECT_FALSE(driver_->importDialogOpen());
+}
+
+} // namespace
