@@ -1,6 +1,7 @@
 // A speed file, read whole.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace brio {
@@ -9,5 +10,11 @@ namespace brio {
 // "GetFileSize() failed: GetLastError returned N" (title "Error") and reads as the empty text, as does
 // a file too large to be a speed file.
 std::string readWholeFile(const std::string& path);
+
+// Larger files are no speed files; reading one on every timer tick would stall the messenger.
+constexpr uint64_t kLargestSpeedFile = 64u * 1024u * 1024u;
+
+// A file that could not be read, as the user is told of it (the list files use it too).
+void showReadFailure(uint32_t error);
 
 } // namespace brio

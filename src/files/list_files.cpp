@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "feeds/read_whole_file.h"
 #include "formats/autostatus.h"
 #include "formats/integer.h"
 #include "formats/status.h"
@@ -13,7 +14,6 @@
 #include "frame/messages.h"
 #include "list/list_editor.h"
 #include "platform/file_dialogs.h"
-#include "platform/message_box.h"
 
 namespace brio {
 
@@ -24,14 +24,12 @@ constexpr int32_t kUncheckedPosition = 5; // no radio button checked
 // The dialog's buttons set their icons in this order of status positions.
 constexpr int32_t kIconOrder[] = {0, 1, 2, 4, 3, 5};
 
-// A file whose size cannot be read is reported; nothing is read from it. (The process goes on: a list
-// file that cannot be read is no reason to end the messenger.)
+// A file that cannot be read is reported; nothing is read from it. (The process goes on: a list file
+// that cannot be read is no reason to end the messenger.)
 std::optional<std::string> readListFile(platform::OpenFile& file) {
     uint32_t error = 0;
     std::optional<std::string> bytes = file.readAll(error);
-    if (!bytes)
-        platform::showMessage("GetFileSize() failed: GetLastError returned " + std::to_string(error) + "\r\n",
-                              "Error", platform::MessageIcon::None);
+    if (!bytes) showReadFailure(error);
     return bytes;
 }
 

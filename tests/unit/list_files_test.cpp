@@ -131,7 +131,7 @@ TEST_F(ListFilesTest, AFileThatCannotBeReadIsReportedAndChangesNothing) {
             ASSERT_TRUE(headless::answerImportDialog(0, "10", true));
         }
         ASSERT_EQ(boxes.size(), 1u) << filter;
-        EXPECT_EQ(boxes[0].text, "GetFileSize() failed: GetLastError returned 6\r\n");
+        EXPECT_EQ(boxes[0].text, "GetFileSize() failed: GetLastError returned 2\r\n");
         EXPECT_EQ(boxes[0].title, "Error");
         EXPECT_EQ(boxes[0].icon, platform::MessageIcon::None);
         EXPECT_EQ(rows(), (std::vector<std::string>{"1|kept|20"}));

@@ -9,6 +9,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/desktop_driver.h"
@@ -199,19 +200,21 @@ TEST_F(ListFilesWin32, FilesAreWrittenAndReadBackByteForByte) {
     EXPECT_EQ(fileBytes(path), "ab");
 }
 
-TEST_F(ListFilesWin32, FileThatCannotBeOpenedFailsItsSizeQueryWithAnInvalidHandle) {
+TEST_F(ListFilesWin32, FileThatCannotBeOpenedFailsWithTheErrorOfTheOpen) {
     const std::string held = inScratch("held.sts");
     writeBytes(held, "status=1\r\n");
     // Another program holds it without sharing.
     HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    for (const std::string& path : {held, inScratch("missing.sts")}) {
+    const std::pair<std::string, DWORD> cases[] = {{held, ERROR_SHARING_VIOLATION},
+                                                   {inScratch("missing.sts"), ERROR_FILE_NOT_FOUND}};
+    for (const auto& [path, expected] : cases) {
         SCOPED_TRACE(path);
         const auto file = platform::openFileForReading(path);
         ASSERT_NE(file, nullptr);
         uint32_t error = 0;
         EXPECT_FALSE(file->readAll(error).has_value());
-        EXPECT_EQ(error, static_cast<uint32_t>(ERROR_INVALID_HANDLE));
+        EXPECT_EQ(error, static_cast<uint32_t>(expected));
         EXPECT_FALSE(file->write("x"));
     }
     EXPECT_EQ(platform::createFileForWriting(held), nullptr) << "held by another program";

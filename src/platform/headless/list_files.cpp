@@ -1,20 +1,15 @@
-// The headless file dialogs and import options dialog, answered by the driver, and files on the real
-// file system (the host's scenarios work in a scratch directory).
-#include <cerrno>
-#include <cstdio>
+// The headless file dialogs and import options dialog, answered by the driver.
 #include <utility>
 
 #include "platform/file_dialogs.h"
 #include "platform/headless/driver.h"
 #include "platform/import_dialog.h"
-#include "platform/open_file.h"
 
 namespace brio {
 
 namespace {
 
-constexpr uint32_t kInvalidHandle = 6; // what a size query on a file that did not open reports
-constexpr size_t kPathLimit = 259;     // the dialogs' 260-byte name buffer
+constexpr size_t kPathLimit = 259; // the dialogs' 260-byte name buffer
 
 class HeadlessImportDialog;
 
@@ -29,36 +24,6 @@ Dialogs& dialogs() {
     static Dialogs& d = *new Dialogs;
     return d;
 }
-
-class HeadlessFile final : public platform::OpenFile {
-public:
-    explicit HeadlessFile(std::FILE* file) : file_(file) {}
-    ~HeadlessFile() override {
-        if (file_) std::fclose(file_);
-    }
-    HeadlessFile(const HeadlessFile&) = delete;
-    HeadlessFile& operator=(const HeadlessFile&) = delete;
-
-    bool write(std::string_view bytes) override {
-        return file_ && std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
-    }
-
-    std::optional<std::string> readAll(uint32_t& error) override {
-        if (!file_) {
-            error = kInvalidHandle;
-            return std::nullopt;
-        }
-        std::string bytes;
-        char buffer[4096];
-        std::rewind(file_);
-        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file_)) > 0;)
-            bytes.append(buffer, n);
-        return bytes;
-    }
-
-private:
-    std::FILE* file_;
-};
 
 class HeadlessImportDialog final : public platform::ImportDialog {
 public:
@@ -105,15 +70,6 @@ std::optional<ChosenFile> askForFile(const FileDialogRequest& request) {
         d.answer->path.empty() || d.answer->path.size() > kPathLimit)
         return std::nullopt;
     return d.answer;
-}
-
-std::unique_ptr<OpenFile> createFileForWriting(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    return file ? std::make_unique<HeadlessFile>(file) : nullptr;
-}
-
-std::unique_ptr<OpenFile> openFileForReading(const std::string& path) {
-    return std::make_unique<HeadlessFile>(std::fopen(path.c_str(), "rb"));
 }
 
 std::unique_ptr<ImportDialog> showImportDialog(void*, const std::array<int32_t, 6>& icons,

@@ -1,4 +1,4 @@
-// List files through kernel32 handles, opened without sharing: while the plug-in has a file open, no
+// Files through kernel32 handles, opened without sharing: while the plug-in has a file open, no
 // other program can open it, and a file another program holds cannot be opened here.
 #include <windows.h>
 
@@ -16,7 +16,7 @@ constexpr DWORD kChunk = DWORD{1} << 20;
 
 class Win32File final : public OpenFile {
 public:
-    explicit Win32File(HANDLE handle) : handle_(handle) {}
+    Win32File(HANDLE handle, DWORD openError) : handle_(handle), openError_(openError) {}
     ~Win32File() override {
         if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
     }
@@ -33,7 +33,11 @@ public:
         return true;
     }
 
-    std::optional<std::string> readAll(uint32_t& error) override {
+    std::optional<std::string> readAll(uint32_t& error, uint64_t largest) override {
+        if (handle_ == INVALID_HANDLE_VALUE) {
+            error = openError_;
+            return std::nullopt;
+        }
         // A size of 0xFFFFFFFF is a real size unless the call also sets an error.
         DWORD high = 0;
         SetLastError(NO_ERROR);
@@ -48,6 +52,7 @@ public:
             return std::nullopt;
         }
         std::string bytes;
+        if (size > largest) return bytes;
         try {
             bytes.resize(size);
         } catch (const std::bad_alloc&) {
@@ -72,6 +77,7 @@ public:
 
 private:
     HANDLE handle_;
+    DWORD openError_;
 };
 
 } // namespace
@@ -80,13 +86,14 @@ std::unique_ptr<OpenFile> createFileForWriting(const std::string& path) {
     HANDLE handle =
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
-    return std::make_unique<Win32File>(handle);
+    return std::make_unique<Win32File>(handle, NO_ERROR);
 }
 
 std::unique_ptr<OpenFile> openFileForReading(const std::string& path) {
-    // A failed open keeps INVALID_HANDLE_VALUE, so that readAll fails as the size query on it does.
-    return std::make_unique<Win32File>(
-        CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // A failed open keeps its error for readAll: it says more than a size query on no file would.
+    HANDLE handle =
+        CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return std::make_unique<Win32File>(handle, handle == INVALID_HANDLE_VALUE ? GetLastError() : NO_ERROR);
 }
 
 } // namespace brio::platform

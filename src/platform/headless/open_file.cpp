@@ -1,0 +1,108 @@
+// Files on the real file system, so that a host on Linux can point Brio at files of its own. Failures
+// are reported with the codes Windows gives for them.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/open_file.h"
+
+namespace brio::platform {
+
+namespace {
+
+constexpr uint32_t kFileNotFound = 2;
+constexpr uint32_t kPathNotFound = 3;
+constexpr uint32_t kAccessDenied = 5;
+constexpr uint32_t kGeneralFailure = 31;
+
+bool isFolder(const std::string& path) {
+    struct stat s {};
+    return ::stat(path.c_str(), &s) == 0 && S_ISDIR(s.st_mode);
+}
+
+// Windows tells a missing file in an existing folder from a missing folder.
+uint32_t missingCode(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    return !path.empty() && path.back() != '/' && isFolder(folder) ? kFileNotFound : kPathNotFound;
+}
+
+uint32_t openFailure(const std::string& path, int error) {
+    switch (error) {
+    case ENOENT:
+        return missingCode(path);
+    case ENOTDIR:
+    case ENAMETOOLONG:
+        return kPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+        return kAccessDenied;
+    default:
+        return kGeneralFailure;
+    }
+}
+
+class HeadlessFile final : public OpenFile {
+public:
+    HeadlessFile(int fd, uint32_t openError) : fd_(fd), openError_(openError) {}
+    ~HeadlessFile() override {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    HeadlessFile(const HeadlessFile&) = delete;
+    HeadlessFile& operator=(const HeadlessFile&) = delete;
+
+    bool write(std::string_view bytes) override {
+        while (fd_ >= 0 && !bytes.empty()) {
+            const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            bytes.remove_prefix(size_t(n));
+        }
+        return fd_ >= 0;
+    }
+
+    std::optional<std::string> readAll(uint32_t& error, uint64_t largest) override {
+        struct stat s {};
+        if (fd_ < 0 || ::fstat(fd_, &s) != 0) {
+            error = fd_ < 0 ? openError_ : kGeneralFailure;
+            return std::nullopt;
+        }
+        std::string bytes;
+        if (s.st_size < 0 || uint64_t(s.st_size) > largest) return bytes;
+        bytes.resize(size_t(s.st_size));
+        // A file that shrank since its size was asked (or a failing read) gives what could be read.
+        size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::pread(fd_, bytes.data() + done, bytes.size() - done, off_t(done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            done += size_t(n);
+        }
+        bytes.resize(done);
+        return bytes;
+    }
+
+private:
+    int fd_;
+    uint32_t openError_;
+};
+
+} // namespace
+
+std::unique_ptr<OpenFile> createFileForWriting(const std::string& path) {
+    if (isFolder(path)) return nullptr;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    return fd < 0 ? nullptr : std::make_unique<HeadlessFile>(fd, 0);
+}
+
+std::unique_ptr<OpenFile> openFileForReading(const std::string& path) {
+    // Windows opens no folder as a file.
+    if (isFolder(path)) return std::make_unique<HeadlessFile>(-1, kAccessDenied);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    return std::make_unique<HeadlessFile>(fd, fd < 0 ? openFailure(path, errno) : 0);
+}
+
+} // namespace brio::platform
