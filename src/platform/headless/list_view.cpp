@@ -155,15 +155,10 @@ public:
 
     void showContextMenu(Point) override { menuShown_ = true; }
 
-    void beginDrag(const std::vector<int32_t>& rows, Point) override {
-        dragging_ = true;
-        dragRows_ = rows;
-    }
+    // Nothing is drawn here: a drag is only a state the driver can ask about.
+    void beginDrag(const std::vector<int32_t>&, Point) override { dragging_ = true; }
     void moveDrag(Point) override {}
-    void endDrag() override {
-        dragging_ = false;
-        dragRows_.clear();
-    }
+    void endDrag() override { dragging_ = false; }
 
     // --- What the driver does as the user. ---
 
@@ -276,7 +271,6 @@ private:
     std::vector<int32_t> widths_;
     bool menuShown_ = false;
     bool dragging_ = false;
-    std::vector<int32_t> dragRows_;
 };
 
 HeadlessListView* newest() {
