@@ -14,6 +14,9 @@
 
 namespace brio::host {
 
+// The host's status image list: two images of its own, then one per status.
+constexpr int32_t kStatusImages = 8;
+
 // A row of the plug-in's list view as the user sees it.
 struct ListRowSeen {
     int32_t image = -1;

@@ -59,6 +59,7 @@ constexpr Name kNames[] = {
 constexpr int32_t kImageStatuses[] = {33, 34, 64, 65, 66, 67};
 constexpr int32_t kFirstStatusImage = 2;
 constexpr int32_t kStatusIconBase = 0x40000000;
+static_assert(kFirstStatusImage + std::size(kImageStatuses) == kStatusImages);
 
 int32_t statusIconIndex(int32_t iconId) {
     for (int32_t i = 0; i < 6; ++i)
@@ -211,15 +212,15 @@ int32_t Host::handle(const uint8_t* record) {
         return desktop_->statusImageList();
     case msg::kStatusIconIndex: {
         const int32_t index = statusIconIndex(p1);
-        call("statusIconIndex", " " + std::to_string(p1) + " " + std::to_string(p2) + " -> " +
-                                    std::to_string(index));
+        call("statusIconIndex",
+             " " + std::to_string(p1) + " " + std::to_string(p2) + " -> " + std::to_string(index));
         return index;
     }
     case msg::kStatusIconHandle: {
         // The handle differs between desktops: the transcript shows the image it is the icon of.
         const int32_t image = statusIconIndex(p1);
-        call("statusIconHandle", " " + std::to_string(p1) + " " + std::to_string(p2) + " -> image " +
-                                     std::to_string(image));
+        call("statusIconHandle",
+             " " + std::to_string(p1) + " " + std::to_string(p2) + " -> image " + std::to_string(image));
         return image < 0 ? 0 : desktop_->statusIconHandle(image);
     }
     case msg::kQueryNetName:

@@ -4,9 +4,9 @@
 // directory, as the plug-in sees them.
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 
 #include "host/cp1250.h"
+#include "host/file_bytes.h"
 #include "host/interpreter.h"
 
 namespace brio::host {
@@ -169,16 +169,6 @@ bool Interpreter::importCommand(const Words& w) {
     return true;
 }
 
-namespace {
-
-std::optional<std::string> fileBytes(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-} // namespace
-
 bool Interpreter::fileCommand(const Words& w) {
     std::string name;
     if (w.size() == 4 && w[1].text == "write") {
@@ -195,7 +185,7 @@ bool Interpreter::fileCommand(const Words& w) {
             std::remove(name.c_str());
             return true;
         }
-        const std::optional<std::string> bytes = fileBytes(name);
+        const std::optional<std::string> bytes = readFileBytes(name);
         host_.transcript().plain("  file " + displayed(name) +
                                  (bytes ? " " + displayed(*bytes) : " missing"));
         return true;
@@ -247,7 +237,7 @@ bool Interpreter::expectList(const Words& w) {
         std::string name;
         std::string expected;
         if (!text(w, 2, name) || !text(w, 3, expected)) return false;
-        const std::optional<std::string> got = fileBytes(name);
+        const std::optional<std::string> got = readFileBytes(name);
         if (got != expected)
             expectationFailed("file " + displayed(name) +
                               (got ? " holds " + displayed(*got) : " is missing") + ", expected " +

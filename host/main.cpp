@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <sstream>
+#include <optional>
 #include <string>
 
 #include "host/cp1250.h"
+#include "host/file_bytes.h"
 #include "host/host.h"
 #include "host/interpreter.h"
 #include "host/transcript.h"
@@ -55,15 +55,6 @@ bool parseOptions(int argc, char** argv, Options& o) {
         else
             return false;
     }
-    return true;
-}
-
-bool readFile(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    text = s.str();
     return true;
 }
 
@@ -118,8 +109,8 @@ int main(int argc, char** argv) {
             transcript.always("ERROR " + error);
         };
         if (!options.script.empty()) {
-            std::string text;
-            if (!readFile(options.script, text)) {
+            const std::optional<std::string> text = readFileBytes(options.script);
+            if (!text) {
                 std::fprintf(stderr, "brio-host: cannot read %s\n", options.script.c_str());
                 return 2;
             }
@@ -129,7 +120,7 @@ int main(int argc, char** argv) {
             // Texts that hold the folder read as $SCRIPTDIR, so the transcript is the same on every machine.
             const std::string shown = displayed(folder);
             if (folder.size() > 1) transcript.setAlias(shown.substr(1, shown.size() - 2), "$SCRIPTDIR");
-            const auto lines = splitLines(text);
+            const auto lines = splitLines(*text);
             for (size_t i = 0; i < lines.size(); ++i) {
                 if (interpreter.run(lines[i], static_cast<int>(i + 1))) continue;
                 report(interpreter.error());
@@ -161,12 +152,12 @@ int main(int argc, char** argv) {
     if (transcriptFile) std::fclose(transcriptFile);
 
     if (!options.check.empty()) {
-        std::string expected;
-        if (!readFile(options.check, expected)) {
+        const std::optional<std::string> expected = readFileBytes(options.check);
+        if (!expected) {
             std::fprintf(stderr, "brio-host: cannot read %s\n", options.check.c_str());
             return 2;
         }
-        const std::string difference = firstDifference(splitLines(expected), transcript.lines());
+        const std::string difference = firstDifference(splitLines(*expected), transcript.lines());
         if (!difference.empty()) {
             std::fprintf(stderr, "brio-host: the transcript differs from %s at %s\n",
                          baseName(options.check).c_str(), difference.c_str());

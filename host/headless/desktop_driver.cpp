@@ -81,7 +81,9 @@ public:
     bool answerImportDialog(int32_t checked, const std::string& seconds, bool ok) override {
         return headless::answerImportDialog(checked, seconds, ok);
     }
-    int32_t statusIconHandle(int32_t image) override { return image >= 0 && image < 8 ? kFirstIcon + image : 0; }
+    int32_t statusIconHandle(int32_t image) override {
+        return image >= 0 && image < kStatusImages ? kFirstIcon + image : 0;
+    }
 
     std::optional<std::string> clipboardText() override { return headless::clipboardText(); }
     void holdClipboard(bool held) override { headless::holdClipboard(held); }

@@ -98,8 +98,8 @@ bool registerPageClass() {
 constexpr const char* kListViewClass = "SysListView32";
 
 // Status images: solid squares, each of its own colour (0x00BBGGRR).
-constexpr std::array<COLORREF, 8> kStatusColours = {0x0000C000, 0x0000C0C0, 0x000080FF, 0x000000FF,
-                                                    0x00800080, 0x00808080, 0x00FF0000, 0x00000000};
+constexpr std::array<COLORREF, kStatusImages> kStatusColours = {
+    0x0000C000, 0x0000C0C0, 0x000080FF, 0x000000FF, 0x00800080, 0x00808080, 0x00FF0000, 0x00000000};
 constexpr int kStatusImageSize = 16;
 
 // A 16 x 16 icon of one colour, from icon resource bits (colour rows, then an all-opaque mask).
@@ -396,12 +396,7 @@ public:
     void advance(uint64_t ms) override {
         const uint64_t deadline = nowMs() + ms + kGraceMs;
         for (;;) {
-            MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-                if (message.message == WM_QUIT) continue; // nobody here asks to quit
-                TranslateMessage(&message);
-                DispatchMessageA(&message);
-            }
+            deliverQueued();
             const uint64_t now = nowMs();
             if (now >= deadline) break;
             MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
@@ -522,7 +517,7 @@ public:
         menuItems_ = nullptr;
         menuChoice_ = -1;
         // The chosen command was posted to the page.
-        deliverPosted(GetParent(list));
+        deliverQueued(GetParent(list));
         return true;
     }
 
@@ -553,7 +548,7 @@ public:
             else
                 SendMessageA(list, LVM_CANCELEDITLABEL, 0, 0);
         }
-        deliverPosted(GetParent(list));
+        deliverQueued(GetParent(list));
         return true;
     }
 
@@ -647,7 +642,7 @@ public:
         }
         SetDlgItemTextA(dialog, kImportSecondsField, seconds.c_str());
         SendDlgItemMessageA(dialog, ok ? IDOK : IDCANCEL, BM_CLICK, 0, 0);
-        deliverPending();
+        deliverQueued();
         return true;
     }
 
@@ -742,10 +737,12 @@ private:
         return {};
     }
 
-    // Messages already posted to a window and its children (a menu's command, an edit box's close).
-    static void deliverPosted(HWND window) {
+    // Whatever is already waiting in this thread's queue (for `window` and its children only, when one
+    // is given: a menu's command, an edit box's close), without waiting for more.
+    static void deliverQueued(HWND window = nullptr) {
         MSG message;
         while (PeekMessageA(&message, window, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) continue; // nobody here asks to quit
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
@@ -868,16 +865,6 @@ private:
         HWND found = nullptr;
         EnumThreadWindows(GetCurrentThreadId(), findImportDialog, reinterpret_cast<LPARAM>(&found));
         return found;
-    }
-
-    // Whatever is already waiting in this thread's queue, without waiting for more.
-    static void deliverPending() {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) continue;
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
     }
 
     uint64_t nowMs() const {

@@ -58,7 +58,7 @@ bool ImportSession::show(const HostGateway& host) {
 
 bool ImportSession::onImportConfirmed(std::string_view seconds, int32_t checkedPosition) {
     if (!file_) return false; // nothing waits any more: the dialog stays as it is
-    importTextList(editor_, *file_, std::max(readInteger(seconds.substr(0, 31)), kMinimumSeconds),
+    importTextList(editor_, *file_, std::max(readInteger(seconds), kMinimumSeconds),
                    checkedPosition >= 0 && checkedPosition < kStatusCount ? checkedPosition
                                                                           : kUncheckedPosition);
     file_.reset();

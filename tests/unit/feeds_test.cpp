@@ -20,6 +20,7 @@
 #include "frame/action_ids.h"
 #include "frame/settings.h"
 #include "platform/headless/driver.h"
+#include "temp_folder.h"
 
 namespace brio {
 namespace {
@@ -42,40 +43,7 @@ std::string sizeFailure(unsigned code) {
     return "GetFileSize() failed: GetLastError returned " + std::to_string(code) + "\r\n";
 }
 
-// A folder of its own for each test, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = testing::TempDir() + "brio-feeds-XXXXXX";
-        if (mkdtemp(pattern.data())) path_ = pattern;
-    }
-    ~TempFolder() {
-        for (const std::string& f : files_)
-            ::unlink(f.c_str());
-        for (auto it = folders_.rbegin(); it != folders_.rend(); ++it)
-            ::rmdir(it->c_str());
-        if (!path_.empty()) ::rmdir(path_.c_str());
-    }
-    std::string write(const std::string& name, const std::string& bytes) {
-        const std::string p = path_ + "/" + name;
-        std::ofstream(p, std::ios::binary) << bytes;
-        files_.push_back(p);
-        return p;
-    }
-    std::string folder(const std::string& name) {
-        const std::string p = path_ + "/" + name;
-        ::mkdir(p.c_str(), 0700);
-        folders_.push_back(p);
-        return p;
-    }
-    std::string name(const std::string& n) const { return path_ + "/" + n; }
-    void remove(const std::string& p) { ::unlink(p.c_str()); }
-
-private:
-    std::string path_;
-    std::vector<std::string> files_;
-    std::vector<std::string> folders_;
-};
+using test::TempFolder;
 
 struct Box {
     std::string text;

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -15,6 +13,7 @@
 #include "files/list_files.h"
 #include "list/list_editor.h"
 #include "platform/headless/driver.h"
+#include "temp_folder.h"
 
 namespace brio {
 namespace {
@@ -25,9 +24,7 @@ class ListFilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         headless::reset();
-        char pattern[] = "/tmp/brio-list-files-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        ASSERT_TRUE(folder.made());
         host.responder = [](const MessageRecord& m, int) -> int32_t {
             if (m.id == 10135) return (m.p1 - 0x40000000) / 16; // images are host status numbers
             if (m.id == 10136) return m.p1 + 1;                 // an icon handle per icon id
@@ -42,16 +39,13 @@ protected:
         session.reset();
         editor.reset();
         headless::reset();
-        std::system(("rm -rf " + dir).c_str());
     }
 
-    std::string path(const std::string& name) const { return dir + "/" + name; }
+    std::string path(const std::string& name) const { return folder.name(name); }
     void answer(const std::string& name, int32_t filter) {
         headless::answerFileDialogs(platform::ChosenFile{path(name), filter});
     }
-    void write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(path(name), std::ios::binary) << bytes;
-    }
+    void write(const std::string& name, const std::string& bytes) const { folder.write(name, bytes); }
     std::string read(const std::string& name) const {
         std::ifstream in(path(name), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -79,7 +73,7 @@ protected:
     HostGateway gateway{&host};
     std::unique_ptr<ListEditor> editor;
     std::unique_ptr<ImportSession> session;
-    std::string dir;
+    test::TempFolder folder;
     std::vector<headless::ShownMessage> boxes;
     std::vector<platform::FileDialogRequest> requests;
 };
