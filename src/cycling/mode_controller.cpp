@@ -106,7 +106,14 @@ void ModeController::setCycling(bool start, const std::optional<std::string>& li
     const auto [entry, end] = cycler_->nextEntry();
     (void)end; // the first step of a list with entries always goes on
     host_.logText("Prepare to change status");
-    setter_->apply(entry.description, entry.status);
+    try {
+        setter_->apply(entry.description, entry.status);
+    } catch (...) {
+        // A cycle whose first step failed has no timer to go on with: it must not stay marked as running.
+        discardCycler();
+        mode = mode::kNone;
+        throw;
+    }
     armCycleTimer(this, entry.seconds);
 }
 

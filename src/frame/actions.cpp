@@ -153,8 +153,9 @@ void fillListEditor(PluginState& state) {
     if (state.listEditor) state.listEditor->loadListText(state.host.readText(setting::kList));
 }
 
+// A list view whose window already went with its page has no rows to tell: the stored list stays.
 void storeListEditor(PluginState& state) {
-    if (actions().pagesTouched && state.listEditor)
+    if (actions().pagesTouched && state.listEditor && state.listEditor->window())
         state.host.writeText(setting::kList, state.listEditor->saveListText());
 }
 
@@ -223,7 +224,7 @@ void switchCycling(PluginState& state, int32_t actionId) {
     const HostGateway& host = state.host;
     host.logText("act.id = %i, pCtrl = %i", actionId, addressOf(&controller));
     if (!controller.cycling()) {
-        controller.setCycling(true, host.readText(setting::kList), true);
+        controller.setCycling(true, host.readTextIfAny(setting::kList), true);
         // A list without entries starts nothing, and the item must not claim otherwise.
         host.setActionStatus(action::kCycling, action::kPopup,
                              controller.cycling() ? action::kStatusOn : action::kStatusOff);

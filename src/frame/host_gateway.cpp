@@ -88,12 +88,17 @@ int32_t HostGateway::readInt(int32_t column) const {
     return v.value;
 }
 
-std::string HostGateway::readText(int32_t column) const {
-    if (!host_) return {};
+std::optional<std::string> HostGateway::readTextIfAny(int32_t column) const {
+    if (!host_) return std::nullopt;
     ValueRecord v{1, 0, -1};
     host_->getValue(msg::kConfigTable, 0, column, &v);
     const char* text = fromAddress<const char>(v.value);
-    return text ? std::string(text) : std::string();
+    if (!text) return std::nullopt;
+    return std::string(text);
+}
+
+std::string HostGateway::readText(int32_t column) const {
+    return readTextIfAny(column).value_or(std::string());
 }
 
 void HostGateway::writeText(int32_t column, std::string_view text) const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -48,6 +49,7 @@ public:
     void registerColumn(int32_t column, int32_t kind, int32_t defaultValue, const char* key) const;
     int32_t readInt(int32_t column) const;
     std::string readText(int32_t column) const; // the host's text copied at once
+    std::optional<std::string> readTextIfAny(int32_t column) const; // as readText; none for a null text
     void writeText(int32_t column, std::string_view text) const;
 
     // Contacts table: the host's copy is released before this returns.

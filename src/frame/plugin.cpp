@@ -47,6 +47,9 @@ int32_t dispatch(const RecordReader& r) {
         state.host = HostGateway(fromAddress<IHostControl>(r.i32(kP1)));
         return 1;
     case msg::kPluginEnd:
+        // After deinitialise there is nothing left here; a host that skipped it must not hear from a
+        // timer or window of ours once it has said goodbye.
+        state.abandon();
         state.host = HostGateway();
         return 1;
     case msg::kPluginProbe:
@@ -84,15 +87,17 @@ int32_t dispatch(const RecordReader& r) {
 
 } // namespace
 
-PluginState::~PluginState() {
+void PluginState::abandon() {
     importSession.reset(); // closes the file and the dialog that worked for the list editor
     listEditor.reset();    // its window goes with it; nothing is stored, the host may be gone
     if (!controller) return;
-    // Stop the timer so that nothing of ours runs after the library is gone, and free the controller
-    // without storing the network choices: the host that would take them may no longer exist.
+    // Stop the timer so that nothing of ours runs after this, and free the controller without storing
+    // the network choices: the host that would take them may no longer exist.
     controller->abandon();
     controller.reset();
 }
+
+PluginState::~PluginState() { abandon(); }
 
 PluginState& plugin() {
     static PluginState state;

@@ -22,7 +22,8 @@ struct PluginState {
     PluginState() = default;
     PluginState(const PluginState&) = delete;
     PluginState& operator=(const PluginState&) = delete;
-    // Unloaded without deinitialise: the host may be gone already, so nothing may call it.
+    // Ended or unloaded without deinitialise: the host may be gone already, so nothing may call it.
+    void abandon();
     ~PluginState();
 };
 

@@ -165,6 +165,8 @@ void ListEditor::sortBy(int32_t column) {
 }
 
 void ListEditor::storeColumnWidths() const {
+    // A list view whose window went with its page answers 0 for every width; those are not the user's.
+    if (!view_->window()) return;
     host_.writeText(setting::kColWidth, writeColumnWidths({view_->columnWidth(0), view_->columnWidth(1)}));
 }
 

@@ -363,6 +363,22 @@ TEST_F(ActionsTest, ListPageLoadsTheListAndStoresItOnlyWhenTouched) {
     EXPECT_EQ(session.host.texts[445006], kOneEntry);
 }
 
+// A page whose window is destroyed before it says it closes takes the list view's rows with it: the
+// stored list and widths are not overwritten by the empty control left behind.
+TEST_F(ActionsTest, AListViewGoneBeforeThePageClosesStoresNothing) {
+    session.host.texts[445006] = kOneEntry;
+    session.host.texts[445007] = "120|40";
+    openListPage(session, 99);
+    session.values = {{445108, "2"}, {445109, "Nowy"}, {445110, "5"}};
+    session.notify(445111, 1);
+    ASSERT_TRUE(headless::destroyListViewWindow());
+    session.notify(445117, 221);
+    session.notify(445107, 221);
+    EXPECT_EQ(session.host.texts[445006], kOneEntry);
+    EXPECT_EQ(session.host.texts[445007], "120|40");
+    EXPECT_FALSE(headless::listViewExists());
+}
+
 TEST_F(ActionsTest, OneListViewAtATimeAndNoneAfterDeinitialise) {
     const std::string first = openListPage(session, 99);
     const std::string second = openListPage(session, 99);

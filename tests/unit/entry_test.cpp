@@ -201,5 +201,45 @@ TEST_F(EntryTest, DeinitialiseWhileCyclingRestoresAndStopsTheTimer) {
     EXPECT_EQ(nets.networks[10].description, "before");
 }
 
+// A host that ends the plug-in without deinitialise hears nothing more from it: no timer runs on.
+TEST_F(EntryTest, PluginEndWhileCyclingStopsEveryTimerWithoutAWordToTheHost) {
+    test::FakeNetworks nets(host);
+    nets.addNetwork(10);
+    host.texts[setting::kList] = "0\x0c"
+                                 "10\x0d"
+                                 "one\x0e"
+                                 "0\x0c"
+                                 "10\x0d"
+                                 "two\x0e";
+    start();
+    call(msg::kBuildInterface);
+    switchCycling();
+    EXPECT_EQ(nets.networks[10].description, "one");
+    host.sent.clear();
+    host.texts[setting::kNetChange] = "kept";
+    EXPECT_EQ(call(msg::kPluginEnd), 1);
+    EXPECT_EQ(headless::runningTimers(), 0u);
+    headless::advance(60000);
+    EXPECT_TRUE(host.sent.empty());
+    EXPECT_EQ(nets.networks[10].description, "one");
+    EXPECT_EQ(host.texts[setting::kNetChange], "kept");
+    EXPECT_EQ(call(msg::kDeinitialise), 1); // nothing left to end
+    EXPECT_TRUE(host.sent.empty());
+}
+
+TEST_F(EntryTest, NoListTextStartsNoCycle) {
+    test::FakeNetworks nets(host);
+    nets.addNetwork(10);
+    host.nullTexts.insert(setting::kList);
+    start();
+    call(msg::kBuildInterface);
+    host.log.clear();
+    switchCycling();
+    ASSERT_EQ(host.log.size(), 2u);
+    EXPECT_EQ(host.log[1], "txt = 0");
+    EXPECT_TRUE(nets.sets.empty());
+    EXPECT_EQ(headless::runningTimers(), 0u);
+}
+
 } // namespace
 } // namespace brio

@@ -33,6 +33,7 @@ public:
 
     std::map<int32_t, int32_t> ints;                             // configuration table, integer columns
     std::map<int32_t, std::string> texts;                        // configuration table, text columns
+    std::set<int32_t> nullTexts;                                 // text columns answered with no text
     std::map<std::pair<int32_t, int32_t>, std::string> contacts; // (contact, column) -> text
     std::vector<SentRecord> sent;
     std::vector<int> errors;
@@ -66,6 +67,8 @@ public:
         if (value->kind == 0) {
             auto it = ints.find(column);
             value->value = it == ints.end() ? 0 : it->second;
+        } else if (nullTexts.count(column)) {
+            value->value = 0;
         } else {
             scratch_ = texts[column];
             value->value = addressOf(scratch_.c_str());

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "cycling/description_setter.h"
 #include "cycling/list_cycler.h"
 #include "cycling/mode_controller.h"
@@ -214,6 +216,19 @@ TEST_F(ListCyclingTest, OrderChangesTakeEffectAtTheNextEntry) {
     EXPECT_EQ(shown(), (std::vector<std::string>{"E1", "E2", "E2", "E1"}));
 }
 
+TEST_F(ListCyclingTest, SwitchingToRandomMidCycleDrawsFromTheWholeList) {
+    settings(0, 0);
+    controller->setCycling(true, kThree, true); // E1, position on E2
+    host.ints[setting::kOrder] = 2;
+    advanceSeconds(10);
+    advanceSeconds(600);
+    const std::vector<std::string> all = shown();
+    ASSERT_GE(all.size(), 21u); // at most 30 s an entry
+    std::set<std::string> drawn(all.begin() + 1, all.end());
+    EXPECT_EQ(drawn, (std::set<std::string>{"E1", "E2", "E3"}));
+    EXPECT_TRUE(controller->cycling()); // no end of list in random order
+}
+
 TEST_F(ListCyclingTest, StopByTheUserRestoresAndCancelsTheTimer) {
     settings(0, 0);
     controller->setCycling(true, kThree, true);
@@ -299,6 +314,12 @@ TEST_F(ListCyclingTest, AStepThatFailsEndsTheCycleInsteadOfThrowingIntoTheDeskto
     EXPECT_FALSE(controller->cycling());
     EXPECT_EQ(headless::runningTimers(), 0u);
     EXPECT_EQ(cyclingItemStatuses().back(), 0);
+
+    // A first step that fails leaves no cycle marked as running without a timer.
+    EXPECT_ANY_THROW(controller->setCycling(true, kThree, true));
+    EXPECT_EQ(controller->mode, mode::kNone);
+    EXPECT_FALSE(controller->cycling());
+    EXPECT_EQ(headless::runningTimers(), 0u);
 
     nets.setsFail = false;
     host.texts[setting::kNetChange] = "10|0|";

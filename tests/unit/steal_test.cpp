@@ -234,9 +234,18 @@ TEST_F(StealTest, CyclingStartedWhileStealingStopsItWithoutRestoring) {
 
 TEST_F(StealTest, StealingStartedWhileCyclingStopsTheCycle) {
     controller->setCycling(true, std::string("0\x0c") + "10\x0d" + "E1\x0e", true);
+    host.sent.clear();
     controller->setStealing(true, kAla);
     EXPECT_FALSE(controller->cycling());
     EXPECT_EQ(controller->mode, mode::kStealing);
+    // The "Lista" item is released.
+    bool released = false;
+    for (const auto& m : host.sentWithId(msg::kModifyAction)) {
+        ActionRecord a{};
+        std::memcpy(&a, m.p1Bytes.data(), std::min(m.p1Bytes.size(), sizeof a));
+        released |= a.id == action::kCycling && a.parent == action::kPopup && a.mask == 1 && a.type == 0;
+    }
+    EXPECT_TRUE(released);
     EXPECT_EQ(headless::runningTimers(), 1u);
     advanceSeconds(10);
     EXPECT_EQ(shown(), (std::vector<std::string>{"E1", "Na wakacjach!"}));

@@ -53,6 +53,8 @@ int32_t listViewWindow(); // 0 while there is none
 std::vector<ListViewRow> listViewRows();
 std::vector<int32_t> listViewColumnWidths();
 bool setListViewColumnWidth(int32_t column, int32_t width);
+// The page is destroyed before it says it closes, taking the list view's window with it.
+bool destroyListViewWindow();
 // A click on a row makes it the only selected and focused row; -1 clicks below the rows, which clears
 // the selection and leaves the focus.
 bool clickListRow(int32_t row);

@@ -169,6 +169,15 @@ public:
         return seen;
     }
     const std::vector<int32_t>& widths() const { return widths_; }
+    // The window is destroyed by someone else (its page going first): what is left answers as a control
+    // without a window does, with no rows and no column widths.
+    void windowGone() {
+        window_ = 0;
+        rows_.clear();
+        std::fill(widths_.begin(), widths_.end(), 0);
+        dragging_ = false;
+    }
+
     bool setWidth(int32_t column, int32_t width) {
         if (column < 0 || size_t(column) >= widths_.size() || width < 0) return false;
         widths_[size_t(column)] = width;
@@ -311,6 +320,12 @@ std::vector<ListViewRow> listViewRows() {
 
 std::vector<int32_t> listViewColumnWidths() {
     return newest() ? newest()->widths() : std::vector<int32_t>{};
+}
+
+bool destroyListViewWindow() {
+    if (!newest() || !newest()->window()) return false;
+    newest()->windowGone();
+    return true;
 }
 
 bool setListViewColumnWidth(int32_t column, int32_t width) {
