@@ -8,17 +8,25 @@ cd "$top"
 jobs=${JOBS:-2}
 passed=0
 failed=0
+failures=() # what failed, repeated just above the summary so that the last lines of a run name it
 log=$(mktemp -d)
 
 # ctest's summary line: "100% tests passed, 0 tests failed out of 42".
 count_ctest() {
   local out=$1 line total bad
+  local name=$2
   line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$out" | tail -n 1)
-  if [ -z "$line" ]; then failed=$((failed + 1)); echo "no test summary in $out"; return; fi
+  if [ -z "$line" ]; then
+    failed=$((failed + 1)); failures+=("$name: no test summary"); echo "no test summary in $out"; return
+  fi
   total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
   bad=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
   passed=$((passed + total - bad))
   failed=$((failed + bad))
+  # ctest lists them as "   12 - Suite.Case (Failed)" after "The following tests FAILED:".
+  while read -r test; do failures+=("$name: $test"); done < <(
+    sed -n '/The following tests FAILED:/,$p' "$out" | grep -E '^[[:space:]]+[0-9]+ - ' |
+      sed -E 's/^[[:space:]]+[0-9]+ - //')
 }
 
 # Lines "<kind>: NAME ok" / "<kind>: NAME FAILED", and the step's exit status: a step that fails
@@ -29,8 +37,10 @@ count_lines() {
   bad=$(grep -cE "^$kind: .* FAILED" "$out")
   passed=$((passed + $(grep -cE "^$kind: .* ok$" "$out")))
   failed=$((failed + bad))
+  while read -r line; do failures+=("$line"); done < <(grep -E "^$kind: .* FAILED" "$out")
   if [ "$status" -ne 0 ] && [ "$bad" -eq 0 ]; then
     failed=$((failed + 1))
+    failures+=("$kind: the step ended with status $status")
     echo "$kind: the step ended with status $status before reporting a failure"
   fi
 }
@@ -40,7 +50,7 @@ run_ctest() {
   echo "== $name"
   ctest --test-dir "$dir" -j"$jobs" --output-on-failure --timeout 300 >"$log/$name.txt" 2>&1
   grep -E 'Failed|\*\*\*|tests passed' "$log/$name.txt" | tail -n 40
-  count_ctest "$log/$name.txt"
+  count_ctest "$log/$name.txt" "$name"
 }
 
 run_ctest build linux
@@ -49,7 +59,7 @@ echo "== exports"
 if tests/wine/check_exports.sh build build-win >"$log/exports.txt" 2>&1; then
   passed=$((passed + 1)); echo "exports: ok"
 else
-  failed=$((failed + 1)); cat "$log/exports.txt"
+  failed=$((failed + 1)); failures+=("exports"); cat "$log/exports.txt"
 fi
 
 echo "== asan+ubsan"
@@ -57,7 +67,7 @@ if cmake --preset asan >/dev/null &&
    cmake --build build-asan -j"$jobs" >"$log/asan-build.txt" 2>&1; then
   ASAN_OPTIONS=detect_leaks=1 run_ctest build-asan asan
 else
-  failed=$((failed + 1)); tail -n 30 "$log/asan-build.txt"
+  failed=$((failed + 1)); failures+=("asan: the build failed"); tail -n 30 "$log/asan-build.txt"
 fi
 
 echo "== fuzz"
@@ -73,5 +83,6 @@ tests/wine/run_scenarios.sh build-win 2>&1 | tee -a "$log/wine.txt"
 count_lines "$log/wine.txt" wine "$wine_status"
 
 rm -rf "$log"
+for f in "${failures[@]}"; do echo "failed: $f"; done
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -48,20 +48,29 @@ ImportSession::ImportSession(ListEditor& editor, std::unique_ptr<platform::OpenF
 ImportSession::~ImportSession() = default;
 
 bool ImportSession::show(const HostGateway& host) {
+    void* const instance = host.instanceHandle();
     std::array<int32_t, 6> icons{};
     for (int32_t position : kIconOrder)
         icons[size_t(position)] =
             host.send(msg::kStatusIconHandle, 0, 0, statusIconId(hostStatusNumber(position)), 1);
-    dialog_ = platform::showImportDialog(host.instanceHandle(), icons, *this);
+    dialog_ = platform::showImportDialog(instance, icons, *this);
     return dialog_ != nullptr;
 }
 
 bool ImportSession::onImportConfirmed(std::string_view seconds, int32_t checkedPosition) {
     if (!file_) return false; // nothing waits any more: the dialog stays as it is
-    importTextList(editor_, *file_, std::max(readInteger(seconds), kMinimumSeconds),
-                   checkedPosition >= 0 && checkedPosition < kStatusCount ? checkedPosition
-                                                                          : kUncheckedPosition);
+    uint32_t error = 0;
+    const std::optional<std::string> bytes = file_->readAll(error);
     file_.reset();
+    if (!bytes) {
+        readFailure_ = error;
+        return true;
+    }
+    const int32_t time = std::max(readInteger(seconds), kMinimumSeconds);
+    const int32_t position =
+        checkedPosition >= 0 && checkedPosition < kStatusCount ? checkedPosition : kUncheckedPosition;
+    for (const std::string& line : readTextList(*bytes))
+        editor_.append({position, line, time});
     return true;
 }
 
@@ -69,17 +78,32 @@ void ImportSession::onImportCancelled() {
     file_.reset();
 }
 
-void saveListFile(const ListEditor& editor) {
+void ImportSession::onImportDialogClosed() {
+    if (!readFailure_) return;
+    const uint32_t error = *readFailure_;
+    readFailure_.reset();
+    showReadFailure(error); // the last thing done here: this session may be gone when the box closes
+}
+
+std::optional<platform::ChosenFile> askForListFileToSave() {
     platform::FileDialogRequest request;
     request.save = true;
     request.filters = {{"AutoStatus (*.sts)", "*.sts"}, {"Plik tekstowy (*.txt)", "*.txt"}};
     request.defaultExtension = "sts";
-    const std::optional<platform::ChosenFile> chosen = platform::askForFile(request);
-    if (!chosen) return;
-    const std::unique_ptr<platform::OpenFile> file = platform::createFileForWriting(chosen->path);
+    return platform::askForFile(request);
+}
+
+std::optional<platform::ChosenFile> askForListFileToOpen() {
+    platform::FileDialogRequest request;
+    request.filters = {{"AutoStatus(*.sts)", "*.sts"}, {"Dokument tekstowy (*.txt)", "*.txt"}};
+    return platform::askForFile(request);
+}
+
+void saveListFile(const ListEditor& editor, const platform::ChosenFile& chosen) {
+    const std::unique_ptr<platform::OpenFile> file = platform::createFileForWriting(chosen.path);
     if (!file) return;
     const std::vector<StatusEntry> entries = entriesOf(editor);
-    if (chosen->filterIndex == kAutoStatusFilter) {
+    if (chosen.filterIndex == kAutoStatusFilter) {
         file->write(writeAutoStatus(entries));
     } else {
         std::vector<std::string> descriptions;
@@ -89,28 +113,19 @@ void saveListFile(const ListEditor& editor) {
     }
 }
 
-std::unique_ptr<ImportSession> openListFile(ListEditor& editor, const HostGateway& host) {
-    platform::FileDialogRequest request;
-    request.filters = {{"AutoStatus(*.sts)", "*.sts"}, {"Dokument tekstowy (*.txt)", "*.txt"}};
-    const std::optional<platform::ChosenFile> chosen = platform::askForFile(request);
-    if (!chosen) return nullptr;
-    std::unique_ptr<platform::OpenFile> file = platform::openFileForReading(chosen->path);
-    if (chosen->filterIndex == kAutoStatusFilter) {
+void openListFile(ListEditor& editor, const platform::ChosenFile& chosen, const HostGateway& host,
+                  std::unique_ptr<ImportSession>& waiting) {
+    if (chosen.filterIndex == kAutoStatusFilter) {
+        // Nothing is appended after a failure's message box, during which the editor may have gone.
+        const std::unique_ptr<platform::OpenFile> file = platform::openFileForReading(chosen.path);
         if (const std::optional<std::string> bytes = readListFile(*file))
             for (const StatusEntry& e : readAutoStatus(*bytes))
                 editor.append(e);
-        return nullptr;
+        return;
     }
-    auto session = std::make_unique<ImportSession>(editor, std::move(file));
-    if (!session->show(host)) return nullptr;
-    return session;
-}
-
-void importTextList(ListEditor& editor, platform::OpenFile& file, int32_t seconds, int32_t position) {
-    const std::optional<std::string> bytes = readListFile(file);
-    if (!bytes) return;
-    for (const std::string& line : readTextList(*bytes))
-        editor.append({position, line, seconds});
+    waiting.reset();
+    auto session = std::make_unique<ImportSession>(editor, platform::openFileForReading(chosen.path));
+    if (session->show(host)) waiting = std::move(session);
 }
 
 } // namespace brio

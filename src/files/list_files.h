@@ -7,6 +7,9 @@
 #include <memory>
 #include <string_view>
 
+#include <optional>
+
+#include "platform/file_dialogs.h"
 #include "platform/import_dialog.h"
 #include "platform/open_file.h"
 
@@ -17,6 +20,8 @@ class ListEditor;
 
 // A plain-text file waiting for the import options dialog, which gives the status and the time for
 // all of its lines. The file stays open until the dialog's "OK" or "Anuluj", or until the session goes.
+// A file that cannot be read is reported once the dialog has closed: the message box lets the rest of
+// the desktop run, and whatever ends the session meanwhile must find nothing of it still at work.
 class ImportSession final : public platform::ImportDialogEvents {
 public:
     ImportSession(ListEditor& editor, std::unique_ptr<platform::OpenFile> file);
@@ -30,21 +35,27 @@ public:
 
     bool onImportConfirmed(std::string_view seconds, int32_t checkedPosition) override;
     void onImportCancelled() override;
+    void onImportDialogClosed() override;
 
 private:
     ListEditor& editor_;
     std::unique_ptr<platform::OpenFile> file_;
     std::unique_ptr<platform::ImportDialog> dialog_;
+    std::optional<uint32_t> readFailure_; // to be reported once the dialog has closed
 };
 
+// The dialogs of "Zapisz" and "Wczytaj". They have no owner: while one is up, the rest of the desktop
+// goes on, and the list page may close, so no list editor is held across them.
+std::optional<platform::ChosenFile> askForListFileToSave();
+std::optional<platform::ChosenFile> askForListFileToOpen();
+
 // "Zapisz": the rows go to the chosen file, as an AutoStatus or a plain-text file by the filter chosen.
-void saveListFile(const ListEditor& editor);
+void saveListFile(const ListEditor& editor, const platform::ChosenFile& chosen);
 
-// "Wczytaj": an AutoStatus file's entries are appended at once; a plain-text file waits for the import
-// options dialog, and its session is returned (null for anything else).
-std::unique_ptr<ImportSession> openListFile(ListEditor& editor, const HostGateway& host);
-
-// Appends a row for every line of the file, all with the same status position and seconds.
-void importTextList(ListEditor& editor, platform::OpenFile& file, int32_t seconds, int32_t position);
+// "Wczytaj": an AutoStatus file's entries are appended at once. A plain-text file waits for the import
+// options dialog in a new session that takes the place of `waiting`; the one waiting gives up its file
+// first, so that the same file can be chosen again.
+void openListFile(ListEditor& editor, const platform::ChosenFile& chosen, const HostGateway& host,
+                  std::unique_ptr<ImportSession>& waiting);
 
 } // namespace brio

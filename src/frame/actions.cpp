@@ -109,14 +109,18 @@ void azureusDialogSetup(PluginState&, int32_t openFileName) {
 
 // "Wczytaj" and "Zapisz": the list files load into and save from the editor's rows. A text file
 // waits for the import options dialog; a later one takes the place of one still waiting.
+// The dialogs let the desktop go on: the page may close (and open again) while one is up, so the list
+// editor is looked up again once the file is chosen.
 void loadButton(PluginState& state) {
     if (!state.listEditor) return;
-    if (std::unique_ptr<ImportSession> session = openListFile(*state.listEditor, state.host))
-        state.importSession = std::move(session);
+    const std::optional<platform::ChosenFile> chosen = askForListFileToOpen();
+    if (chosen && state.listEditor) openListFile(*state.listEditor, *chosen, state.host, state.importSession);
 }
 
 void saveButton(PluginState& state) {
-    if (state.listEditor) saveListFile(*state.listEditor);
+    if (!state.listEditor) return;
+    const std::optional<platform::ChosenFile> chosen = askForListFileToSave();
+    if (chosen && state.listEditor) saveListFile(*state.listEditor, *chosen);
 }
 
 // The list view host goes: so does the editor it held, leaving its column widths stored.

@@ -17,6 +17,8 @@ public:
     virtual bool onImportConfirmed(std::string_view seconds, int32_t checkedPosition) = 0;
     // "Anuluj" (or the window closed): the dialog closes.
     virtual void onImportCancelled() = 0;
+    // The dialog has closed after "OK": the last thing it does, so the one answering may end it here.
+    virtual void onImportDialogClosed() = 0;
 
 protected:
     ~ImportDialogEvents() = default;

@@ -3,6 +3,7 @@
 // list view host's record, and records too short to carry what a case needs.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <optional>
 #include <string>
 #include <utility>
@@ -11,6 +12,7 @@
 #include "cycling/mode_controller.h"
 #include "frame/actions.h"
 #include "plugin_session.h"
+#include "temp_folder.h"
 
 namespace brio {
 namespace {
@@ -377,6 +379,25 @@ TEST_F(ActionsTest, AListViewGoneBeforeThePageClosesStoresNothing) {
     EXPECT_EQ(session.host.texts[445006], kOneEntry);
     EXPECT_EQ(session.host.texts[445007], "120|40");
     EXPECT_FALSE(headless::listViewExists());
+}
+
+// The file dialogs have no owner, so the page can close while one is up: "Zapisz" and "Wczytaj" then
+// find no list editor to work on when the dialog returns, and touch no file.
+TEST_F(ActionsTest, AListPageClosedWhileAFileDialogIsUpIsLeftAlone) {
+    test::TempFolder folder;
+    ASSERT_TRUE(folder.made());
+    const std::string in = folder.write("in.sts", "status=1\r\ntime=20\r\ntext=x\r\n");
+    const std::string out = folder.name("out.sts");
+    for (const auto& [button, path] : {std::pair{445113, in}, std::pair{445114, out}}) {
+        SCOPED_TRACE(button);
+        openListPage(session, 99);
+        headless::answerFileDialogs(platform::ChosenFile{path, 1});
+        headless::onFileDialog([this](const platform::FileDialogRequest&) { session.notify(445107, 221); });
+        session.notify(button, 1);
+        headless::onFileDialog(nullptr);
+        EXPECT_FALSE(headless::listViewExists());
+    }
+    EXPECT_FALSE(std::ifstream(out).good());
 }
 
 TEST_F(ActionsTest, OneListViewAtATimeAndNoneAfterDeinitialise) {

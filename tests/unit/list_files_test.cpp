@@ -61,10 +61,18 @@ protected:
         return out;
     }
 
+    // "Zapisz" and "Wczytaj" as the page's buttons work them: the dialog, then the file.
+    void save() {
+        if (const auto chosen = askForListFileToSave()) saveListFile(*editor, *chosen);
+    }
+    void open() {
+        if (const auto chosen = askForListFileToOpen()) openListFile(*editor, *chosen, gateway, session);
+    }
+
     void startImport(const std::string& name, const std::string& bytes) {
         write(name, bytes);
         answer(name, 2);
-        session = openListFile(*editor, gateway);
+        open();
         ASSERT_NE(session, nullptr);
         ASSERT_TRUE(headless::importDialogOpen());
     }
@@ -82,10 +90,10 @@ TEST_F(ListFilesTest, SaveWritesTheTypeOfTheChosenFilter) {
     editor->append({3, "abc", 30});
     editor->append({0, "", 10});
     answer("list.sts", 2); // a text list, whatever the name says
-    saveListFile(*editor);
+    save();
     EXPECT_EQ(read("list.sts"), "abc\r\n\r\n");
     answer("list.txt", 1);
-    saveListFile(*editor);
+    save();
     EXPECT_EQ(read("list.txt").substr(read("list.txt").find("status=")),
               "status=3\r\ntime=30\r\ntext=abc\r\n\r\nstatus=0\r\ntime=10\r\ntext=\r\n\r\n");
     ASSERT_EQ(requests.size(), 2u);
@@ -97,7 +105,7 @@ TEST_F(ListFilesTest, SaveWritesTheTypeOfTheChosenFilter) {
     EXPECT_EQ(requests[0].filters[1].pattern, "*.txt");
     // Cancelled: no file is touched.
     headless::answerFileDialogs(std::nullopt);
-    saveListFile(*editor);
+    save();
     EXPECT_FALSE(exists("list"));
 }
 
@@ -105,8 +113,9 @@ TEST_F(ListFilesTest, OpeningAnAutoStatusFileAppendsItsEntries) {
     editor->append({1, "first", 20});
     write("in.sts", "status=2\r\ntime=60\r\ntext=a\r\n\r\nstatus=9\r\ntext=b\r\n");
     answer("in.sts", 1);
-    EXPECT_EQ(openListFile(*editor, gateway), nullptr);
-    EXPECT_EQ(openListFile(*editor, gateway), nullptr); // twice read, twice appended
+    open();
+    open(); // twice read, twice appended
+    EXPECT_EQ(session, nullptr);
     EXPECT_EQ(rows(), (std::vector<std::string>{"1|first|20", "2|a|60", "5|b|60", "2|a|60", "5|b|60"}));
     ASSERT_FALSE(requests.empty());
     EXPECT_FALSE(requests[0].save);
@@ -120,9 +129,11 @@ TEST_F(ListFilesTest, AFileThatCannotBeReadIsReportedAndChangesNothing) {
     for (int32_t filter : {1, 2}) {
         boxes.clear();
         answer("missing", filter);
-        session = openListFile(*editor, gateway);
+        open();
         if (filter == 2) {
+            EXPECT_TRUE(boxes.empty()); // reported once the dialog has closed
             ASSERT_TRUE(headless::answerImportDialog(0, "10", true));
+            EXPECT_FALSE(headless::importDialogOpen());
         }
         ASSERT_EQ(boxes.size(), 1u) << filter;
         EXPECT_EQ(boxes[0].text, "GetFileSize() failed: GetLastError returned 2\r\n");
@@ -177,15 +188,62 @@ TEST_F(ListFilesTest, CancelledOrReplacedImportsAddNothing) {
     EXPECT_FALSE(session->waiting());
     // A second import while the first waits: only the second dialog is answered, once.
     startImport("first.txt", "first\r\n");
-    std::unique_ptr<ImportSession> first = std::move(session);
+    const ImportSession* first = session.get();
     startImport("second.txt", "second\r\n");
-    first.reset();
+    EXPECT_NE(session.get(), first);
     EXPECT_TRUE(headless::importDialogOpen());
     ASSERT_TRUE(headless::answerImportDialog(0, "10", true));
     EXPECT_EQ(rows(), (std::vector<std::string>{"0|second|10"}));
     EXPECT_FALSE(headless::answerImportDialog(0, "10", true));
     // "OK" on a session whose file went does nothing and keeps the dialog.
     EXPECT_FALSE(session->onImportConfirmed("10", 0));
+}
+
+// The waiting import holds its file as Windows does, unshared: choosing the same file again must not
+// fail on the copy still waiting, and nothing else opens it meanwhile.
+TEST_F(ListFilesTest, TheSameTextFileCanBeChosenAgainWhileItsImportWaits) {
+    startImport("in.txt", "again\r\n");
+    answer("in.txt", 1); // read as an AutoStatus file while the import holds it
+    open();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "GetFileSize() failed: GetLastError returned 32\r\n");
+    answer("in.txt", 2);
+    open();
+    ASSERT_TRUE(headless::answerImportDialog(0, "10", true));
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(rows(), (std::vector<std::string>{"0|again|10"}));
+    // Saving over a file held by a waiting import leaves it whole.
+    startImport("held.txt", "held\r\n");
+    answer("held.txt", 2);
+    save();
+    EXPECT_EQ(read("held.txt"), "held\r\n");
+}
+
+// The dialogs and the message box let the desktop run: the list page may close while one is up. What
+// ends then must not be used when it returns.
+TEST_F(ListFilesTest, WhatEndsWhileAMessageBoxIsUpIsNotUsedAfterIt) {
+    editor->append({1, "kept", 20});
+    // An unreadable text file, its failure shown once the dialog closed: the session ends meanwhile.
+    answer("missing.txt", 2);
+    open();
+    ASSERT_NE(session, nullptr);
+    headless::onMessage([this](const headless::ShownMessage& m) {
+        boxes.push_back(m);
+        session.reset();
+    });
+    ASSERT_TRUE(headless::answerImportDialog(0, "10", true));
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(session, nullptr);
+    // An unreadable AutoStatus file, the editor gone while its failure shows.
+    headless::onMessage([this](const headless::ShownMessage& m) {
+        boxes.push_back(m);
+        editor.reset();
+    });
+    answer("missing.sts", 1);
+    ASSERT_TRUE(askForListFileToOpen());
+    openListFile(*editor, {path("missing.sts"), 1}, gateway, session);
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(editor, nullptr);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -236,8 +237,13 @@ public:
         return closeOnConfirm;
     }
     void onImportCancelled() override { log.push_back("cancelled"); }
+    void onImportDialogClosed() override {
+        log.push_back("closed");
+        if (whenClosed) whenClosed();
+    }
 
     std::vector<std::string> log;
+    std::function<void()> whenClosed;
     bool closeOnConfirm = true;
     bool fail = false;
 };
@@ -321,16 +327,16 @@ struct AnswerCase {
 
 TEST_F(ImportDialogWin32, AnswersReachTheEventsAndCloseTheDialogWhenAccepted) {
     const std::vector<AnswerCase> cases = {
-        {"OK with a status and a time", 3, "45", true, true, {"confirmed '45' 3"}, false},
-        {"OK with nothing picked", -1, "", true, true, {"confirmed '' -1"}, false},
-        {"first and last buttons", 0, "10", true, true, {"confirmed '10' 0"}, false},
-        {"last button", 5, "9", true, true, {"confirmed '9' 5"}, false},
+        {"OK with a status and a time", 3, "45", true, true, {"confirmed '45' 3", "closed"}, false},
+        {"OK with nothing picked", -1, "", true, true, {"confirmed '' -1", "closed"}, false},
+        {"first and last buttons", 0, "10", true, true, {"confirmed '10' 0", "closed"}, false},
+        {"last button", 5, "9", true, true, {"confirmed '9' 5", "closed"}, false},
         {"time cut to 31 bytes",
          1,
          std::string(40, '7'),
          true,
          true,
-         {"confirmed '" + std::string(31, '7') + "' 1"},
+         {"confirmed '" + std::string(31, '7') + "' 1", "closed"},
          false},
         {"OK refused by the editor", 4, "20", true, false, {"confirmed '20' 4"}, true},
         {"Anuluj", 2, "12", false, true, {"cancelled"}, false},
@@ -359,6 +365,22 @@ TEST_F(ImportDialogWin32, AnswersReachTheEventsAndCloseTheDialogWhenAccepted) {
         EXPECT_FALSE(driver_->answerImportDialog(checked, "10", true)) << checked;
     EXPECT_TRUE(dialog->open());
     EXPECT_EQ(events_.log, std::vector<std::string>{"cancelled"}) << "the last case's only";
+}
+
+// What runs once the dialog has closed (a message box, say) may end the dialog's owner, and the dialog
+// with it.
+TEST_F(ImportDialogWin32, TheDialogMayBeEndedOnceItHasClosed) {
+    auto dialog = show();
+    ASSERT_TRUE(dialog);
+    HWND window = shownWindow();
+    events_.whenClosed = [&] {
+        EXPECT_FALSE(IsWindow(window));
+        dialog.reset();
+    };
+    ASSERT_TRUE(driver_->answerImportDialog(1, "30", true));
+    EXPECT_EQ(dialog, nullptr);
+    EXPECT_EQ(events_.log, (std::vector<std::string>{"confirmed '30' 1", "closed"}));
+    EXPECT_FALSE(driver_->importDialogOpen());
 }
 
 TEST_F(ImportDialogWin32, ClosingTheWindowCancels) {
@@ -395,6 +417,7 @@ TEST_F(ImportDialogWin32, FailingEditorLeavesTheDialogOpen) {
     events_.fail = false;
     ASSERT_TRUE(driver_->answerImportDialog(2, "15", true));
     EXPECT_FALSE(dialog->open());
+    EXPECT_EQ(events_.log.back(), "closed");
 }
 
 TEST_F(ImportDialogWin32, DialogFromAModuleWithoutItIsNotShown) {

@@ -47,6 +47,7 @@ public:
             close();
         } else if (events_.onImportConfirmed(typed, checked >= 0 && checked < 6 ? checked : -1)) {
             close();
+            events_.onImportDialogClosed(); // may end this dialog: nothing of it is used afterwards
         }
         return true;
     }

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <set>
+#include <utility>
 
 #include "platform/open_file.h"
 
@@ -16,6 +18,22 @@ constexpr uint32_t kFileNotFound = 2;
 constexpr uint32_t kPathNotFound = 3;
 constexpr uint32_t kAccessDenied = 5;
 constexpr uint32_t kGeneralFailure = 31;
+constexpr uint32_t kSharingViolation = 32;
+
+// As on Windows, a file is opened without sharing: while one of ours holds it, it does not open again.
+using FileKey = std::pair<dev_t, ino_t>;
+std::set<FileKey>& heldFiles() {
+    static std::set<FileKey>& held = *new std::set<FileKey>; // never destroyed: files may close late
+    return held;
+}
+
+// Takes the file of `fd` as held; false (the file already held elsewhere) leaves it as it was.
+bool hold(int fd, FileKey& key) {
+    struct stat s {};
+    if (::fstat(fd, &s) != 0) return true; // nothing to tell it by: it is not shared with anything
+    key = {s.st_dev, s.st_ino};
+    return heldFiles().insert(key).second;
+}
 
 bool isFolder(const std::string& path) {
     struct stat s {};
@@ -47,10 +65,13 @@ uint32_t openFailure(const std::string& path, int error) {
 
 class HeadlessFile final : public OpenFile {
 public:
-    HeadlessFile(int fd, uint32_t openError) : fd_(fd), openError_(openError) {}
+    HeadlessFile(int fd, uint32_t openError, std::optional<FileKey> key = std::nullopt)
+        : fd_(fd), openError_(openError), key_(key) {}
     ~HeadlessFile() override {
+        if (key_) heldFiles().erase(*key_);
         if (fd_ >= 0) ::close(fd_);
     }
+    bool isOpen() const { return fd_ >= 0; }
     HeadlessFile(const HeadlessFile&) = delete;
     HeadlessFile& operator=(const HeadlessFile&) = delete;
 
@@ -88,21 +109,37 @@ public:
 private:
     int fd_;
     uint32_t openError_;
+    std::optional<FileKey> key_;
 };
+
+// The open file of `fd` as held by the new object; -1 with a sharing violation when it is held already.
+std::unique_ptr<HeadlessFile> take(int fd) {
+    FileKey key{};
+    if (!hold(fd, key)) {
+        ::close(fd);
+        return std::make_unique<HeadlessFile>(-1, kSharingViolation);
+    }
+    return std::make_unique<HeadlessFile>(fd, 0, key);
+}
 
 } // namespace
 
 std::unique_ptr<OpenFile> createFileForWriting(const std::string& path) {
     if (isFolder(path)) return nullptr;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    return fd < 0 ? nullptr : std::make_unique<HeadlessFile>(fd, 0);
+    // Emptied only once it is ours: a file held open elsewhere keeps its bytes.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return nullptr;
+    std::unique_ptr<HeadlessFile> file = take(fd);
+    if (!file->isOpen() || ::ftruncate(fd, 0) != 0) return nullptr;
+    return file;
 }
 
 std::unique_ptr<OpenFile> openFileForReading(const std::string& path) {
     // Windows opens no folder as a file.
     if (isFolder(path)) return std::make_unique<HeadlessFile>(-1, kAccessDenied);
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    return std::make_unique<HeadlessFile>(fd, fd < 0 ? openFailure(path, errno) : 0);
+    if (fd < 0) return std::make_unique<HeadlessFile>(-1, openFailure(path, errno));
+    return take(fd);
 }
 
 } // namespace brio::platform

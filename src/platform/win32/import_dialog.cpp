@@ -121,7 +121,9 @@ private:
                 std::string_view(seconds, std::min<size_t>(length, sizeof(seconds) - 1)), checked);
         }
         if (!close) return FALSE;
+        ImportDialogEvents& events = events_;
         if (window_) DestroyWindow(window_);
+        events.onImportDialogClosed(); // may end this object: nothing of it is used afterwards
         return TRUE;
     }
 
