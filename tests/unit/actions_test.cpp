@@ -365,6 +365,33 @@ TEST_F(ActionsTest, ListPageLoadsTheListAndStoresItOnlyWhenTouched) {
     EXPECT_EQ(session.host.texts[445006], kOneEntry);
 }
 
+// "Zmień" puts the fields' entry in place of the row last clicked; before any click, or once that row
+// is gone, it changes nothing.
+TEST_F(ActionsTest, ChangeReplacesTheClickedRowWhileItIsThere) {
+    session.host.texts[445006] = kOneEntry + "1\x0c" + "20\x0d" + "Drugi\x0e";
+    openListPage(session, 99);
+    session.values = {{445108, "4"}, {445109, "Nowy"}, {445110, "30"}};
+    session.notify(445112, 1);
+    ASSERT_EQ(headless::listViewRows().size(), 2u);
+    EXPECT_EQ(headless::listViewRows()[0].description, "Hej");
+    EXPECT_EQ(headless::listViewRows()[1].description, "Drugi");
+    ASSERT_TRUE(headless::clickListRow(1));
+    session.values = {{445108, "4"}, {445109, "Nowy"}, {445110, "30"}};
+    session.notify(445112, 1);
+    ASSERT_EQ(headless::listViewRows().size(), 2u);
+    EXPECT_EQ(headless::listViewRows()[1].description, "Nowy");
+    EXPECT_EQ(headless::listViewRows()[1].seconds, "30");
+    EXPECT_EQ(headless::listViewRows()[0].description, "Hej");
+    // The picked row deleted: nothing to replace.
+    std::vector<std::string> items;
+    ASSERT_TRUE(headless::rightClickListRow(1, 2, items)); // "Usuń"
+    ASSERT_EQ(headless::listViewRows().size(), 1u);
+    session.values = {{445108, "2"}, {445109, "Trzeci"}, {445110, "40"}};
+    session.notify(445112, 1);
+    ASSERT_EQ(headless::listViewRows().size(), 1u);
+    EXPECT_EQ(headless::listViewRows()[0].description, "Hej");
+}
+
 // A page whose window is destroyed before it says it closes takes the list view's rows with it: the
 // stored list and widths are not overwritten by the empty control left behind.
 TEST_F(ActionsTest, AListViewGoneBeforeThePageClosesStoresNothing) {

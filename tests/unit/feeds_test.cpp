@@ -13,6 +13,7 @@
 
 #include "cycling/description_setter.h"
 #include "cycling/mode_controller.h"
+#include "cycling/steal_timer.h"
 #include "fake_networks.h"
 #include "feeds/read_whole_file.h"
 #include "feeds/speed_feed.h"
@@ -368,6 +369,29 @@ TEST_F(FeedsTest, AnotherActivityStopsTheFeedWithoutRestoring) {
     EXPECT_EQ(headless::runningTimers(), 1u); // the cycle's, not the feed's
     controller->setCycling(false, std::nullopt, true);
     EXPECT_EQ(nets.sets.back().text, "D: 12.3 U: 4.5"); // what the feed showed when cycling started
+}
+
+// A feed started over another activity saves what that activity showed; switched off, the feed puts
+// that back.
+TEST_F(FeedsTest, AFeedStartedOverAnotherActivityRestoresWhatThatShowed) {
+    controller->setCycling(true,
+                           std::string("0\x0c"
+                                       "10\x0d"
+                                       "E1\x0e"),
+                           true);
+    ASSERT_TRUE(startEmule(folder.write("onlinesig.dat", kOnlineSig)));
+    EXPECT_FALSE(controller->cycling());
+    EXPECT_EQ(headless::runningTimers(), 1u);
+    EXPECT_TRUE(controller->setEmuleFeed(false, "", 0));
+    EXPECT_EQ(shown(), (std::vector<std::string>{"E1", "D: 12.3 U: 4.5", "E1"}));
+
+    host.contacts[{3, contactColumn::kDescription}] = "cudzy";
+    controller->setStealing(true, 3);
+    ASSERT_TRUE(startAzureus(folder.write("stats.xml", azureusStats("1", "2"))));
+    EXPECT_EQ(controller->mode, mode::kAzureus);
+    EXPECT_EQ(headless::runningTimers(), 1u);
+    EXPECT_TRUE(controller->setAzureusFeed(false, "", 0));
+    EXPECT_EQ(shown().back(), "cudzy");
 }
 
 TEST_F(FeedsTest, AzureusStartedWhileEmuleRunsStopsItAndTakesPrecedence) {
