@@ -167,14 +167,19 @@ void DescriptionSetter::loadNetworkChoices() {
         choices_ = std::move(stored);
         return;
     }
-    // The plug-ins changed: every network present is listed once, in plug-in order; those already
-    // stored keep their flag, new ones start switched on, and those gone are dropped.
-    for (NetworkChoice& c : present) {
-        auto it = std::find_if(stored.begin(), stored.end(),
-                               [&](const NetworkChoice& s) { return s.network == c.network; });
+    // The plug-ins changed: every network present is listed once (two plug-ins of one network give one
+    // entry), in plug-in order; those already stored keep their flag, new ones start switched on, and
+    // those gone are dropped.
+    const auto sameNetwork = [](int32_t network) {
+        return [network](const NetworkChoice& c) { return c.network == network; };
+    };
+    choices_.clear();
+    for (NetworkChoice c : present) {
+        if (std::any_of(choices_.begin(), choices_.end(), sameNetwork(c.network))) continue;
+        auto it = std::find_if(stored.begin(), stored.end(), sameNetwork(c.network));
         if (it != stored.end()) c.enabled = it->enabled;
+        choices_.push_back(c);
     }
-    choices_ = std::move(present);
 }
 
 void DescriptionSetter::storeNetworkChoices() const {

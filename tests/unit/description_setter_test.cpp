@@ -238,6 +238,15 @@ TEST_F(DescriptionSetterTest, ChangedPluginsAreReconciledWithTheStoredChoices) {
         SpeedDescriptionSetter setter(h.gateway(), setting::kNetChange);
         EXPECT_EQ(setter.networkChoices(), c.expected) << c.stored;
     }
+    // Two plug-ins of one network: listed once when the list is rebuilt.
+    FakeHost h;
+    FakeNetworks n(h);
+    n.addNetwork(10);
+    n.addNetwork(15);
+    n.addNetwork(10, "second");
+    h.texts[setting::kNetChange] = "10|0|";
+    SpeedDescriptionSetter setter(h.gateway(), setting::kNetChange);
+    EXPECT_EQ(setter.networkChoices(), (std::vector<NetworkChoice>{{false, 10}, {true, 15}}));
 }
 
 TEST_F(DescriptionSetterTest, SpeedPlaceholdersAreFilledDownloadFirst) {
