@@ -318,6 +318,10 @@ void handleActionNotify(PluginState& state, void* record) {
 void endActions(PluginState& state) {
     if (state.controller) state.controller->shutdown();
     listViewDestroyed(state);
+    forgetActions();
+}
+
+void forgetActions() {
     actions() = ActionState{};
 }
 

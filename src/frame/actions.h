@@ -19,6 +19,9 @@ void handleActionNotify(PluginState& state, void* record); // may write into a w
 // forgets the page state of this interface.
 void endActions(PluginState& state);
 
+// Forgets the page state of this interface without a word to the host (which may be gone).
+void forgetActions();
+
 // The entry that the "Lista" page's status choice, description and time fields describe, read by the
 // integer reading rule with the time raised to at least 10 seconds; none when the description is
 // empty. The status is taken as it is.

@@ -67,10 +67,18 @@ struct World {
                                          "3\x0c"
                                          "20\x0d"
                                          "{DownSpeed}\x0e");
-        host.responder = [base = host.responder](const MessageRecord& m, int target) {
-            // Value reads through a buffer get a short number, as the host's controls would give.
-            if (m.id == msg::kGetActionValue) return 0;
-            return base(m, target);
+        host.responder = [base = host.responder](const MessageRecord& m, int target) -> int32_t {
+            if (m.id != msg::kGetActionValue || !m.p1) return base(m, target);
+            // Value reads through a buffer get a short number, as the host's controls would give; the
+            // others (the description field) the host's own text.
+            ActionRecord a{};
+            std::memcpy(&a, fromAddress<const void>(m.p1), sizeof a);
+            if (a.text && a.textSize >= 3) {
+                std::memcpy(fromAddress<char>(a.text), "30", 3);
+                return 0;
+            }
+            static const char kDescription[] = "opis {UpSpeed}";
+            return addressOf(kDescription);
         };
         start();
     }

@@ -129,6 +129,11 @@ TEST_F(ActionsTest, PageStateDoesNotOutliveTheInterface) {
     session.send(22101);
     session.send(22000);
     EXPECT_EQ(checkboxReads({{445104, 220}, {445105, 221}}), 0u);
+    // Nor a host that ends the plug-in without deinitialise and starts it again.
+    run({{445201, 1}, {445104, 220}});
+    session.send(20002);
+    session.start();
+    EXPECT_EQ(checkboxReads({{445105, 221}}), 0u);
 }
 
 // --- The network check boxes ---
