@@ -51,7 +51,16 @@ public:
     int sendMessage(MessageRecord* record) override { return handle(record, -1); }
     int sendMessageTo(int plugin, MessageRecord* record) override { return handle(record, plugin); }
 
+    // Every value record as it reached getValue or setValue: (table, row, column, bytes on arrival).
+    struct ValueCall {
+        bool set;
+        int table, row, column;
+        std::string bytes;
+    };
+    std::vector<ValueCall> valueCalls;
+
     void getValue(int table, int row, int column, ValueRecord* value) override {
+        valueCalls.push_back({false, table, row, column, std::string(reinterpret_cast<const char*>(value), 10)});
         if (table == 1) {
             auto it = contacts.find({row, column});
             value->value = 0;
@@ -74,7 +83,8 @@ public:
             value->value = addressOf(scratch_.c_str());
         }
     }
-    void setValue(int table, int, int column, ValueRecord* value) override {
+    void setValue(int table, int row, int column, ValueRecord* value) override {
+        valueCalls.push_back({true, table, row, column, std::string(reinterpret_cast<const char*>(value), 10)});
         if (writesFail) throw std::bad_alloc(); // stands in for running out of memory on the way here
         if (table == 0 && value->kind == 1) texts[column] = fromAddress<const char>(value->value);
         if (table == 0 && value->kind == 0) ints[column] = value->value;

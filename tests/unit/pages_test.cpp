@@ -333,6 +333,26 @@ TEST_F(PagesTest, FormatVersionGetsAnEmptyBufferOfOurs) {
     EXPECT_EQ(seen, "");
 }
 
+// A host that fills the whole 32-byte buffer without an end: the title takes 31 bytes of it, nothing past.
+TEST_F(PagesTest, AVersionFillingItsWholeBufferIsCutInsideIt) {
+    const auto answers = session.host.responder;
+    session.host.responder = [&](const MessageRecord& m, int target) {
+        if (m.id == 26 && target == -1) {
+            std::memset(fromAddress<char>(m.p2), '9', 32);
+            return 0;
+        }
+        return answers(m, target);
+    };
+    session.start();
+    bool found = false;
+    for (const SentRecord& s : session.sentSince(session.buildMark)) {
+        if (s.id() != 10101 || fieldAt(s.p1Bytes, 34) != 0x1C0040) continue;
+        found = true;
+        EXPECT_EQ(s.p1Text, imageText("<b>Brio " + std::string(31, '9') + "</b><br/>" + kInformationText));
+    }
+    EXPECT_TRUE(found);
+}
+
 TEST(PagesInformation, CreditsAreAnHtmlFragment) {
     const std::string info = kInformationText;
     EXPECT_NE(info.find("Brio — zabawa statusem"), std::string::npos);

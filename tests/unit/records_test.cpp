@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <tuple>
 #include <vector>
 
+#include "fake_host.h"
+#include "frame/host_gateway.h"
 #include "frame/record_reader.h"
 
 namespace brio {
@@ -41,6 +45,35 @@ TEST(RecordReaderTest, ARecordTooShortForItsOwnSizeOrMissingHoldsNothing) {
     RecordReader none(nullptr);
     EXPECT_EQ(none.size(), 0u);
     EXPECT_EQ(none.i32(0, 3), 3);
+}
+
+// The value records of the configuration table, byte for byte: integers read with size 0, texts read
+// with size -1 (the host makes a copy) and written with size 0; contacts' texts read with size -1.
+TEST(HostGatewayRecords, ValueRecordsCarryKindValueAndSize) {
+    test::FakeHost host;
+    host.ints[445005] = 77;
+    host.texts[445004] = "abc";
+    host.contacts[{5, 8}] = "Ala";
+    const HostGateway gateway(&host);
+    EXPECT_EQ(gateway.readInt(445005), 77);
+    EXPECT_EQ(gateway.readText(445004), "abc");
+    gateway.writeText(445006, "xyz");
+    EXPECT_EQ(gateway.readContactText(5, 8), "Ala");
+    ASSERT_EQ(host.valueCalls.size(), 4u);
+    const std::string zero4(4, '\0'), minus1("\xFF\xFF\xFF\xFF", 4);
+    const auto& c = host.valueCalls;
+    EXPECT_EQ(std::make_tuple(c[0].set, c[0].table, c[0].row, c[0].column), std::make_tuple(false, 0, 0, 445005));
+    EXPECT_EQ(c[0].bytes, std::string("\0\0", 2) + zero4 + zero4);
+    EXPECT_EQ(std::make_tuple(c[1].set, c[1].table, c[1].row, c[1].column), std::make_tuple(false, 0, 0, 445004));
+    EXPECT_EQ(c[1].bytes, std::string("\x01\0", 2) + zero4 + minus1);
+    EXPECT_EQ(std::make_tuple(c[2].set, c[2].table, c[2].row, c[2].column), std::make_tuple(true, 0, 0, 445006));
+    EXPECT_EQ(c[2].bytes.substr(0, 2), std::string("\x01\0", 2));
+    EXPECT_NE(c[2].bytes.substr(2, 4), zero4); // the text's address
+    EXPECT_EQ(c[2].bytes.substr(6), zero4);
+    EXPECT_EQ(host.texts[445006], "xyz");
+    EXPECT_EQ(std::make_tuple(c[3].set, c[3].table, c[3].row, c[3].column), std::make_tuple(false, 1, 5, 8));
+    EXPECT_EQ(c[3].bytes, std::string("\x01\0", 2) + zero4 + minus1);
+    EXPECT_EQ(host.outstandingCopies, 0);
 }
 
 } // namespace
