@@ -680,6 +680,35 @@ TEST_F(ListViewWin32, LaterSubclassOfThePageKeepsWorking) {
     SetWindowLongA(page, GWL_WNDPROC, reinterpret_cast<intptr_t>(outerPrevious));
 }
 
+// The page's own procedure, found under ours: which list view notifications reach it.
+WNDPROC innerPrevious = nullptr;
+std::vector<UINT> innerNotifications;
+LRESULT CALLBACK innerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NOTIFY) innerNotifications.push_back(reinterpret_cast<const NMHDR*>(lParam)->code);
+    return CallWindowProcA(innerPrevious, window, message, wParam, lParam);
+}
+
+TEST_F(ListViewWin32, LabelEditsAreKeptFromThePageAndTheRestPassedOn) {
+    HWND page = asWindow(page_);
+    innerPrevious = reinterpret_cast<WNDPROC>(
+        SetWindowLongA(page, GWL_WNDPROC, static_cast<LONG>(reinterpret_cast<intptr_t>(innerProcedure))));
+    create();
+    fill(2);
+    innerNotifications.clear();
+    ASSERT_TRUE(driver_->editLabel(1, std::string("nowy")));
+    ASSERT_TRUE(driver_->clickColumn(0));
+    ASSERT_TRUE(driver_->clickRow(0));
+    const auto seen = [](UINT code) {
+        return std::find(innerNotifications.begin(), innerNotifications.end(), code) != innerNotifications.end();
+    };
+    EXPECT_FALSE(seen(LVN_BEGINLABELEDITA));
+    EXPECT_FALSE(seen(LVN_ENDLABELEDITA));
+    EXPECT_TRUE(seen(LVN_COLUMNCLICK));
+    EXPECT_TRUE(seen(NM_CLICK));
+    control_.reset();
+    SetWindowLongA(page, GWL_WNDPROC, reinterpret_cast<intptr_t>(innerPrevious));
+}
+
 TEST_F(ListViewWin32, ControlsInTwoPagesEachHearTheirOwn) {
     create();
     const int32_t otherPage = driver_->openPageWindow();
