@@ -5,9 +5,8 @@
 
 #include <cstdint>
 #include <memory>
-#include <string_view>
-
 #include <optional>
+#include <string_view>
 
 #include "platform/file_dialogs.h"
 #include "platform/import_dialog.h"

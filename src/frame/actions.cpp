@@ -108,8 +108,8 @@ void azureusDialogSetup(PluginState&, int32_t openFileName) {
 // --- The list view editor. ---
 
 // "Wczytaj" and "Zapisz": the list files load into and save from the editor's rows. A text file
-// waits for the import options dialog; a later one takes the place of one still waiting.
-// The dialogs let the desktop go on: the page may close (and open again) while one is up, so the list
+// waits for the import options dialog; a later one takes the place of one still waiting. The file
+// dialogs let the desktop go on: the page may close (and open again) while one is up, so the list
 // editor is looked up again once the file is chosen.
 void loadButton(PluginState& state) {
     if (!state.listEditor) return;
