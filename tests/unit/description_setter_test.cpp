@@ -10,6 +10,7 @@ namespace {
 using test::FakeHost;
 using test::FakeNetworks;
 using test::SetCall;
+using Call = std::pair<int32_t, int32_t>; // (message id, network)
 
 class DescriptionSetterTest : public ::testing::Test {
 protected:
@@ -29,9 +30,39 @@ protected:
         return ids;
     }
 
+    // What the host was asked since the last call, as (message, network), and forgets it.
+    std::vector<Call> takeCalls() {
+        std::vector<Call> calls;
+        for (const auto& s : host.sent)
+            calls.emplace_back(s.id(), int32_t{s.message.net});
+        host.sent.clear();
+        return calls;
+    }
+
+    // Every description change sent so far went out with type 2 and kept the status.
+    void expectRestoreRecords() const {
+        for (const auto& s : host.sentWithId(msg::kSetNetStatus)) {
+            EXPECT_EQ(int32_t{s.message.type}, 2);
+            EXPECT_EQ(int32_t{s.message.p1}, -1);
+        }
+    }
+
     FakeHost host;
     FakeNetworks nets{host};
 };
+
+Call askStatus(int32_t net) {
+    return {msg::kNetStatus, net};
+}
+Call askCapability(int32_t net) {
+    return {msg::kNetCapability, net};
+}
+Call askDescription(int32_t net) {
+    return {msg::kNetDescription, net};
+}
+Call setStatus(int32_t net) {
+    return {msg::kSetNetStatus, net};
+}
 
 TEST_F(DescriptionSetterTest, EmptyDescriptionSendsNothingAndKeepsTheLastPair) {
     nets.addNetwork(15);
@@ -277,6 +308,212 @@ TEST_F(DescriptionSetterTest, SpeedPlaceholdersAreFilledDownloadFirst) {
     setter->apply("{DownSpeed}", 64);
     ASSERT_EQ(nets.sets.size(), 1u);
     EXPECT_EQ(nets.sets[0].text, "");
+}
+
+// Restoring network 15: only online (neither 0 nor 66) does it take its own path, which asks for the
+// status once and then looks only at the choice; offline or hidden it goes the general way, which asks
+// for capability and status and leaves a hidden, switched-off or non-participating network alone.
+TEST_F(DescriptionSetterTest, Network15RestoreWhileSwitchedOffOfflineOrHidden) {
+    const std::string saved = "{DownSpeed} " + std::string(300, 's'); // sent as it is: no cut, no fill
+    speedTexts().emuleDown = "5";
+    struct Case {
+        const char* name;
+        bool enabled;
+        int32_t status;
+        int32_t capability;
+        std::vector<Call> calls;
+        bool sends;
+    };
+    const std::vector<Call> general{askStatus(15), askCapability(15), askStatus(15)};
+    const std::vector<Call> generalSend{askStatus(15), askCapability(15), askStatus(15), setStatus(15)};
+    const std::vector<Call> notTakingPart{askStatus(15), askCapability(15)};
+    const Case cases[] = {
+        {"on, online", true, 64, 1, {askStatus(15), setStatus(15)}, true},
+        {"off, online", false, 64, 1, {askStatus(15)}, false},
+        {"off, online, not taking part", false, 64, 0, {askStatus(15)}, false},
+        {"on, offline", true, 0, 1, generalSend, true},
+        {"off, offline", false, 0, 1, general, false},
+        {"on, offline, not taking part", true, 0, 0, notTakingPart, false},
+        {"on, hidden", true, 66, 1, general, false},
+        {"off, hidden", false, 66, 1, general, false},
+        {"on, hidden, not taking part", true, 66, 0, notTakingPart, false},
+    };
+    nets.addNetwork(15);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto setter = makeSetter(c.enabled ? "15|1|" : "15|0|");
+        ASSERT_EQ(setter->isEnabled(15), c.enabled);
+        nets.networks[15] = {c.status, "now", true, c.capability};
+        setter->remember(saved, 15);
+        nets.sets.clear();
+        takeCalls();
+
+        setter->restore(15);
+        expectRestoreRecords();
+        EXPECT_EQ(takeCalls(), c.calls) << "restore";
+        setter->restoreAll();
+        expectRestoreRecords();
+        EXPECT_EQ(takeCalls(), c.calls) << "restoreAll";
+        std::vector<SetCall> expected;
+        if (c.sends) expected = {{15, -1, saved}, {15, -1, saved}};
+        EXPECT_EQ(nets.sets, expected);
+    }
+}
+
+// Network 15 offline (status 0) is saved and restored the general way; the saved text goes back whole.
+TEST_F(DescriptionSetterTest, Network15OfflineIsSavedAndRestoredTheGeneralWay) {
+    const std::string away(300, 'a');
+    struct Case {
+        const char* name;
+        bool enabled;
+        int32_t capability;
+        std::vector<Call> saveCalls;
+        std::string saved;
+        std::vector<Call> restoreCalls;
+        bool sends;
+    };
+    const Case cases[] = {
+        {"on",
+         true,
+         1,
+         {askStatus(15), askCapability(15), askStatus(15), askDescription(15)},
+         away,
+         {askStatus(15), askCapability(15), askStatus(15), setStatus(15)},
+         true},
+        {"off: saved all the same, not restored",
+         false,
+         1,
+         {askStatus(15), askCapability(15), askStatus(15), askDescription(15)},
+         away,
+         {askStatus(15), askCapability(15), askStatus(15)},
+         false},
+        {"not taking part",
+         true,
+         0,
+         {askStatus(15), askCapability(15)},
+         "",
+         {askStatus(15), askCapability(15)},
+         false},
+    };
+    nets.addNetwork(15);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto setter = makeSetter(c.enabled ? "15|1|" : "15|0|");
+        nets.networks[15] = {0, away, true, c.capability};
+        nets.sets.clear();
+        takeCalls();
+
+        setter->saveCurrent();
+        EXPECT_EQ(takeCalls(), c.saveCalls) << "saveCurrent";
+        EXPECT_EQ(setter->savedDescription(15), c.saved);
+        nets.networks[15].description = "changed meanwhile";
+
+        setter->restoreAll();
+        expectRestoreRecords();
+        // With nothing saved there is nothing to restore, and the host is not asked at all.
+        EXPECT_EQ(takeCalls(), c.saved.empty() ? std::vector<Call>{} : c.restoreCalls) << "restoreAll";
+        setter->restore(15);
+        expectRestoreRecords();
+        EXPECT_EQ(takeCalls(), c.restoreCalls) << "restore";
+        std::vector<SetCall> expected;
+        if (c.sends) expected = {{15, -1, away}, {15, -1, away}};
+        EXPECT_EQ(nets.sets, expected);
+    }
+}
+
+// The way network 15 is restored is decided by its status at the time of the restore, not of the save.
+TEST_F(DescriptionSetterTest, Network15PathIsChosenAgainAtRestore) {
+    nets.addNetwork(15);
+    auto setter = makeSetter();
+    nets.networks[15] = {0, "saved offline", true, 1};
+    setter->saveCurrent();
+    nets.sets.clear();
+    takeCalls();
+
+    nets.networks[15].status = 64; // back online
+    setter->restoreAll();
+    EXPECT_EQ(takeCalls(), (std::vector<Call>{askStatus(15), setStatus(15)}));
+    nets.networks[15].status = 66; // hidden now
+    setter->restoreAll();
+    EXPECT_EQ(takeCalls(), (std::vector<Call>{askStatus(15), askCapability(15), askStatus(15)}));
+    nets.networks[15].status = 0; // offline again
+    setter->restoreAll();
+    EXPECT_EQ(takeCalls(),
+              (std::vector<Call>{askStatus(15), askCapability(15), askStatus(15), setStatus(15)}));
+    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{15, -1, "saved offline"}, {15, -1, "saved offline"}}));
+}
+
+// Network by network in list order, every network whether switched on or not; the restore goes by the
+// saved table, and a switched-off network is asked about but not changed.
+TEST_F(DescriptionSetterTest, SaveAndRestoreAskTheHostInListOrder) {
+    nets.addNetwork(15);
+    nets.addNetwork(10);
+    nets.addNetwork(12);
+    nets.networks[15].description = "d15";
+    nets.networks[10].description = "d10";
+    nets.networks[12].description = "d12";
+    auto setter = makeSetter("15|1|10|0|12|1|");
+    takeCalls();
+
+    setter->saveCurrent();
+    EXPECT_EQ(takeCalls(), (std::vector<Call>{askStatus(15), askStatus(15), askDescription(15),        // 15
+                                              askCapability(10), askStatus(10), askDescription(10),    // 10
+                                              askCapability(12), askStatus(12), askDescription(12)})); // 12
+    EXPECT_TRUE(nets.sets.empty());
+
+    setter->restoreAll();
+    expectRestoreRecords();
+    EXPECT_EQ(takeCalls(), (std::vector<Call>{askStatus(15), setStatus(15),                       // 15
+                                              askCapability(10), askStatus(10),                   // 10: off
+                                              askCapability(12), askStatus(12), setStatus(12)})); // 12
+    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{15, -1, "d15"}, {12, -1, "d12"}}));
+}
+
+TEST_F(DescriptionSetterTest, SaveAndRestoreOrderWithNetwork15OfflineAndSwitchedOff) {
+    nets.addNetwork(15);
+    nets.addNetwork(10);
+    nets.networks[15] = {0, "d15", true, 1};
+    nets.networks[10].description = "d10";
+    auto setter = makeSetter("15|0|10|1|");
+    takeCalls();
+
+    setter->saveCurrent();
+    EXPECT_EQ(takeCalls(),
+              (std::vector<Call>{askStatus(15), askCapability(15), askStatus(15), askDescription(15),
+                                 askCapability(10), askStatus(10), askDescription(10)}));
+
+    setter->restoreAll();
+    expectRestoreRecords();
+    EXPECT_EQ(takeCalls(), (std::vector<Call>{askStatus(15), askCapability(15), askStatus(15), // 15: off
+                                              askCapability(10), askStatus(10), setStatus(10)}));
+    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{10, -1, "d10"}}));
+}
+
+// The saved table keeps the order in which networks were first saved, and restoreAll follows it even
+// where the network list says otherwise.
+TEST_F(DescriptionSetterTest, RestoreAllFollowsTheOrderNetworksWereFirstSaved) {
+    nets.addNetwork(15);
+    nets.addNetwork(10);
+    nets.networks[15] = {66, "a15", true, 1};
+    nets.networks[10].description = "a10";
+    auto setter = makeSetter("15|1|10|1|");
+    takeCalls();
+
+    setter->saveCurrent(); // 15 hidden: not saved
+    EXPECT_EQ(takeCalls(), (std::vector<Call>{askStatus(15), askStatus(15), askCapability(10), askStatus(10),
+                                              askDescription(10)}));
+
+    nets.networks[15] = {64, "b15", true, 1};
+    nets.networks[10].description = "b10";
+    setter->saveCurrent();
+    EXPECT_EQ(takeCalls(), (std::vector<Call>{askStatus(15), askStatus(15), askDescription(15),
+                                              askCapability(10), askStatus(10), askDescription(10)}));
+
+    setter->restoreAll();
+    expectRestoreRecords();
+    EXPECT_EQ(takeCalls(), (std::vector<Call>{askCapability(10), askStatus(10), setStatus(10), askStatus(15),
+                                              setStatus(15)}));
+    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{10, -1, "b10"}, {15, -1, "b15"}}));
 }
 
 } // namespace
