@@ -65,8 +65,9 @@ void stealAction(PluginState& state, int32_t contact) {
         controller.setStealing(false);
         return;
     }
-    const std::string name = host.readContactText(contact, contactColumn::kName);
-    host.setActionCaption(action::kSteal, action::kHostContactMenu, stealLabel(name));
+    // The host's copy of the name is given back last, once stealing runs.
+    const HostText name = host.holdContactText(contact, contactColumn::kName);
+    host.setActionCaption(action::kSteal, action::kHostContactMenu, stealLabel(name.view()));
     host.setActionStatus(action::kSteal, action::kHostContactMenu, action::kStatusOn);
     controller.setStealing(true, contact);
 }

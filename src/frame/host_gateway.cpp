@@ -108,19 +108,16 @@ void HostGateway::writeText(int32_t column, std::string_view text) const {
     host_->setValue(msg::kConfigTable, 0, column, &v);
 }
 
-std::string HostGateway::readContactText(int32_t contact, int32_t column) const {
+HostText HostGateway::holdContactText(int32_t contact, int32_t column) const {
     if (!host_) return {};
     ValueRecord v{1, 0, -1};
     host_->getValue(msg::kContactsTable, contact, column, &v);
-    char* text = fromAddress<char>(v.value);
-    if (!text) return {};
+    return HostText(host_, fromAddress<char>(v.value));
+}
+
+std::string HostGateway::readContactText(int32_t contact, int32_t column) const {
     // The host's copy goes back even when making ours runs out of memory.
-    struct Release {
-        IHostControl* host;
-        char* text;
-        ~Release() { host->releaseString(text); }
-    } release{host_, text};
-    return std::string(text);
+    return std::string(holdContactText(contact, column).view());
 }
 
 int32_t HostGateway::readContactInt(int32_t contact, int32_t column) const {

@@ -27,6 +27,25 @@ struct NewAction {
     bool longForm = false;
 };
 
+// A text the host copied for the plug-in, given back to the host when this goes.
+class HostText {
+public:
+    HostText() = default;
+    HostText(IHostControl* host, char* text) : host_(host), text_(text) {}
+    HostText(HostText&& other) noexcept : host_(other.host_), text_(other.text_) { other.text_ = nullptr; }
+    HostText& operator=(HostText&&) = delete;
+    HostText(const HostText&) = delete;
+    ~HostText() {
+        if (host_ && text_) host_->releaseString(text_);
+    }
+
+    std::string_view view() const { return text_ ? std::string_view(text_) : std::string_view(); }
+
+private:
+    IHostControl* host_ = nullptr;
+    char* text_ = nullptr;
+};
+
 class HostGateway {
 public:
     HostGateway() = default;
@@ -52,8 +71,9 @@ public:
     std::optional<std::string> readTextIfAny(int32_t column) const; // as readText; none for a null text
     void writeText(int32_t column, std::string_view text) const;
 
-    // Contacts table: the host's copy is released before this returns.
+    // Contacts table: the host's copy is released before this returns, or held until the HostText goes.
     std::string readContactText(int32_t contact, int32_t column) const;
+    HostText holdContactText(int32_t contact, int32_t column) const;
     int32_t readContactInt(int32_t contact, int32_t column) const;
 
     // Pages, menus and controls.
