@@ -22,17 +22,20 @@ const char kName[] = "Brio";
 
 constexpr size_t kP1 = offsetof(MessageRecord, p1);
 
-int32_t buildInterface(PluginState& state) {
-    state.controller = std::make_unique<ModeController>(state.host);
-    buildPages(state);
-    return 1;
-}
-
 int32_t deinitialise(PluginState& state) {
     if (state.controller) {
         endActions(state);
         state.controller.reset();
     }
+    return 1;
+}
+
+int32_t buildInterface(PluginState& state) {
+    // Built a second time without deinitialise: the first interface is ended as deinitialise would end
+    // it (what it shows is restored, its network choices stored) before the new one reads them.
+    deinitialise(state);
+    state.controller = std::make_unique<ModeController>(state.host);
+    buildPages(state);
     return 1;
 }
 

@@ -158,6 +158,32 @@ TEST_F(EntryTest, ChoicesRoundTripThroughBuildAndDeinitialise) {
     }
 }
 
+TEST_F(EntryTest, ASecondBuildInterfaceEndsTheFirstAsDeinitialiseWould) {
+    test::FakeNetworks nets(host);
+    nets.addNetwork(15);
+    nets.addNetwork(10);
+    nets.networks[10].description = "before";
+    host.texts[setting::kList] = "0\x0c"
+                                 "10\x0d"
+                                 "cycled\x0e";
+    host.texts[setting::kNetChange] = "15|0|10|1|";
+    start();
+    call(msg::kBuildInterface);
+    switchCycling();
+    EXPECT_EQ(nets.networks[10].description, "cycled");
+    host.texts[setting::kNetChange] = "changed behind the plug-in's back";
+    call(msg::kBuildInterface);
+    EXPECT_EQ(headless::runningTimers(), 0u);
+    EXPECT_EQ(nets.networks[10].description, "before");
+    // The first interface stored its choices before the second read them.
+    EXPECT_EQ(host.texts[setting::kNetChange], "15|0|10|1|");
+    EXPECT_EQ(switchCycling(), 0);
+    EXPECT_EQ(nets.networks[10].description, "cycled");
+    EXPECT_EQ(headless::runningTimers(), 1u);
+    call(msg::kDeinitialise);
+    EXPECT_EQ(host.texts[setting::kNetChange], "15|0|10|1|");
+}
+
 TEST_F(EntryTest, ShortRecordsCarryNoParameters) {
     // pluginStart without its parameter keeps no host.
     EXPECT_EQ(callShort(msg::kPluginStart, 29, addressOf(static_cast<IHostControl*>(&host))), 0);
