@@ -64,6 +64,19 @@ std::string escapeValue(std::string_view bytes) {
     return out;
 }
 
+std::string escapeKey(std::string_view bytes) {
+    // As a value, and also every "=" (the first one on a line ends the key) and a "#" in front (which
+    // would make the line a comment).
+    std::string out;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '=' || (i == 0 && bytes[i] == '#'))
+            out += bytes[i] == '=' ? "\\x3D" : "\\x23";
+        else
+            out += escapeValue(bytes.substr(i, 1));
+    }
+    return out;
+}
+
 bool unescapeValue(std::string_view text, std::string& bytes, std::string& error) {
     bytes.clear();
     std::string run; // UTF-8 between escapes
@@ -105,16 +118,17 @@ void ConfigStore::load(std::vector<std::string>& problems) {
         const std::string_view l = trim(line);
         if (l.empty() || l.front() == '#') continue;
         const size_t eq = l.find('=');
-        const std::string_view key =
+        const std::string_view keyText =
             eq == std::string_view::npos ? std::string_view() : trim(l.substr(0, eq));
+        std::string key;
         std::string bytes;
         std::string error;
         if (eq == std::string_view::npos) {
             error = "no \"=\"";
-        } else if (key.empty()) {
+        } else if (keyText.empty()) {
             error = "no key before \"=\"";
-        } else if (unescapeValue(trim(l.substr(eq + 1)), bytes, error)) {
-            values_[std::string(key)] = bytes;
+        } else if (unescapeValue(keyText, key, error) && unescapeValue(trim(l.substr(eq + 1)), bytes, error)) {
+            values_[key] = bytes;
             continue;
         }
         problems.push_back("line " + std::to_string(number) + ": " + error + "; line skipped");
@@ -126,7 +140,7 @@ bool ConfigStore::save(std::string& error) const {
     std::ostringstream out;
     out << "# brio-host configuration: key = value, CP1250 texts as UTF-8, \\xNN for other bytes\n";
     for (const auto& [key, value] : values_) {
-        out << key << " =";
+        out << escapeKey(key) << " =";
         if (!value.empty()) out << ' ' << escapeValue(value);
         out << '\n';
     }

@@ -2,9 +2,9 @@
 // their keys, kept in a readable text file between runs.
 //
 // The file has one "key = value" line per stored value, in key order; lines starting with # are
-// comments. Values are the plug-in's CP1250 bytes written as UTF-8, except that the backslash,
+// comments. Keys and values are the plug-in's CP1250 bytes written as UTF-8, except that the backslash,
 // control bytes, the five bytes CP1250 leaves undefined, and spaces at either end are written as
-// \xNN, so every byte string survives a round trip. Integers are stored as their decimal text.
+// \xNN (in keys also "=" and a "#" in front), so every byte string survives a round trip. Integers are stored as their decimal text.
 #pragma once
 
 #include <cstdint>
@@ -60,6 +60,9 @@ private:
     std::map<std::string, std::string> values_;
 };
 
+// A key in the file's form: as a value, and "=" and a leading "#" escaped too; read back with
+// unescapeValue.
+std::string escapeKey(std::string_view bytes);
 // One value in the file's form, and back. unescapeValue is false, with `error`, for a bad escape,
 // bad UTF-8 or a character outside CP1250.
 std::string escapeValue(std::string_view bytes);

@@ -131,6 +131,36 @@ TEST(HostConfigStore, ValuesOutliveTheStoreThroughItsFile) {
     EXPECT_EQ(fileText(path), "");
 }
 
+TEST(HostConfigStore, KeysOfAnyBytesOutliveTheStore) {
+    const std::string path = tempPath("host_config_keys.cfg");
+    const std::vector<std::string> keys = {"a=b", "#hash", "line\nbreak", " spaced ", "back\\slash",
+                                           "Za\xBF\xF3\xB3\xE6", "x = y", "=", "mid#dle"};
+    {
+        ConfigStore first;
+        first.setPath(path);
+        for (size_t i = 0; i < keys.size(); ++i)
+            first.set(keys[i], std::to_string(i));
+        std::string error;
+        ASSERT_TRUE(first.save(error)) << error;
+    }
+    const std::string written = fileText(path);
+    EXPECT_NE(written.find("\na\\x3Db = 0\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("\n\\x23hash = 1\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("\nmid#dle = 8\n"), std::string::npos) << written;
+    ConfigStore second;
+    second.setPath(path);
+    std::vector<std::string> problems;
+    second.load(problems);
+    EXPECT_TRUE(problems.empty()) << problems.front();
+    EXPECT_EQ(second.values().size(), keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const std::string* value = second.stored(keys[i]);
+        ASSERT_NE(value, nullptr) << keys[i];
+        EXPECT_EQ(*value, std::to_string(i)) << keys[i];
+    }
+    second.removeFile();
+}
+
 TEST(HostConfigStore, BadLinesAreSkippedAndNamed) {
     const std::string path = tempPath("host_config_bad.cfg");
     {
