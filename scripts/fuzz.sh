@@ -9,7 +9,7 @@ cd "$top"
 cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/clang-i386.cmake -DBRIO_FUZZ=ON >/dev/null || exit 1
 cmake --build "$dir" -j"${JOBS:-2}" >/dev/null || { cmake --build "$dir" -j1 2>&1 | tail -30; exit 1; }
 failed=0
-for src in tests/fuzz/*.cpp; do
+for src in tests/fuzz/fuzz_*.cpp; do
   name=$(basename "$src" .cpp)
   bin="$dir/tests/fuzz/$name"
   work=$(mktemp -d)
