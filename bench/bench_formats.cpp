@@ -8,7 +8,8 @@
 // Informative floors: for the readers, the scan plus one std::string per description (the least a reader
 // returning entries that own their descriptions must do); for the writer, copying every row's bytes and
 // delimiters into one buffer without looking at them (the rows' texts lie apart on the heap, the
-// baseline's bytes do not); for replaceAll, memchr to the first byte of every placeholder without copying anything.
+// baseline's bytes do not); for replaceAll, memchr to the first byte of every placeholder, copying
+// nothing.
 // A reader's result is freed outside the timed part: freeing a million descriptions is the allocator's
 // work for whoever drops the list (the cycler, when it stops), not the parse's, and takes about as long as
 // the parse itself; one informative line shows buildCycleList with the freeing included.

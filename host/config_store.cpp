@@ -127,7 +127,8 @@ void ConfigStore::load(std::vector<std::string>& problems) {
             error = "no \"=\"";
         } else if (keyText.empty()) {
             error = "no key before \"=\"";
-        } else if (unescapeValue(keyText, key, error) && unescapeValue(trim(l.substr(eq + 1)), bytes, error)) {
+        } else if (unescapeValue(keyText, key, error) &&
+                   unescapeValue(trim(l.substr(eq + 1)), bytes, error)) {
             values_[key] = bytes;
             continue;
         }

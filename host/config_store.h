@@ -4,7 +4,8 @@
 // The file has one "key = value" line per stored value, in key order; lines starting with # are
 // comments. Keys and values are the plug-in's CP1250 bytes written as UTF-8, except that the backslash,
 // control bytes, the five bytes CP1250 leaves undefined, and spaces at either end are written as
-// \xNN (in keys also "=" and a "#" in front), so every byte string survives a round trip. Integers are stored as their decimal text.
+// \xNN (in keys also "=" and a "#" in front), so every byte string survives a round trip. Integers
+// are stored as their decimal text.
 #pragma once
 
 #include <cstdint>
