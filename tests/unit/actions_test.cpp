@@ -77,12 +77,13 @@ protected:
 
 TEST_F(ActionsTest, CodesAndIdsOutsideTheTableDoNothing) {
     const std::vector<Notification> ignored = {
-        {445115, 0},   {445115, 220}, {445115, 221}, {445115, 201}, {445111, 220}, {445112, 221},
-        {445111, 2},   {445104, 221}, {445104, 1},   {445105, 220}, {445105, 1},   {445116, 221},
-        {445117, 220}, {445106, 1},   {445118, 220}, {445108, 1},   {445109, 1},   {445110, 1},
-        {445100, 1},   {445120, 1},   {445200, 1},   {445204, 1},   {445315, 1},   {445402, 1},
-        {0, 1},        {-1, 220},     {445202, 1},   {445202, 220},
+        {445115, 0}, {445115, 220}, {445115, 221}, {445115, 201}, {445111, 220}, {445112, 221},
+        {445111, 2}, {445104, 221}, {445104, 1},   {445108, 1},   {445109, 1},   {445110, 1},
+        {445100, 1}, {445120, 1},   {445200, 1},   {445204, 1},   {445315, 1},   {445402, 1},
+        {0, 1},      {-1, 220},     {445202, 1},   {445202, 220},
     };
+    // The hooks' and path entries' other codes: HooksIgnoreOtherCodesWhereTheirOwnWouldAct and the
+    // dialog filter tests, where those codes meet the state in which their own code would act.
     for (const auto& [id, code] : ignored) {
         EXPECT_TRUE(run({{id, code}}).empty()) << id << " code " << code;
     }
@@ -204,16 +205,6 @@ TEST_F(ActionsTest, CyclingItemStaysOffWhenTheListHasNoEntries) {
     EXPECT_EQ(headless::runningTimers(), 0u);
 }
 
-TEST_F(ActionsTest, DeinitialiseEndsRunningCycling) {
-    session.host.texts[445006] = kOneEntry;
-    run({{445115, 1}});
-    ASSERT_EQ(headless::runningTimers(), 1u);
-    session.send(22101);
-    EXPECT_EQ(headless::runningTimers(), 0u);
-    headless::advance(60000); // a tick would reach a controller that is gone
-    EXPECT_EQ(plugin().controller, nullptr);
-}
-
 // --- "Dodaj" and "Zmień" ---
 
 struct FieldsCase {
@@ -330,9 +321,13 @@ TEST_F(ActionsTest, ListViewHostLeavesOtherRecordsAlone) {
 
 TEST_F(ActionsTest, WithoutAListEditorTheListIsLeftAlone) {
     session.host.texts[445006] = kOneEntry;
+    size_t dialogs = 0;
+    headless::onFileDialog([&](const platform::FileDialogRequest&) { ++dialogs; });
     EXPECT_TRUE(
         run({{445203, 1}, {445116, 220}, {445113, 1}, {445114, 1}, {445117, 221}, {445107, 221}}).empty());
     EXPECT_EQ(session.host.texts[445006], kOneEntry);
+    EXPECT_EQ(dialogs, 0u); // "Wczytaj" and "Zapisz" ask for no file
+    headless::onFileDialog(nullptr);
 }
 
 // Opens the list page as the host does: the page, then its window hosts in order.
@@ -342,6 +337,25 @@ std::string openListPage(PluginSession& session, int32_t parentWindow) {
     session.notifyRecord(record.data());
     session.notify(445116, 220);
     return record.bytes().substr(24, 4); // the window written back
+}
+
+// The hooks act on one code each; the other codes do nothing even where that code would act.
+TEST_F(ActionsTest, HooksIgnoreOtherCodesWhereTheirOwnWouldAct) {
+    // The network check boxes, touched and filled: only 221 reads them back.
+    run({{445201, 1}, {445104, 220}});
+    EXPECT_EQ(checkboxReads({{445105, 220}, {445105, 1}}), 0u);
+    EXPECT_EQ(checkboxReads({{445105, 221}}), 4u);
+    // The list page with its list view: only 220 fills it, only 221 stores it.
+    session.host.texts[445006] = kOneEntry;
+    openListPage(session, 99);
+    ASSERT_EQ(headless::listViewRows().size(), 1u);
+    const std::string twoEntries = kOneEntry + kOneEntry; // what a wrong fill would read
+    session.host.texts[445006] = twoEntries;
+    EXPECT_TRUE(run({{445116, 221}, {445116, 1}, {445117, 220}, {445117, 1}}).empty());
+    EXPECT_EQ(headless::listViewRows().size(), 1u);
+    EXPECT_EQ(session.host.texts[445006], twoEntries);
+    session.notify(445117, 221);
+    EXPECT_EQ(session.host.texts[445006], kOneEntry);
 }
 
 TEST_F(ActionsTest, ListPageLoadsTheListAndStoresItOnlyWhenTouched) {
@@ -430,6 +444,30 @@ TEST_F(ActionsTest, AListPageClosedWhileAFileDialogIsUpIsLeftAlone) {
         EXPECT_FALSE(headless::listViewExists());
     }
     EXPECT_FALSE(std::ifstream(out).good());
+}
+
+TEST_F(ActionsTest, CancelledFileDialogsChangeNothing) {
+    session.host.texts[445006] = kOneEntry;
+    openListPage(session, 99);
+    const auto rowTexts = [] {
+        std::vector<std::string> texts;
+        for (const headless::ListViewRow& row : headless::listViewRows())
+            texts.push_back(std::to_string(row.image) + "|" + row.description + "|" + row.seconds);
+        return texts;
+    };
+    const std::vector<std::string> rows = rowTexts();
+    ASSERT_EQ(rows.size(), 1u);
+    size_t dialogs = 0;
+    headless::onFileDialog([&](const platform::FileDialogRequest&) { ++dialogs; });
+    headless::answerFileDialogs(std::nullopt);
+    const size_t mark = session.host.sent.size();
+    session.notify(445113, 1);
+    session.notify(445114, 1);
+    headless::onFileDialog(nullptr);
+    EXPECT_EQ(dialogs, 2u);
+    EXPECT_EQ(rowTexts(), rows);
+    EXPECT_FALSE(headless::importDialogOpen());
+    EXPECT_TRUE(session.sentSince(mark).empty());
 }
 
 TEST_F(ActionsTest, OneListViewAtATimeAndNoneAfterDeinitialise) {

@@ -124,10 +124,14 @@ TEST_F(DescriptionSetterTest, HiddenNetworksAreLeftAloneButNetwork15RecordsThePa
     nets.networks[10] = {66, "old10", true, 1};
     auto setter = makeSetter();
     setter->saveCurrent();
+    EXPECT_EQ(setter->savedDescription(15), "");
+    EXPECT_EQ(setter->savedDescription(10), "");
     setter->apply("new", 64);
+    // Saved pairs of hidden networks are not put back either.
+    setter->remember("x", 15);
+    setter->remember("x", 10);
     setter->restoreAll();
     EXPECT_TRUE(nets.sets.empty());
-    EXPECT_EQ(setter->savedDescription(15), "");
     nets.networks[15].status = 64;
     setter->apply("new", 64); // recorded as applied while hidden
     EXPECT_TRUE(nets.sets.empty());

@@ -196,7 +196,24 @@ TEST_F(EntryTest, ShortRecordsCarryNoParameters) {
     EXPECT_EQ(host.errors.size(), 4u);
     // The id alone is enough for what needs no parameter.
     EXPECT_EQ(callShort(msg::kQueryNet, 6, 0), 445);
-    EXPECT_EQ(callShort(msg::kActionNotify, 29, 0x1234), 0);
+    // An action notification one byte short of its parameter is not acted on, even where the whole
+    // record would start cycling.
+    test::FakeNetworks nets(host);
+    nets.addNetwork(10);
+    host.texts[setting::kList] = "0\x0c"
+                                 "10\x0d"
+                                 "cycled\x0e";
+    call(msg::kBuildInterface);
+    ActionNotifyRecord n{};
+    n.size = 30;
+    n.id = 445115;
+    n.code = 1;
+    EXPECT_EQ(callShort(msg::kActionNotify, 29, addressOf(&n)), 0);
+    EXPECT_EQ(headless::runningTimers(), 0u);
+    EXPECT_EQ(nets.networks[10].description, "");
+    EXPECT_EQ(callShort(msg::kActionNotify, 30, addressOf(&n)), 0);
+    EXPECT_EQ(nets.networks[10].description, "cycled");
+    call(msg::kDeinitialise);
     EXPECT_EQ(callShort(msg::kPluginEnd, 6, 0), 1);
     EXPECT_EQ(call(30014), 0);
     EXPECT_EQ(host.errors.size(), 4u);
@@ -222,8 +239,9 @@ TEST_F(EntryTest, DeinitialiseWhileCyclingRestoresAndStopsTheTimer) {
     EXPECT_EQ(headless::runningTimers(), 1u);
     call(msg::kDeinitialise);
     EXPECT_EQ(headless::runningTimers(), 0u);
+    EXPECT_EQ(plugin().controller, nullptr);
     EXPECT_EQ(nets.networks[10].description, "before");
-    headless::advance(60000);
+    headless::advance(60000); // a tick would reach a controller that is gone
     EXPECT_EQ(nets.networks[10].description, "before");
 }
 

@@ -31,9 +31,9 @@ public:
     // Answers a message; the default answers 0. `target` as in SentRecord.
     std::function<int32_t(const MessageRecord&, int target)> responder;
 
-    std::map<int32_t, int32_t> ints;                             // configuration table, integer columns
-    std::map<int32_t, std::string> texts;                        // configuration table, text columns
-    std::set<int32_t> nullTexts;                                 // text columns answered with no text
+    std::map<int32_t, int32_t> ints;      // configuration table, integer columns
+    std::map<int32_t, std::string> texts; // configuration table, text columns; one never set reads ""
+    std::set<int32_t> nullTexts;          // text columns answered with no text (a null address)
     std::map<std::pair<int32_t, int32_t>, std::string> contacts; // (contact, column) -> text
     std::vector<SentRecord> sent;
     std::vector<int> errors;
@@ -60,7 +60,8 @@ public:
     std::vector<ValueCall> valueCalls;
 
     void getValue(int table, int row, int column, ValueRecord* value) override {
-        valueCalls.push_back({false, table, row, column, std::string(reinterpret_cast<const char*>(value), 10)});
+        valueCalls.push_back(
+            {false, table, row, column, std::string(reinterpret_cast<const char*>(value), 10)});
         if (table == 1) {
             auto it = contacts.find({row, column});
             value->value = 0;
@@ -84,7 +85,8 @@ public:
         }
     }
     void setValue(int table, int row, int column, ValueRecord* value) override {
-        valueCalls.push_back({true, table, row, column, std::string(reinterpret_cast<const char*>(value), 10)});
+        valueCalls.push_back(
+            {true, table, row, column, std::string(reinterpret_cast<const char*>(value), 10)});
         if (writesFail) throw std::bad_alloc(); // stands in for running out of memory on the way here
         if (table == 0 && value->kind == 1) texts[column] = fromAddress<const char>(value->value);
         if (table == 0 && value->kind == 0) ints[column] = value->value;

@@ -158,11 +158,17 @@ TEST_P(DialogFilterTest, SetsOnlyTheFilterOfTheHostsDialog) {
 }
 
 TEST_P(DialogFilterTest, LeavesAloneWhatIsNoDialogWithAFilter) {
-    // Activation instead of the dialog's setup, no structure at all, and a structure too small.
-    std::string small = le32(12) + std::string(12, '\x5A');
+    // Codes other than the dialog's setup, with a whole dialog structure.
+    const std::string dialog = le32(76) + std::string(72, '\x5A');
+    GuardedRecord whole(dialog);
+    ASSERT_TRUE(whole.ok());
+    for (int32_t code : {1, 220, 221})
+        session.notify(GetParam().pathEntry, code, 0, addressOf(whole.data()));
+    EXPECT_EQ(whole.bytes(), dialog);
+    // The setup with no structure at all, and with a structure too small to hold a filter.
+    const std::string small = le32(12) + std::string(12, '\x5A');
     GuardedRecord record(small);
     ASSERT_TRUE(record.ok());
-    session.notify(GetParam().pathEntry, 1, 0, addressOf(record.data()));
     session.notify(GetParam().pathEntry, 201, 0, 0);
     session.notify(GetParam().pathEntry, 201, 0, addressOf(record.data()));
     EXPECT_EQ(record.bytes(), small);

@@ -44,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReplaceCase{"WholeText", "{DownSpeed}", "{DownSpeed}", "", ""}),
     [](const testing::TestParamInfo<ReplaceCase>& info) { return std::string(info.param.name); });
 
-TEST(FormatsReplaceAllOrder, UpPlaceholderArrivingInDownValueIsReplacedSecond) {
+TEST(FormatsReplaceAllOrder, APlaceholderBroughtInByAValueIsFilledByALaterCall) {
     std::string text = replaceAll("{DownSpeed}|{UpSpeed}", "{DownSpeed}", "d{UpSpeed}");
     EXPECT_EQ(replaceAll(text, "{UpSpeed}", "u"), "du|u");
 }

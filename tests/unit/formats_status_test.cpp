@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -65,10 +64,7 @@ TEST(FormatsStatus, ChoiceTextIsSixLines) {
                            line("Zaraz wracam", "1073742864", '2') +
                            line("Nieosi\xB9galny", "1073742352", '3') +
                            line("Nie przeszkadza\xE6", "1073742368", '4') + line("Ukryty", "1073742880", '5');
-    std::string text = statusChoiceText();
-    EXPECT_EQ(text, expected);
-    EXPECT_EQ(text.back(), '\n');
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6);
+    EXPECT_EQ(statusChoiceText(), expected);
 }
 
 } // namespace

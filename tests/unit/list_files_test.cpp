@@ -103,10 +103,10 @@ TEST_F(ListFilesTest, SaveWritesTheTypeOfTheChosenFilter) {
     EXPECT_EQ(requests[0].filters[0].label, "AutoStatus (*.sts)");
     EXPECT_EQ(requests[0].filters[1].label, "Plik tekstowy (*.txt)");
     EXPECT_EQ(requests[0].filters[1].pattern, "*.txt");
-    // Cancelled: no file is touched.
+    // Cancelled: nothing is chosen.
     headless::answerFileDialogs(std::nullopt);
-    save();
-    EXPECT_FALSE(exists("list"));
+    EXPECT_EQ(askForListFileToSave(), std::nullopt);
+    EXPECT_EQ(requests.size(), 3u);
 }
 
 TEST_F(ListFilesTest, OpeningAnAutoStatusFileAppendsItsEntries) {

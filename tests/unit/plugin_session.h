@@ -93,9 +93,10 @@ public:
     }
 
     // Answers of the host.
-    bool nameIsNull = false;               // queryName sent to Brio itself answers null
-    int32_t versionNumber = 0x00070000;    // pluginVersion
-    std::string versionText = "0.7.0.0";   // what formatVersion writes for that number
+    bool nameIsNull = false; // queryName sent to Brio itself answers null
+    // Not Brio's own version, so that a title built from anything but these answers shows.
+    int32_t versionNumber = 0x09080706;    // pluginVersion
+    std::string versionText = "9.8.7.6";   // what formatVersion writes for that number
     int32_t menuGroup = 4321;              // pluginMenuGroup
     std::map<int32_t, std::string> values; // getActionValue answers by action id; absent: null
     std::map<int32_t, std::string> pageNames;

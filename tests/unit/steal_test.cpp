@@ -305,11 +305,13 @@ TEST_F(StealTest, AMissingContactAppliesNothing) {
 
 TEST(StealLabel, FitsWithItsZeroAndKeepsTheClosingQuote) {
     const std::string start = "Kradnę opis od '";
-    const size_t room = kStealLabelSize - 1 - start.size() - 1; // the name's share of the buffer
+    ASSERT_EQ(start.size(), 16u);
+    // The label fills a 512-byte buffer with its zero: 511 bytes, of which the name may take 494.
+    const size_t room = 494;
     for (size_t length : {size_t{0}, size_t{3}, room - 1, room, room + 1, size_t{5000}}) {
         const std::string name(length, 'x');
         const std::string label = stealLabel(name);
-        EXPECT_LE(label.size() + 1, kStealLabelSize) << length;
+        EXPECT_LE(label.size(), 511u) << length;
         EXPECT_EQ(label, start + name.substr(0, room) + "'") << length;
     }
     EXPECT_EQ(stealLabel("Ala"), "Kradn\xea opis od 'Ala'");
@@ -364,7 +366,7 @@ TEST_F(StealActionTest, OtherCodesAndALongNameDoNotBreakTheLabel) {
     session.host.contacts[{5, contactColumn::kName}] = std::string(2000, 'n');
     const std::vector<ItemChange> changes = use(5);
     ASSERT_EQ(changes.size(), 2u);
-    EXPECT_EQ(changes[0].text.size(), kStealLabelSize - 1);
+    EXPECT_EQ(changes[0].text.size(), 511u); // a 512-byte buffer with its zero
     EXPECT_EQ(changes[0].text.back(), '\'');
 }
 
