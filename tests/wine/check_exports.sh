@@ -24,13 +24,11 @@ expect_names() { # what, expected (space separated), actual (newline separated)
 
 if [ -f "$linux_lib" ]; then
     symbols="$(nm -D --defined-only "$linux_lib")" || fail "nm cannot read $linux_lib"
-    # Code symbols (T, W, i) must be IMessageProc alone; data may only be the two allocator hooks.
+    # Code symbols (T, W, i) must be IMessageProc alone; data the two allocator hooks alone.
     functions="$(awk '$2 ~ /^[TtWwi]$/ {print $3}' <<<"$symbols")"
     data="$(awk '$2 !~ /^[TtWwi]$/ {print $3}' <<<"$symbols")"
     expect_names "$linux_lib functions" "IMessageProc" "$functions"
-    for name in $data; do
-        case "$name" in pcre_malloc | pcre_free) ;; *) fail "$linux_lib exports the data symbol $name" ;; esac
-    done
+    expect_names "$linux_lib data" "pcre_malloc pcre_free" "$data"
 else
     fail "$linux_lib not found (build the Linux target brio)"
 fi
@@ -46,8 +44,10 @@ fi
 
 # Statically linked runtime: no MinGW runtime DLL may be needed next to the programs.
 for program in "$2/Brio.dll" "$2/host/brio-host.exe"; do
-    [ -f "$program" ] || continue
-    imports="$("$objdump_win" -p "$program" | awk '/DLL Name:/ {print $3}')"
+    [ -f "$program" ] || { fail "$program not found"; continue; }
+    dump="$("$objdump_win" -p "$program")" || { fail "$objdump_win cannot read $program"; continue; }
+    imports="$(awk '/DLL Name:/ {print $3}' <<<"$dump")"
+    [ -n "$imports" ] || fail "$program: no imported DLLs found in the dump"
     runtime="$(grep -iE '^(libstdc\+\+|libgcc|libwinpthread)' <<<"$imports")"
     [ -z "$runtime" ] || fail "$program needs the MinGW runtime: $(echo $runtime)"
 done

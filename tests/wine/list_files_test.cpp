@@ -329,7 +329,7 @@ TEST_F(ImportDialogWin32, AnswersReachTheEventsAndCloseTheDialogWhenAccepted) {
     const std::vector<AnswerCase> cases = {
         {"OK with a status and a time", 3, "45", true, true, {"confirmed '45' 3", "closed"}, false},
         {"OK with nothing picked", -1, "", true, true, {"confirmed '' -1", "closed"}, false},
-        {"first and last buttons", 0, "10", true, true, {"confirmed '10' 0", "closed"}, false},
+        {"first button", 0, "10", true, true, {"confirmed '10' 0", "closed"}, false},
         {"last button", 5, "9", true, true, {"confirmed '9' 5", "closed"}, false},
         {"time cut to 31 bytes",
          1,

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -116,6 +117,22 @@ TEST_F(BrioLibrary, HasEveryIconInBothSizesWithAlpha) {
             EXPECT_EQ(colour.bmWidth, size) << "icon " << id;
             EXPECT_EQ(colour.bmHeight, size) << "icon " << id;
             EXPECT_EQ(colour.bmBitsPixel, 32) << "icon " << id;
+            // 32 bits alone may be colour without alpha (every alpha byte 0): some pixels must show.
+            BITMAPINFO format{};
+            format.bmiHeader.biSize = sizeof(format.bmiHeader);
+            format.bmiHeader.biWidth = size;
+            format.bmiHeader.biHeight = -size;
+            format.bmiHeader.biPlanes = 1;
+            format.bmiHeader.biBitCount = 32;
+            format.bmiHeader.biCompression = BI_RGB;
+            std::vector<uint32_t> pixels(size_t(size) * size);
+            HDC screen = GetDC(nullptr);
+            EXPECT_EQ(GetDIBits(screen, info.hbmColor, 0, size, pixels.data(), &format, DIB_RGB_COLORS), size);
+            ReleaseDC(nullptr, screen);
+            size_t opaque = 0;
+            for (uint32_t pixel : pixels)
+                opaque += (pixel >> 24) != 0;
+            EXPECT_GT(opaque, 0u) << "icon " << id << " at " << size << " has no alpha";
             DeleteObject(info.hbmColor);
             DeleteObject(info.hbmMask);
             DestroyIcon(icon);

@@ -25,6 +25,11 @@ std::vector<platform::TimerId> fired;
 void recordTick(platform::TimerId id) {
     fired.push_back(id);
 }
+// A second callback with its own record, to tell which callback got which id.
+std::vector<platform::TimerId> firedOther;
+void recordOtherTick(platform::TimerId id) {
+    firedOther.push_back(id);
+}
 void stopAfterFirstTick(platform::TimerId id) {
     fired.push_back(id);
     platform::stopTimer(id);
@@ -42,6 +47,7 @@ class Win32Desktop : public ::testing::Test {
 protected:
     void SetUp() override {
         fired.clear();
+        firedOther.clear();
         driver_ = DesktopDriver::create([this](const MessageBoxSeen& box) { boxes_.push_back(box); });
     }
 
@@ -83,6 +89,7 @@ TEST_F(Win32Desktop, TimerStoppedInItsCallbackFiresOnce) {
 
 TEST_F(Win32Desktop, TimerStoppedBeforeItIsDueNeverFires) {
     const platform::TimerId id = platform::startTimer(10, recordTick);
+    ASSERT_NE(id, 0u);
     platform::stopTimer(id);
     driver_->advance(100);
     EXPECT_TRUE(fired.empty());
@@ -90,15 +97,17 @@ TEST_F(Win32Desktop, TimerStoppedBeforeItIsDueNeverFires) {
 
 TEST_F(Win32Desktop, EachCallbackGetsItsOwnTimersId) {
     const platform::TimerId a = platform::startTimer(10, recordTick);
-    const platform::TimerId b = platform::startTimer(15, recordTick);
+    const platform::TimerId b = platform::startTimer(15, recordOtherTick);
     ASSERT_NE(a, 0u);
     ASSERT_NE(b, 0u);
     EXPECT_NE(a, b);
-    EXPECT_TRUE(runUntil([&] { return countOf(a) > 0 && countOf(b) > 0; }));
+    EXPECT_TRUE(runUntil([&] { return !fired.empty() && !firedOther.empty(); }));
     platform::stopTimer(a);
     platform::stopTimer(b);
     for (auto id : fired)
-        EXPECT_TRUE(id == a || id == b) << id;
+        EXPECT_EQ(id, a);
+    for (auto id : firedOther)
+        EXPECT_EQ(id, b);
 }
 
 TEST_F(Win32Desktop, StoppingNothingOrAnUnknownTimerLeavesOthersRunning) {
