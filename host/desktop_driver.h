@@ -105,9 +105,14 @@ public:
     virtual std::optional<std::string> clipboardText() = 0;
     virtual void holdClipboard(bool held) = 0;
 
+    // The plug-in library has been loaded.
+    virtual void pluginLoaded() {}
     // The plug-in library is gone: drop whatever of it the desktop still holds. Answers the number of
     // its timers that were still running (the plug-in should have stopped them), where that is known.
     virtual size_t pluginUnloaded() { return 0; }
+    // Answers, and forgets, how many timers were found firing into a library that is no longer loaded
+    // (where pluginUnloaded cannot know them); each was stopped instead of called.
+    virtual size_t timersOfAGoneLibrary() { return 0; }
 
     // Whether commands come from a person at a terminal (then brio-host shows a prompt).
     virtual bool stdinIsTerminal() const { return false; }

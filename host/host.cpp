@@ -245,10 +245,17 @@ bool Host::load(std::string& error) {
     }
     library_ = PluginLibrary::load(pluginPath_, error);
     if (!library_) return false;
+    desktop_->pluginLoaded();
     firstAnswers_.clear();
     answerCounts_.clear();
     transcript_.plain("plug-in loaded");
     return true;
+}
+
+void Host::advance(uint64_t ms) {
+    desktop_->advance(ms);
+    if (const size_t timers = desktop_->timersOfAGoneLibrary())
+        fault(std::to_string(timers) + " timer(s) of the plug-in still running after it was unloaded");
 }
 
 void Host::unload() {

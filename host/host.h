@@ -81,7 +81,7 @@ public:
     void fileDialog(int32_t action);
     bool pageOpen(int32_t page) const { return pageWindows_.count(page) != 0; }
 
-    void advance(uint64_t ms) { desktop_->advance(ms); }
+    void advance(uint64_t ms);
     bool stdinIsTerminal() const { return desktop_->stdinIsTerminal(); }
 
     // What the tests look at.

@@ -614,8 +614,13 @@ public:
         clipboardHeld_ = clipboardWindow_ && OpenClipboard(clipboardWindow_);
     }
 
-    // The library kills its own timers as it is unloaded; none of them is visible from here.
-    size_t pluginUnloaded() override { return 0; }
+    // A library's thread timers are not visible from here; one left running shows when it fires.
+    void pluginLoaded() override { pluginGone = false; }
+    size_t pluginUnloaded() override {
+        pluginGone = true;
+        return 0;
+    }
+    size_t timersOfAGoneLibrary() override { return std::exchange(timersOfGoneLibraries, 0); }
 
     bool stdinIsTerminal() const override { return _isatty(_fileno(stdin)) != 0; }
 
@@ -743,6 +748,13 @@ private:
         MSG message;
         while (PeekMessageA(&message, window, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) continue; // nobody here asks to quit
+            if (message.message == WM_TIMER && isStrayTimer(message)) {
+                // Its procedure went with the plug-in's library: calling it would crash, so it is
+                // stopped and counted instead.
+                KillTimer(nullptr, message.wParam);
+                ++timersOfGoneLibraries;
+                continue;
+            }
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
@@ -784,6 +796,14 @@ private:
         fileDialogAnswered_ = false;
         workingDirectory_ = dialog == createdDialog_ ? directoryAtCreation_ : currentDirectory();
         if (!fileDialogTimer_) fileDialogTimer_ = SetTimer(nullptr, 0, kFileDialogTickMs, fileDialogTick);
+    }
+
+    // Between an unload and the next load, the only thread timer of ours is the file dialogs' one: any
+    // other was left running by the plug-in. (Its procedure's address cannot tell: Wine hands timer
+    // messages over with a handle for the procedure, not the address.)
+    static bool isStrayTimer(const MSG& message) {
+        return pluginGone && !message.hwnd &&
+               !(activeDriver && activeDriver->fileDialogTimer_ == message.wParam);
     }
 
     static void CALLBACK fileDialogTick(HWND, UINT, UINT_PTR id, DWORD) {
@@ -884,6 +904,8 @@ private:
     std::array<HICON, kStatusColours.size()> statusIcons_{}; // made on first request
     // The plug-in's file dialogs: how they are answered, and the one being answered.
     static constexpr UINT kFileDialogTickMs = 20;
+    static inline bool pluginGone = false;          // unloaded, and not loaded again since
+    static inline size_t timersOfGoneLibraries = 0; // found by deliverQueued
     std::function<void(const FileDialogSeen&)> fileDialogObserver_;
     std::optional<FileDialogAnswer> fileDialogAnswer_;
     HWND fileDialog_ = nullptr;

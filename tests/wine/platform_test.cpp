@@ -110,6 +110,34 @@ TEST_F(Win32Desktop, EachCallbackGetsItsOwnTimersId) {
         EXPECT_EQ(id, b);
 }
 
+// A library that leaves a thread timer running when it is unloaded: the driver stops the timer instead
+// of calling into the library that is gone, and says so once.
+TEST_F(Win32Desktop, ATimerOfAnUnloadedLibraryIsStoppedAndCounted) {
+    ASSERT_EQ(GetModuleHandleA("Brio.dll"), nullptr) << "loaded by another test";
+    HMODULE library = LoadLibraryA("Brio.dll");
+    ASSERT_NE(library, nullptr);
+    const FARPROC inLibrary = GetProcAddress(library, "_IMessageProc@4");
+    ASSERT_NE(inLibrary, nullptr);
+    // Never called: only its address, inside the library, matters.
+    const UINT_PTR id = SetTimer(nullptr, 0, 10, reinterpret_cast<TIMERPROC>(reinterpret_cast<void*>(inLibrary)));
+    ASSERT_NE(id, 0u);
+    ASSERT_TRUE(FreeLibrary(library));
+    ASSERT_EQ(GetModuleHandleA("Brio.dll"), nullptr);
+    driver_->pluginUnloaded();
+    size_t found = 0;
+    EXPECT_TRUE(runUntil([&] { return (found += driver_->timersOfAGoneLibrary()) > 0; }));
+    EXPECT_EQ(found, 1u);
+    driver_->advance(100);
+    EXPECT_EQ(driver_->timersOfAGoneLibrary(), 0u);
+    // Once a library is loaded again, thread timers run as before.
+    driver_->pluginLoaded();
+    const platform::TimerId own = platform::startTimer(10, recordTick);
+    ASSERT_NE(own, 0u);
+    EXPECT_TRUE(runUntil([&] { return !fired.empty(); }));
+    platform::stopTimer(own);
+    EXPECT_EQ(driver_->timersOfAGoneLibrary(), 0u);
+}
+
 TEST_F(Win32Desktop, StoppingNothingOrAnUnknownTimerLeavesOthersRunning) {
     const platform::TimerId id = platform::startTimer(10, recordTick);
     platform::stopTimer(0);
