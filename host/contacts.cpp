@@ -42,6 +42,10 @@ CopyLedger::Release CopyLedger::release(const char* address, Copy& copy) {
     auto it = held_.find(address);
     if (it != held_.end()) {
         copy = it->second.copy;
+        // The block stays allocated, so that no later copy gets its address, but its text is gone as
+        // it would be from a host that freed it: a plug-in reading it after the release reads garbage.
+        char* text = it->second.text.get();
+        std::memset(text, 0xDD, std::strlen(text));
         released_[address] = std::move(it->second);
         held_.erase(it);
         return Release::Ok;

@@ -28,6 +28,7 @@ TEST(HostCopies, LedgerTellsReleasesApart) {
     CopyLedger::Copy copy{};
     EXPECT_EQ(ledger.release(a, copy), CopyLedger::Release::Ok);
     EXPECT_EQ(copy.number, 1);
+    EXPECT_STREQ(a, "\xDD\xDD\xDD") << "a released text is not there to be read any more";
     EXPECT_EQ(ledger.release(a, copy), CopyLedger::Release::Twice);
     EXPECT_EQ(copy.number, 1);
     const char stray[] = "not ours";
