@@ -72,7 +72,7 @@ Action& ActionTree::add(const void* record, uint16_t size, std::optional<std::st
 Action* ActionTree::find(int32_t id, int32_t parent) {
     for (Action& a : actions_)
         if (a.id == id && a.parent == parent) return &a;
-    return find(id);
+    return nullptr; // a host knows an action by its id under its parent
 }
 
 Action* ActionTree::find(int32_t id) {

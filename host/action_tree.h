@@ -68,7 +68,7 @@ public:
     Action& add(const void* record, uint16_t size, std::optional<std::string> text);
     void clear() { actions_.clear(); }
 
-    // The action with this id under this parent, else the first with this id.
+    // The action with this id under this parent.
     Action* find(int32_t id, int32_t parent);
     Action* find(int32_t id);
     // A page or popup by caption (CP1250 bytes) or by its id written in decimal.

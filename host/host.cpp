@@ -126,6 +126,7 @@ void Host::getValue(int table, int row, int column, ValueRecord* value) {
         if (!c) {
             value->value = 0;
             call("getValue", " config column " + std::to_string(column) + " (not registered) -> 0");
+            fault("getValue of config column " + std::to_string(column) + ", which was never registered");
             return;
         }
         if (value->kind == 0) {
@@ -187,6 +188,7 @@ void Host::setValue(int table, int row, int column, ValueRecord* value) {
         if (!c) {
             call("setValue",
                  " config column " + std::to_string(column) + " (not registered) " + shown + ", ignored");
+            fault("setValue of config column " + std::to_string(column) + ", which was never registered");
             return;
         }
         call("setValue", " config " + c->key + " " + shown);

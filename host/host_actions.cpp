@@ -72,6 +72,7 @@ int32_t Host::modifyAction(const uint8_t* record) {
     if (r.mask & ~(kMaskStatus | kMaskText)) line += " mask " + std::to_string(r.mask);
     if (!a) {
         call("modifyAction", line + " (no such action)");
+        fault("modifyAction of" + target(r) + ", which was never added");
         return 0;
     }
     if (r.mask & kMaskStatus) a->status = r.type;
@@ -87,6 +88,7 @@ int32_t Host::setActionValue(const uint8_t* record) {
     std::string line = target(r) + " " + displayed(value);
     if (!a) {
         call("setActionValue", line + " (no such action)");
+        fault("setActionValue of" + target(r) + ", which was never added");
         return 0;
     }
     if (a->bound()) {
@@ -113,10 +115,12 @@ int32_t Host::getActionValue(uint8_t* record) {
         }
         line += " buffer " + std::to_string(r.textSize) + " -> " + displayed(written);
         call("getActionValue", line + (a ? "" : " (no such action)"));
+        if (!a) fault("getActionValue of" + target(r) + ", which was never added");
         return a ? 1 : 0;
     }
     if (!a) {
         call("getActionValue", line + " -> 0 (no such action)");
+        fault("getActionValue of" + target(r) + ", which was never added");
         return 0;
     }
     valueCopy_ = std::make_unique<char[]>(value.size() + 1);

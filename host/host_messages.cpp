@@ -174,6 +174,7 @@ int32_t Host::handle(const uint8_t* record) {
     if (id == msg::kRegisterColumn) return registerColumn(record, r.size());
     if (r.size() < kMessageRecordSize) {
         call(messageName(id), " in a short record of " + std::to_string(r.size()) + " bytes -> 0");
+        fault(messageName(id) + " sent in a record of " + std::to_string(r.size()) + " bytes");
         return 0;
     }
     const int32_t net = r.i32(offsetof(MessageRecord, net));
@@ -232,6 +233,7 @@ int32_t Host::handle(const uint8_t* record) {
     default:
         call("unhandled", " " + messageName(id) + " net " + std::to_string(net) + " type " +
                               std::to_string(r.i32(offsetof(MessageRecord, type))) + " -> 0");
+        fault(messageName(id) + " is no message a host handles");
         return 0;
     }
 }
@@ -239,6 +241,7 @@ int32_t Host::handle(const uint8_t* record) {
 int32_t Host::registerColumn(const uint8_t* record, uint16_t size) {
     if (size < sizeof(ColumnRecord)) {
         call("registerColumn", " in a short record of " + std::to_string(size) + " bytes -> 0");
+        fault("registerColumn sent in a record of " + std::to_string(size) + " bytes");
         return 0;
     }
     ColumnRecord c;

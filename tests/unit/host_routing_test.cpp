@@ -58,6 +58,11 @@ protected:
         EXPECT_EQ(host.sendMessage(reinterpret_cast<MessageRecord*>(&c)), 1);
     }
     std::string lastLine() const { return transcript.lines().empty() ? "" : transcript.lines().back(); }
+    // The call's own line, before the fault line that follows it.
+    std::string lineBeforeLast() const {
+        const auto& lines = transcript.lines();
+        return lines.size() < 2 ? "" : lines[lines.size() - 2];
+    }
 
     Transcript transcript;
     Host host{transcript};
@@ -85,7 +90,9 @@ TEST_F(HostRouting, RegisterColumnAndReadBack) {
     ValueRecord unknown{0, 5, 0};
     host.getValue(0, 0, 445008, &unknown);
     EXPECT_EQ(cell(unknown), 0);
-    EXPECT_EQ(lastLine(), "getValue config column 445008 (not registered) -> 0");
+    EXPECT_EQ(lineBeforeLast(), "getValue config column 445008 (not registered) -> 0");
+    EXPECT_EQ(lastLine(), "FAULT: getValue of config column 445008, which was never registered");
+    EXPECT_EQ(host.faults(), 1);
 
     // A column record too short to hold the key is answered 0 and registers nothing.
     ColumnRecord cut{};
@@ -179,6 +186,25 @@ TEST_F(HostRouting, ActionValuesIntoBuffersOfEverySize) {
     EXPECT_STREQ(fromAddress<char>(sendAction(msg::kGetActionValue, copy)), "abcdef");
     ActionRecord missing = action(445999, 445203, 0, nullptr);
     EXPECT_EQ(sendAction(msg::kGetActionValue, missing), 0);
+    EXPECT_EQ(host.faults(), 1);
+}
+
+// A host knows an action by its id under its parent: the same id under another parent is no action
+// of its, and a plug-in asking for one is at fault.
+TEST_F(HostRouting, ActionsAreFoundUnderTheirParentOnly) {
+    ActionRecord add = action(445109, 445203, 0xB0040, "abcdef");
+    sendAction(msg::kAddAction, add);
+    for (int32_t message : {msg::kModifyAction, msg::kSetActionValue, msg::kGetActionValue}) {
+        SCOPED_TRACE(message);
+        const int before = host.faults();
+        ActionRecord wrong = action(445109, 445201, 0, "x");
+        wrong.mask = 0x40; // the caption, for modifyAction
+        EXPECT_EQ(sendAction(message, wrong), 0);
+        EXPECT_EQ(host.faults(), before + 1);
+        EXPECT_NE(lastLine().find("which was never added"), std::string::npos) << lastLine();
+    }
+    EXPECT_EQ(host.controlValue(host.actions().all()[0]), "abcdef");
+    EXPECT_EQ(*host.actions().all()[0].text, "abcdef");
 }
 
 TEST_F(HostRouting, ControlsKeepOrBindTheirValues) {
@@ -248,10 +274,13 @@ TEST_F(HostRouting, VersionsAndDebugLines) {
     MessageRecord cut = message(msg::kLogText, 0, 0, addressOf(line), 4);
     cut.size = 22;
     EXPECT_EQ(host.sendMessage(&cut), 0);
-    EXPECT_EQ(lastLine(), "logText in a short record of 22 bytes -> 0");
+    EXPECT_EQ(lineBeforeLast(), "logText in a short record of 22 bytes -> 0");
+    EXPECT_EQ(lastLine(), "FAULT: logText sent in a record of 22 bytes");
     EXPECT_EQ(send(4242, 3, 1), 0);
-    EXPECT_EQ(lastLine(), "unhandled message 4242 net 3 type 1 -> 0");
+    EXPECT_EQ(lineBeforeLast(), "unhandled message 4242 net 3 type 1 -> 0");
+    EXPECT_EQ(lastLine(), "FAULT: message 4242 is no message a host handles");
     EXPECT_EQ(host.calls("unhandled"), 1);
+    EXPECT_EQ(host.faults(), 2);
 }
 
 } // namespace
