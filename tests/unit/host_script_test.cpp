@@ -250,5 +250,23 @@ TEST(HostScript, ExpectationsDoNotPassOnStaleState) {
     EXPECT_EQ(in.failures(), expectedFailures);
 }
 
+// A library loaded again registers its columns again: none is left from the run before, so a plug-in that
+// read a setting before registering it would be reading a column the host does not have.
+TEST(HostScript, ColumnsBelongToTheRunThatRegisteredThem) {
+    const char* plugin = std::getenv("BRIO_PLUGIN");
+    if (!plugin) GTEST_SKIP() << "BRIO_PLUGIN is not set";
+    Transcript transcript;
+    Host host(transcript);
+    host.setPluginPath(plugin);
+    Interpreter in(host, "t.brio");
+    for (const char* line : {"start", "stop"})
+        ASSERT_TRUE(in.run(line, 1)) << line << ": " << in.error();
+    EXPECT_EQ(host.config().columns().size(), 10u); // shown after the stop with their defaults
+    ASSERT_TRUE(in.run("load", 1)) << in.error();
+    EXPECT_TRUE(host.config().columns().empty());
+    ASSERT_TRUE(in.run("unload", 1)) << in.error();
+    EXPECT_EQ(host.faults(), 0);
+}
+
 } // namespace
 } // namespace brio::host
