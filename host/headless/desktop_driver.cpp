@@ -33,6 +33,7 @@ public:
     void advance(uint64_t ms) override { headless::advance(ms); }
 
     int32_t openPageWindow() override { return nextWindow_++; }
+    void closePageWindow(int32_t window) override { headless::destroyChildWindowsOf(window); }
 
     size_t pluginUnloaded() override {
         const size_t left = headless::runningTimers();

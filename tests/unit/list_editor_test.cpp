@@ -116,6 +116,17 @@ TEST_F(ListEditorTest, CreationAsksForWidthsImagesAndIconsInThatOrder) {
     EXPECT_EQ(ListEditor::create(gateway, 0, 220, nullptr, 0, 0, 33), nullptr);
 }
 
+// The list view is a child of the page's window: it goes when that window does, and only then.
+TEST_F(ListEditorTest, TheListViewGoesWithItsParentWindow) {
+    editor->append({1, "a", 10});
+    headless::destroyChildWindowsOf(0x2000);
+    EXPECT_NE(headless::listViewWindow(), 0);
+    EXPECT_EQ(headless::listViewRows().size(), 1u);
+    headless::destroyChildWindowsOf(0x1000);
+    EXPECT_EQ(headless::listViewWindow(), 0);
+    EXPECT_TRUE(headless::listViewRows().empty());
+}
+
 TEST_F(ListEditorTest, ListTextRoundTripsThroughTheRows) {
     const std::string text = std::string("1\x0c") + "45\x0d" + "abc\x0e" + "5\x0c" + "3600\x0d" +
                              "Zażółć\x0e" + "0\x0c" + "10\x0d" + "\x0e";

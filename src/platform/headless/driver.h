@@ -55,6 +55,8 @@ std::vector<int32_t> listViewColumnWidths();
 bool setListViewColumnWidth(int32_t column, int32_t width);
 // The page is destroyed before it says it closes, taking the list view's window with it.
 bool destroyListViewWindow();
+// A window closes: the windows of the list views created inside it go with it, as child windows do.
+void destroyChildWindowsOf(int32_t parent);
 // A click on a row makes it the only selected and focused row; -1 clicks below the rows, which clears
 // the selection and leaves the focus.
 bool clickListRow(int32_t row);

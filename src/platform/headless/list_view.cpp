@@ -171,6 +171,7 @@ public:
     const std::vector<int32_t>& widths() const { return widths_; }
     // The window is destroyed by someone else (its page going first): what is left answers as a control
     // without a window does, with no rows and no column widths.
+    int32_t parentWindow() const { return setup_.parentWindow; }
     void windowGone() {
         window_ = 0;
         rows_.clear();
@@ -326,6 +327,11 @@ bool destroyListViewWindow() {
     if (!newest() || !newest()->window()) return false;
     newest()->windowGone();
     return true;
+}
+
+void destroyChildWindowsOf(int32_t parent) {
+    for (HeadlessListView* view : desk().views)
+        if (view->window() && view->parentWindow() == parent) view->windowGone();
 }
 
 bool setListViewColumnWidth(int32_t column, int32_t width) {
