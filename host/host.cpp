@@ -69,6 +69,17 @@ void Host::fault(const std::string& what) {
     transcript_.always("FAULT: " + what);
 }
 
+std::string Host::textFrom(int32_t address, const std::string& what, size_t limit) {
+    if (address != 0 && !maybeTextAddress(address))
+        fault(what + " is " + std::to_string(address) + ", which cannot be the address of a text");
+    return textAt(address, limit);
+}
+
+std::optional<std::string> Host::optionalTextFrom(int32_t address, const std::string& what) {
+    if (address == 0) return std::nullopt;
+    return textFrom(address, what);
+}
+
 int Host::answers(int32_t message) const {
     auto it = answerCounts_.find(message);
     return it == answerCounts_.end() ? 0 : it->second;
@@ -181,7 +192,8 @@ void Host::setValue(int table, int row, int column, ValueRecord* value) {
         call("setValue", " table " + std::to_string(table) + " without a value record");
         return;
     }
-    const std::string bytes = value->kind == 0 ? std::to_string(value->value) : textAt(value->value);
+    const std::string bytes =
+        value->kind == 0 ? std::to_string(value->value) : textFrom(value->value, "the text of setValue");
     const std::string shown = value->kind == 0 ? bytes : displayed(bytes);
     if (table == msg::kConfigTable) {
         const Column* c = config_.column(column);

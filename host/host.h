@@ -121,6 +121,10 @@ public:
     static constexpr int32_t kMenuGroup = 40;
 
 private:
+    // A text the plug-in handed over by address (see textAt); an address too small to be a text is
+    // reported as the plug-in's fault in `what` and read as empty (none for the optional form).
+    std::string textFrom(int32_t address, const std::string& what, size_t limit = SIZE_MAX);
+    std::optional<std::string> optionalTextFrom(int32_t address, const std::string& what);
     // One host call: counted by name and written as a line.
     void call(const std::string& name, const std::string& rest);
     int32_t callPlugin(void* record, const std::string& what, AnswerForm form);

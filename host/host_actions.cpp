@@ -58,7 +58,8 @@ int32_t Host::actionMessage(int32_t id, int32_t p1, int32_t) {
 
 int32_t Host::addAction(const uint8_t* record) {
     const ActionRecord r = readAction(record);
-    const Action& a = actions_.add(record, recordSize(record), optionalTextAt(r.text));
+    const Action& a =
+        actions_.add(record, recordSize(record), optionalTextFrom(r.text, "the text of addAction"));
     call("addAction", " " + describeAdded(a));
     return 1;
 }
@@ -68,7 +69,9 @@ int32_t Host::modifyAction(const uint8_t* record) {
     Action* a = actions_.find(r.id, r.parent);
     std::string line = target(r);
     if (r.mask & kMaskStatus) line += " status " + std::to_string(r.type);
-    if (r.mask & kMaskText) line += " caption " + (r.text ? displayed(textAt(r.text)) : std::string("null"));
+    const std::optional<std::string> caption =
+        r.mask & kMaskText ? optionalTextFrom(r.text, "the caption of modifyAction") : std::nullopt;
+    if (r.mask & kMaskText) line += " caption " + (caption ? displayed(*caption) : std::string("null"));
     if (r.mask & ~(kMaskStatus | kMaskText)) line += " mask " + std::to_string(r.mask);
     if (!a) {
         call("modifyAction", line + " (no such action)");
@@ -76,14 +79,14 @@ int32_t Host::modifyAction(const uint8_t* record) {
         return 0;
     }
     if (r.mask & kMaskStatus) a->status = r.type;
-    if (r.mask & kMaskText) a->text = optionalTextAt(r.text);
+    if (r.mask & kMaskText) a->text = caption;
     call("modifyAction", line);
     return 1;
 }
 
 int32_t Host::setActionValue(const uint8_t* record) {
     const ActionRecord r = readAction(record);
-    const std::string value = textAt(r.text);
+    const std::string value = textFrom(r.text, "the text of setActionValue");
     Action* a = actions_.find(r.id, r.parent);
     std::string line = target(r) + " " + displayed(value);
     if (!a) {

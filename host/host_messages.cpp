@@ -182,8 +182,9 @@ int32_t Host::handle(const uint8_t* record) {
     const int32_t p2 = r.i32(offsetof(MessageRecord, p2));
     switch (id) {
     case msg::kLogText: {
-        // p2 is the size of the buffer that holds the line.
-        lastLog_ = textAt(p1, p2 > 0 ? static_cast<size_t>(p2) : SIZE_MAX);
+        // p2 is the size of the buffer that holds the line; without one, no more than a line is read.
+        if (p2 <= 0) fault("logText without the size of its buffer (" + std::to_string(p2) + ")");
+        lastLog_ = textFrom(p1, "the line of logText", p2 > 0 ? static_cast<size_t>(p2) : 1024);
         call("logText", " " + displayed(lastLog_));
         return 1;
     }
@@ -248,12 +249,12 @@ int32_t Host::registerColumn(const uint8_t* record, uint16_t size) {
     std::memcpy(&c, record, sizeof c);
     Column column;
     column.id = c.column;
-    column.key = textAt(c.key);
+    column.key = textFrom(c.key, "the key of registerColumn");
     column.kind = c.kind;
     std::string line = " " + std::to_string(c.column) + " " + displayed(column.key);
     if (c.table != msg::kConfigTable) line += " table " + std::to_string(c.table);
     if (c.kind == 1) {
-        column.defaultText = textAt(c.defaultValue);
+        column.defaultText = textFrom(c.defaultValue, "the default text of registerColumn");
         line += " text default " + (c.defaultValue ? displayed(column.defaultText) : std::string("null"));
     } else {
         column.defaultInt = c.defaultValue;
@@ -290,7 +291,7 @@ int32_t Host::networkMessage(int32_t id, int32_t net, int32_t p1, int32_t p2) {
         call("netCapability", where + " -> " + std::to_string(p ? p->capability : 0));
         return p ? p->capability : 0;
     default: { // setNetStatus
-        SimulatedPlugin::Change change{p1, optionalTextAt(p2)};
+        SimulatedPlugin::Change change{p1, optionalTextFrom(p2, "the description of setNetStatus")};
         const std::string line = where + " status " + std::to_string(p1) + " " +
                                  (change.description ? displayed(*change.description) : "null");
         if (!p) {

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "frame/records.h"
@@ -24,12 +23,6 @@ inline std::string textAt(int32_t address, size_t limit = SIZE_MAX) {
     while (n < limit && p[n] != '\0')
         ++n;
     return std::string(p, n);
-}
-
-// As textAt, but none for a null address.
-inline std::optional<std::string> optionalTextAt(int32_t address) {
-    if (address == 0) return std::nullopt;
-    return textAt(address);
 }
 
 } // namespace brio::host

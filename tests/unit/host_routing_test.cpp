@@ -281,6 +281,17 @@ TEST_F(HostRouting, VersionsAndDebugLines) {
     EXPECT_EQ(lastLine(), "FAULT: message 4242 is no message a host handles");
     EXPECT_EQ(host.calls("unhandled"), 1);
     EXPECT_EQ(host.faults(), 2);
+
+    // A number where a text's address belongs, and a line without the size of its buffer.
+    send(msg::kLogText, 0, 0, 5, 256);
+    EXPECT_EQ(lastLine(), "logText \"\"");
+    EXPECT_EQ(host.faults(), 3);
+    send(msg::kLogText, 0, 0, addressOf("bounded"), 0);
+    EXPECT_EQ(host.lastLog(), "bounded");
+    EXPECT_EQ(host.faults(), 4);
+    ValueRecord number{1, 1, 0};
+    host.setValue(0, 0, 445006, &number);
+    EXPECT_EQ(host.faults(), 6); // the column is not registered either
 }
 
 } // namespace
