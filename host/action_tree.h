@@ -32,6 +32,7 @@ constexpr uint16_t kPage = 0x0400;
 } // namespace kind
 
 constexpr int32_t kSameLineFlag = 0x40;
+constexpr int32_t kContactMenu = 30; // the host's menu of a contact, the parent of its items
 
 struct Action {
     int32_t id = 0;

@@ -91,6 +91,8 @@ bool Interpreter::dispatch(const Words& w, std::string_view line) {
     if (c == "use" || c == "press") {
         int32_t id = 0;
         if (!number(w, 1, id) || !needLoaded()) return false;
+        // A user can only use what the plug-in put on screen.
+        if (!host_.actions().find(id)) return fail("no action " + std::to_string(id) + " was added");
         host_.notify(id, msg::kActivated);
         return true;
     }
@@ -262,6 +264,8 @@ bool Interpreter::contactCommand(const Words& w) {
             int32_t action = 0;
             if (w.size() != 4 || !number(w, 3, action)) return fail("use: contact ID use ACTION");
             if (!needLoaded()) return false;
+            if (!host_.actions().find(action, kContactMenu))
+                return fail("no action " + std::to_string(action) + " was added to the contact menu");
             host_.notify(action, msg::kActivated, id);
             return true;
         }

@@ -8,8 +8,6 @@ namespace brio::host {
 
 namespace {
 
-constexpr int32_t kContactMenu = 30; // the host's menu of a contact
-
 std::string hex(int32_t v) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "0x%X", static_cast<unsigned>(v));

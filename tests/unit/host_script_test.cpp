@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "frame/messages.h"
 #include "host/host.h"
 #include "host/interpreter.h"
 #include "host/script.h"
@@ -248,6 +249,27 @@ TEST(HostScript, ExpectationsDoNotPassOnStaleState) {
         expectedFailures += step.holds ? 0 : 1;
     }
     EXPECT_EQ(in.failures(), expectedFailures);
+}
+
+// A user uses only what the plug-in put on screen: a menu item or button never added, or an item of
+// another menu offered as a contact's, is refused as a script error instead of being notified.
+TEST(HostScript, OnlyAddedActionsCanBeUsed) {
+    const char* plugin = std::getenv("BRIO_PLUGIN");
+    if (!plugin) GTEST_SKIP() << "BRIO_PLUGIN is not set";
+    Transcript transcript;
+    Host host(transcript);
+    host.setPluginPath(plugin);
+    Interpreter in(host, "t.brio");
+    for (const char* line : {"contact add 5 \"Ala\"", "start", "use 445115", "contact 5 use 445101"})
+        ASSERT_TRUE(in.run(line, 1)) << line << ": " << in.error();
+    const int notified = host.answers(msg::kActionNotify);
+    EXPECT_EQ(notified, 2);
+    EXPECT_FALSE(in.run("use 445999", 1));
+    EXPECT_EQ(in.error(), "t.brio:1: no action 445999 was added");
+    EXPECT_FALSE(in.run("contact 5 use 445115", 1));
+    EXPECT_EQ(in.error(), "t.brio:1: no action 445115 was added to the contact menu");
+    EXPECT_EQ(host.answers(msg::kActionNotify), notified);
+    ASSERT_TRUE(in.run("stop", 1)) << in.error();
 }
 
 // A library loaded again registers its columns again: none is left from the run before, so a plug-in that
