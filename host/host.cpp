@@ -353,15 +353,24 @@ std::string Host::controlValue(const Action& action) const {
     return c ? config_.readText(*c) : std::string();
 }
 
-void Host::setControlValue(Action& action, const std::string& value) {
+bool Host::setControlValue(Action& action, const std::string& value) {
+    if (action.kindOf() == kind::kChoice) {
+        // A choice selects one of its lines: a value none of them stands for selects nothing.
+        const std::vector<std::string> lines = choiceLines(action.text.value_or(""));
+        bool known = false;
+        for (size_t i = 0; i < lines.size() && !known; ++i)
+            known = choiceValue(lines[i], i) == value;
+        if (!known) return false;
+    }
     if (!action.bound()) {
         action.value = value;
-        return;
+        return true;
     }
     const Column* c = config_.column(action.param);
-    if (!c) return;
+    if (!c) return true;
     config_.set(c->key, c->kind == 0 ? std::to_string(readInteger(value)) : value);
     saveConfig();
+    return true;
 }
 
 } // namespace brio::host

@@ -108,7 +108,8 @@ public:
 
     // A control's value as the host shows it (bound controls: the setting), and a user's change.
     std::string controlValue(const Action& action) const;
-    void setControlValue(Action& action, const std::string& value);
+    // False, changing nothing, for a choice given a value none of its lines stands for.
+    bool setControlValue(Action& action, const std::string& value);
     // A configuration value set from outside the plug-in (a script), saved at once.
     void setConfig(const std::string& key, const std::string& bytes);
     void saveConfig();

@@ -99,7 +99,11 @@ int32_t Host::setActionValue(const uint8_t* record) {
         line += " setting " + (c ? c->key : std::to_string(a->param) + " (not registered)");
     }
     call("setActionValue", line);
-    setControlValue(*a, value);
+    if (!setControlValue(*a, value)) {
+        fault("setActionValue of the choice" + target(r) + " to " + displayed(value) +
+              ", which none of its lines stands for");
+        return 0;
+    }
     return 1;
 }
 

@@ -325,7 +325,8 @@ bool Interpreter::setCommand(const Words& w) {
     if (!a->holdsValue())
         return fail("control " + cp1250ToUtf8(w[1].text) + " is a " + kindName(a->kindOf()) +
                     ", it holds no value");
-    host_.setControlValue(*a, expandScriptDir(value, scriptDir_));
+    if (!host_.setControlValue(*a, expandScriptDir(value, scriptDir_)))
+        return fail("the choice " + cp1250ToUtf8(w[1].text) + " has no line for " + displayed(value));
     return true;
 }
 

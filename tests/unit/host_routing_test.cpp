@@ -240,6 +240,17 @@ TEST_F(HostRouting, ControlsKeepOrBindTheirValues) {
     sendAction(msg::kModifyAction, caption);
     EXPECT_EQ(host.actions().find(445315)->text, "GG");
     EXPECT_EQ(host.actions().find(445315)->status, 4);
+
+    // A choice selects one of its lines: a value none of them stands for is refused.
+    ActionRecord pick = action(445108, 445203, 0, "1");
+    EXPECT_EQ(sendAction(msg::kSetActionValue, pick), 1);
+    EXPECT_EQ(host.controlValue(*host.actions().find(445108)), "1");
+    EXPECT_EQ(host.faults(), 0);
+    ActionRecord hostNumber = action(445108, 445203, 0, "64");
+    EXPECT_EQ(sendAction(msg::kSetActionValue, hostNumber), 0);
+    EXPECT_EQ(host.controlValue(*host.actions().find(445108)), "1");
+    EXPECT_EQ(host.faults(), 1);
+    EXPECT_FALSE(host.setControlValue(*host.actions().find(445108), "2"));
 }
 
 TEST_F(HostRouting, VersionsAndDebugLines) {
