@@ -180,6 +180,12 @@ int32_t Host::handle(const uint8_t* record) {
     const int32_t net = r.i32(offsetof(MessageRecord, net));
     const int32_t p1 = r.i32(offsetof(MessageRecord, p1));
     const int32_t p2 = r.i32(offsetof(MessageRecord, p2));
+    const bool toNetwork = id == msg::kQueryNetName || id == msg::kNetStatus || id == msg::kNetDescription ||
+                           id == msg::kSetNetStatus || id == msg::kNetCapability;
+    // A message with a network number goes to that network, not to the host.
+    if (net != 0 && !toNetwork)
+        fault(messageName(id) + " sent with net " + std::to_string(net) +
+              ": the host handles it only with net 0");
     switch (id) {
     case msg::kLogText: {
         // p2 is the size of the buffer that holds the line; without one, no more than a line is read.

@@ -287,8 +287,8 @@ TEST_F(HostRouting, VersionsAndDebugLines) {
     EXPECT_EQ(host.sendMessage(&cut), 0);
     EXPECT_EQ(lineBeforeLast(), "logText in a short record of 22 bytes -> 0");
     EXPECT_EQ(lastLine(), "FAULT: logText sent in a record of 22 bytes");
-    EXPECT_EQ(send(4242, 3, 1), 0);
-    EXPECT_EQ(lineBeforeLast(), "unhandled message 4242 net 3 type 1 -> 0");
+    EXPECT_EQ(send(4242, 0, 1), 0);
+    EXPECT_EQ(lineBeforeLast(), "unhandled message 4242 net 0 type 1 -> 0");
     EXPECT_EQ(lastLine(), "FAULT: message 4242 is no message a host handles");
     EXPECT_EQ(host.calls("unhandled"), 1);
     EXPECT_EQ(host.faults(), 2);
@@ -303,6 +303,11 @@ TEST_F(HostRouting, VersionsAndDebugLines) {
     ValueRecord number{1, 1, 0};
     host.setValue(0, 0, 445006, &number);
     EXPECT_EQ(host.faults(), 6); // the column is not registered either
+
+    // A message the host handles, sent to a network.
+    send(msg::kPluginCount, 15, -1);
+    EXPECT_EQ(lineBeforeLast(), "FAULT: pluginCount sent with net 15: the host handles it only with net 0");
+    EXPECT_EQ(host.faults(), 7);
 }
 
 } // namespace
