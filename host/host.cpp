@@ -347,6 +347,11 @@ void Host::setConfig(const std::string& key, const std::string& bytes) {
     saveConfig();
 }
 
+bool Host::controlShown(const Action& control) {
+    const Action* parent = actions_.find(control.parent);
+    return !parent || parent->kindOf() != kind::kPage || pageOpen(parent->id);
+}
+
 std::string Host::controlValue(const Action& action) const {
     if (!action.bound()) return action.value.value_or("");
     const Column* c = config_.column(action.param);

@@ -80,6 +80,9 @@ public:
     // and then the filter the plug-in put there.
     void fileDialog(int32_t action);
     bool pageOpen(int32_t page) const { return pageWindows_.count(page) != 0; }
+    // Whether the control exists on screen: a page's controls only while their page is open, the rest
+    // (menu items) always.
+    bool controlShown(const Action& control);
 
     void advance(uint64_t ms);
     bool stdinIsTerminal() const { return desktop_->stdinIsTerminal(); }

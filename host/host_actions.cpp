@@ -99,6 +99,10 @@ int32_t Host::setActionValue(const uint8_t* record) {
         line += " setting " + (c ? c->key : std::to_string(a->param) + " (not registered)");
     }
     call("setActionValue", line);
+    if (!controlShown(*a)) {
+        fault("setActionValue of" + target(r) + " while its page is closed");
+        return 0;
+    }
     if (!setControlValue(*a, value)) {
         fault("setActionValue of the choice" + target(r) + " to " + displayed(value) +
               ", which none of its lines stands for");
@@ -110,6 +114,11 @@ int32_t Host::setActionValue(const uint8_t* record) {
 int32_t Host::getActionValue(uint8_t* record) {
     const ActionRecord r = readAction(record);
     const Action* a = actions_.find(r.id, r.parent);
+    if (a && !controlShown(*a)) {
+        call("getActionValue", target(r) + " -> 0 (its page is closed)");
+        fault("getActionValue of" + target(r) + " while its page is closed");
+        return 0;
+    }
     const std::string value = a ? controlValue(*a) : std::string();
     std::string line = target(r);
     if (r.text) {

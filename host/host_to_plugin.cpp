@@ -158,6 +158,12 @@ void Host::openPage(int32_t pageId) {
     if (pageOpen(pageId)) return;
     const int32_t window = desktop_->openPageWindow();
     pageWindows_[pageId] = window;
+    // The page's controls are made anew, each with the value it was added with (bound ones show
+    // their setting).
+    for (size_t i = 0; i < actions_.all().size(); ++i) {
+        Action& a = actions_.at(i);
+        if (a.parent == pageId && a.holdsValue() && !a.bound()) a.value = initialValue(a);
+    }
     notify(pageId, msg::kControlCreated);
     for (size_t i = 0; i < actions_.all().size(); ++i) {
         const Action& a = actions_.at(i);

@@ -92,7 +92,10 @@ bool Interpreter::dispatch(const Words& w, std::string_view line) {
         int32_t id = 0;
         if (!number(w, 1, id) || !needLoaded()) return false;
         // A user can only use what the plug-in put on screen.
-        if (!host_.actions().find(id)) return fail("no action " + std::to_string(id) + " was added");
+        const Action* used = host_.actions().find(id);
+        if (!used) return fail("no action " + std::to_string(id) + " was added");
+        if (!host_.controlShown(*used))
+            return fail("the page of action " + std::to_string(id) + " is not open");
         host_.notify(id, msg::kActivated);
         return true;
     }
@@ -325,6 +328,8 @@ bool Interpreter::setCommand(const Words& w) {
     if (!a->holdsValue())
         return fail("control " + cp1250ToUtf8(w[1].text) + " is a " + kindName(a->kindOf()) +
                     ", it holds no value");
+    if (!host_.controlShown(*a))
+        return fail("the page of control " + cp1250ToUtf8(w[1].text) + " is not open");
     if (!host_.setControlValue(*a, expandScriptDir(value, scriptDir_)))
         return fail("the choice " + cp1250ToUtf8(w[1].text) + " has no line for " + displayed(value));
     return true;

@@ -189,6 +189,22 @@ TEST_F(HostRouting, ActionValuesIntoBuffersOfEverySize) {
     EXPECT_EQ(host.faults(), 1);
 }
 
+// A control of a page that is not open is not there to be read or set.
+TEST_F(HostRouting, ControlsOfAClosedPageAreNotThere) {
+    ActionRecord page = action(445203, 445201, 0x04000000, "Lista");
+    ActionRecord entry = action(445109, 445203, 0xB0040, "abc");
+    sendAction(msg::kAddAction, page);
+    sendAction(msg::kAddAction, entry);
+    ActionRecord get = action(445109, 445203, 0, nullptr);
+    EXPECT_EQ(sendAction(msg::kGetActionValue, get), 0);
+    EXPECT_EQ(lastLine(), "FAULT: getActionValue of 445109 parent 445203 while its page is closed");
+    ActionRecord set = action(445109, 445203, 0, "x");
+    EXPECT_EQ(sendAction(msg::kSetActionValue, set), 0);
+    EXPECT_EQ(lastLine(), "FAULT: setActionValue of 445109 parent 445203 while its page is closed");
+    EXPECT_EQ(host.faults(), 2);
+    EXPECT_EQ(host.controlValue(*host.actions().find(445109)), "abc");
+}
+
 // A host knows an action by its id under its parent: the same id under another parent is no action
 // of its, and a plug-in asking for one is at fault.
 TEST_F(HostRouting, ActionsAreFoundUnderTheirParentOnly) {

@@ -272,6 +272,28 @@ TEST(HostScript, OnlyAddedActionsCanBeUsed) {
     ASSERT_TRUE(in.run("stop", 1)) << in.error();
 }
 
+// A page's controls exist while it is open: a user reaches them only then, and each opening makes them
+// anew with the value they were added with.
+TEST(HostScript, PageControlsLiveWhileTheirPageIsOpen) {
+    const char* plugin = std::getenv("BRIO_PLUGIN");
+    if (!plugin) GTEST_SKIP() << "BRIO_PLUGIN is not set";
+    Transcript transcript;
+    Host host(transcript);
+    host.setPluginPath(plugin);
+    Interpreter in(host, "t.brio");
+    ASSERT_TRUE(in.run("start", 1)) << in.error();
+    EXPECT_FALSE(in.run("set 445109 \"typed\"", 1));
+    EXPECT_EQ(in.error(), "t.brio:1: the page of control 445109 is not open");
+    EXPECT_FALSE(in.run("press 445111", 1));
+    EXPECT_EQ(in.error(), "t.brio:1: the page of action 445111 is not open");
+    for (const char* line : {"open page Lista", "set 445109 \"typed\"",
+                             "expect action 445109 value \"typed\"", "close page Lista", "open page Lista",
+                             "expect action 445109 value \"\"", "close page Lista", "stop"})
+        ASSERT_TRUE(in.run(line, 1)) << line << ": " << in.error();
+    EXPECT_EQ(in.failures(), 0);
+    EXPECT_EQ(host.faults(), 0);
+}
+
 // A library loaded again registers its columns again: none is left from the run before, so a plug-in that
 // read a setting before registering it would be reading a column the host does not have.
 TEST(HostScript, ColumnsBelongToTheRunThatRegisteredThem) {
