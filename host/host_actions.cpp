@@ -30,6 +30,11 @@ std::string target(const ActionRecord& a) {
     return " " + std::to_string(a.id) + " parent " + std::to_string(a.parent);
 }
 
+// The fault of a plug-in that works on an action it never added (under that parent).
+std::string neverAdded(const char* call, const ActionRecord& a) {
+    return call + target(a) + ": the plug-in never added that action";
+}
+
 } // namespace
 
 int32_t Host::actionMessage(int32_t id, int32_t p1, int32_t) {
@@ -75,7 +80,7 @@ int32_t Host::modifyAction(const uint8_t* record) {
     if (r.mask & ~(kMaskStatus | kMaskText)) line += " mask " + std::to_string(r.mask);
     if (!a) {
         call("modifyAction", line + " (no such action)");
-        fault("modifyAction of" + target(r) + ", which was never added");
+        fault(neverAdded("modifyAction", r));
         return 0;
     }
     if (r.mask & kMaskStatus) a->status = r.type;
@@ -91,7 +96,7 @@ int32_t Host::setActionValue(const uint8_t* record) {
     std::string line = target(r) + " " + displayed(value);
     if (!a) {
         call("setActionValue", line + " (no such action)");
-        fault("setActionValue of" + target(r) + ", which was never added");
+        fault(neverAdded("setActionValue", r));
         return 0;
     }
     if (a->bound()) {
@@ -131,12 +136,12 @@ int32_t Host::getActionValue(uint8_t* record) {
         }
         line += " buffer " + std::to_string(r.textSize) + " -> " + displayed(written);
         call("getActionValue", line + (a ? "" : " (no such action)"));
-        if (!a) fault("getActionValue of" + target(r) + ", which was never added");
+        if (!a) fault(neverAdded("getActionValue", r));
         return a ? 1 : 0;
     }
     if (!a) {
         call("getActionValue", line + " -> 0 (no such action)");
-        fault("getActionValue of" + target(r) + ", which was never added");
+        fault(neverAdded("getActionValue", r));
         return 0;
     }
     valueCopy_ = std::make_unique<char[]>(value.size() + 1);

@@ -217,7 +217,7 @@ TEST_F(HostRouting, ActionsAreFoundUnderTheirParentOnly) {
         wrong.mask = 0x40; // the caption, for modifyAction
         EXPECT_EQ(sendAction(message, wrong), 0);
         EXPECT_EQ(host.faults(), before + 1);
-        EXPECT_NE(lastLine().find("which was never added"), std::string::npos) << lastLine();
+        EXPECT_NE(lastLine().find(": the plug-in never added that action"), std::string::npos) << lastLine();
     }
     EXPECT_EQ(host.controlValue(host.actions().all()[0]), "abcdef");
     EXPECT_EQ(*host.actions().all()[0].text, "abcdef");
