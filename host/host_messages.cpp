@@ -191,6 +191,9 @@ int32_t Host::handle(const uint8_t* record) {
         // p2 is the size of the buffer that holds the line; without one, no more than a line is read.
         if (p2 <= 0) fault("logText without the size of its buffer (" + std::to_string(p2) + ")");
         lastLog_ = textFrom(p1, "the line of logText", p2 > 0 ? static_cast<size_t>(p2) : 1024);
+        if (p2 > 0 && lastLog_.size() == static_cast<size_t>(p2))
+            fault("logText line without its terminating zero in a buffer of " + std::to_string(p2) +
+                  " bytes");
         call("logText", " " + displayed(lastLog_));
         return 1;
     }

@@ -295,6 +295,11 @@ TEST_F(HostRouting, VersionsAndDebugLines) {
     char line[8] = {'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h'};
     send(msg::kLogText, 0, 0, addressOf(line), 4);
     EXPECT_EQ(host.lastLog(), "abcd");
+    EXPECT_EQ(host.faults(), 1) << "a line that fills its buffer has no terminating zero";
+    line[3] = '\0';
+    send(msg::kLogText, 0, 0, addressOf(line), 4);
+    EXPECT_EQ(host.lastLog(), "abc");
+    EXPECT_EQ(host.faults(), 1);
     EXPECT_EQ(send(msg::kPluginMenuGroup, 0, -1), Host::kMenuGroup);
 
     // A record too short for its parameters, and a message nobody handles.
@@ -307,23 +312,23 @@ TEST_F(HostRouting, VersionsAndDebugLines) {
     EXPECT_EQ(lineBeforeLast(), "unhandled message 4242 net 0 type 1 -> 0");
     EXPECT_EQ(lastLine(), "FAULT: message 4242 is no message a host handles");
     EXPECT_EQ(host.calls("unhandled"), 1);
-    EXPECT_EQ(host.faults(), 2);
+    EXPECT_EQ(host.faults(), 3);
 
     // A number where a text's address belongs, and a line without the size of its buffer.
     send(msg::kLogText, 0, 0, 5, 256);
     EXPECT_EQ(lastLine(), "logText \"\"");
-    EXPECT_EQ(host.faults(), 3);
+    EXPECT_EQ(host.faults(), 4);
     send(msg::kLogText, 0, 0, addressOf("bounded"), 0);
     EXPECT_EQ(host.lastLog(), "bounded");
-    EXPECT_EQ(host.faults(), 4);
+    EXPECT_EQ(host.faults(), 5);
     ValueRecord number{1, 1, 0};
     host.setValue(0, 0, 445006, &number);
-    EXPECT_EQ(host.faults(), 6); // the column is not registered either
+    EXPECT_EQ(host.faults(), 7); // the column is not registered either
 
     // A message the host handles, sent to a network.
     send(msg::kPluginCount, 15, -1);
     EXPECT_EQ(lineBeforeLast(), "FAULT: pluginCount sent with net 15: the host handles it only with net 0");
-    EXPECT_EQ(host.faults(), 7);
+    EXPECT_EQ(host.faults(), 8);
 }
 
 } // namespace
