@@ -210,16 +210,23 @@ TEST(HostScript, ExpectationsCountFailures) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), "done"), lines.end());
 }
 
-// Checks that must not pass on what was there before the step they check: the first answer to a
-// message compared with itself, an integer answer, a log line from an earlier step. Needs the plug-in
-// (BRIO_PLUGIN, set by ctest).
-TEST(HostScript, ExpectationsDoNotPassOnStaleState) {
-    const char* plugin = std::getenv("BRIO_PLUGIN");
-    if (!plugin) GTEST_SKIP() << "BRIO_PLUGIN is not set";
+// Scripts run against the plug-in itself (BRIO_PLUGIN, set by ctest).
+class HostScriptWithPlugin : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* plugin = std::getenv("BRIO_PLUGIN");
+        if (!plugin) GTEST_SKIP() << "BRIO_PLUGIN is not set";
+        host.setPluginPath(plugin);
+    }
+
     Transcript transcript;
-    Host host(transcript);
-    host.setPluginPath(plugin);
-    Interpreter in(host, "t.brio");
+    Host host{transcript};
+    Interpreter in{host, "t.brio"};
+};
+
+// Checks that must not pass on what was there before the step they check: the first answer to a
+// message compared with itself, an integer answer, a log line from an earlier step.
+TEST_F(HostScriptWithPlugin, ExpectationsDoNotPassOnStaleState) {
     const struct {
         const char* line;
         bool holds;
@@ -253,13 +260,7 @@ TEST(HostScript, ExpectationsDoNotPassOnStaleState) {
 
 // A user uses only what the plug-in put on screen: a menu item or button never added, or an item of
 // another menu offered as a contact's, is refused as a script error instead of being notified.
-TEST(HostScript, OnlyAddedActionsCanBeUsed) {
-    const char* plugin = std::getenv("BRIO_PLUGIN");
-    if (!plugin) GTEST_SKIP() << "BRIO_PLUGIN is not set";
-    Transcript transcript;
-    Host host(transcript);
-    host.setPluginPath(plugin);
-    Interpreter in(host, "t.brio");
+TEST_F(HostScriptWithPlugin, OnlyAddedActionsCanBeUsed) {
     for (const char* line : {"contact add 5 \"Ala\"", "start", "use 445115", "contact 5 use 445101"})
         ASSERT_TRUE(in.run(line, 1)) << line << ": " << in.error();
     const int notified = host.answers(msg::kActionNotify);
@@ -274,13 +275,7 @@ TEST(HostScript, OnlyAddedActionsCanBeUsed) {
 
 // A page's controls exist while it is open: a user reaches them only then, and each opening makes them
 // anew with the value they were added with.
-TEST(HostScript, PageControlsLiveWhileTheirPageIsOpen) {
-    const char* plugin = std::getenv("BRIO_PLUGIN");
-    if (!plugin) GTEST_SKIP() << "BRIO_PLUGIN is not set";
-    Transcript transcript;
-    Host host(transcript);
-    host.setPluginPath(plugin);
-    Interpreter in(host, "t.brio");
+TEST_F(HostScriptWithPlugin, PageControlsLiveWhileTheirPageIsOpen) {
     ASSERT_TRUE(in.run("start", 1)) << in.error();
     EXPECT_FALSE(in.run("set 445109 \"typed\"", 1));
     EXPECT_EQ(in.error(), "t.brio:1: the page of control 445109 is not open");
@@ -296,13 +291,7 @@ TEST(HostScript, PageControlsLiveWhileTheirPageIsOpen) {
 
 // A library loaded again registers its columns again: none is left from the run before, so a plug-in that
 // read a setting before registering it would be reading a column the host does not have.
-TEST(HostScript, ColumnsBelongToTheRunThatRegisteredThem) {
-    const char* plugin = std::getenv("BRIO_PLUGIN");
-    if (!plugin) GTEST_SKIP() << "BRIO_PLUGIN is not set";
-    Transcript transcript;
-    Host host(transcript);
-    host.setPluginPath(plugin);
-    Interpreter in(host, "t.brio");
+TEST_F(HostScriptWithPlugin, ColumnsBelongToTheRunThatRegisteredThem) {
     for (const char* line : {"start", "stop"})
         ASSERT_TRUE(in.run(line, 1)) << line << ": " << in.error();
     EXPECT_EQ(host.config().columns().size(), 10u); // shown after the stop with their defaults
