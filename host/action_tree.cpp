@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "frame/records.h"
+#include "boundary/records.h"
 #include "host/cp1250.h"
 
 namespace brio::host {

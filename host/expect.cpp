@@ -1,5 +1,5 @@
 // The expect command: checks of the host's state that fail the run when they do not hold.
-#include "frame/messages.h"
+#include "boundary/messages.h"
 #include "host/cp1250.h"
 #include "host/interpreter.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <set>
 
-#include "frame/messages.h"
+#include "boundary/messages.h"
 #include "host/cp1250.h"
 #include "host/plugin_text.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/host_control.h"
+#include "boundary/host_control.h"
 #include "host/action_tree.h"
 #include "host/config_store.h"
 #include "host/contacts.h"

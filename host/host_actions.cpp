@@ -1,7 +1,7 @@
 // The messages with which the plug-in declares and changes its pages, menus and icons.
 #include <cstring>
 
-#include "frame/messages.h"
+#include "boundary/messages.h"
 #include "host/cp1250.h"
 #include "host/host.h"
 #include "host/plugin_text.h"

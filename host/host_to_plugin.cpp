@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "frame/messages.h"
-#include "frame/record_reader.h"
+#include "boundary/messages.h"
+#include "boundary/record_reader.h"
 #include "host/cp1250.h"
 #include "host/host.h"
 #include "host/plugin_text.h"

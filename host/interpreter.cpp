@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "frame/messages.h"
+#include "boundary/messages.h"
 #include "host/cp1250.h"
 
 namespace brio::host {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "frame/records.h"
+#include "boundary/records.h"
 
 namespace brio::host {
 

@@ -1,7 +1,7 @@
 #include "cycling/list_cycler.h"
 
+#include "boundary/settings.h"
 #include "formats/list_text.h"
-#include "frame/settings.h"
 #include "platform/timers.h"
 
 namespace brio {

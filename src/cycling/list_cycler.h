@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "boundary/host_gateway.h"
 #include "formats/status_entry.h"
-#include "frame/host_gateway.h"
 
 namespace brio {
 

@@ -1,8 +1,8 @@
 #include "cycling/steal_timer.h"
 
-#include "cycling/description_setter.h"
+#include "boundary/settings.h"
+#include "description/description_setter.h"
 #include "formats/status.h"
-#include "frame/settings.h"
 
 namespace brio {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/host_gateway.h"
+#include "boundary/host_gateway.h"
 #include "platform/timers.h"
 
 namespace brio {

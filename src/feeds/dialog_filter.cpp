@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "frame/records.h"
+#include "boundary/records.h"
 
 namespace brio {
 

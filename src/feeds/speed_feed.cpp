@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "cycling/description_setter.h"
+#include "boundary/settings.h"
+#include "description/description_setter.h"
 #include "formats/azureus_stats.h"
 #include "formats/onlinesig.h"
 #include "formats/status.h"
-#include "frame/settings.h"
 
 namespace brio {
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "feeds/read_whole_file.h"
-#include "feeds/speed_setter.h"
+#include "boundary/host_gateway.h"
+#include "description/speed_setter.h"
 #include "formats/speeds.h"
-#include "frame/host_gateway.h"
+#include "platform/read_whole_file.h"
 #include "platform/timers.h"
 
 namespace brio {

@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "feeds/read_whole_file.h"
+#include "boundary/host_gateway.h"
+#include "boundary/messages.h"
 #include "formats/autostatus.h"
 #include "formats/integer.h"
 #include "formats/status.h"
 #include "formats/text_list.h"
-#include "frame/host_gateway.h"
-#include "frame/messages.h"
 #include "list/list_editor.h"
 #include "platform/file_dialogs.h"
+#include "platform/read_whole_file.h"
 
 namespace brio {
 

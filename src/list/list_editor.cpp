@@ -4,14 +4,14 @@
 #include <cstring>
 #include <vector>
 
+#include "boundary/action_ids.h"
+#include "boundary/host_gateway.h"
+#include "boundary/messages.h"
+#include "boundary/settings.h"
 #include "formats/column_widths.h"
 #include "formats/integer.h"
 #include "formats/list_text.h"
 #include "formats/status.h"
-#include "frame/action_ids.h"
-#include "frame/host_gateway.h"
-#include "frame/messages.h"
-#include "frame/settings.h"
 #include "platform/clipboard.h"
 #include "resources/resource_ids.h"
 

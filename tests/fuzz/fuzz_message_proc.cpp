@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "frame/messages.h"
-#include "frame/plugin.h"
-#include "frame/records.h"
+#include "boundary/messages.h"
+#include "boundary/records.h"
 #include "platform/headless/driver.h"
+#include "plugin/plugin.h"
 #include "tests/unit/fake_networks.h"
 
 namespace {

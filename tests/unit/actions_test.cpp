@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "cycling/mode_controller.h"
-#include "frame/actions.h"
+#include "plugin/actions.h"
+#include "plugin/mode_controller.h"
 #include "plugin_session.h"
 #include "temp_folder.h"
 

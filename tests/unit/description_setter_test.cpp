@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "boundary/settings.h"
+#include "description/speed_setter.h"
 #include "fake_networks.h"
-#include "feeds/speed_setter.h"
-#include "frame/settings.h"
 
 namespace brio {
 namespace {

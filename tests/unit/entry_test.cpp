@@ -4,11 +4,11 @@
 #include <cstring>
 #include <vector>
 
+#include "boundary/messages.h"
+#include "boundary/settings.h"
 #include "fake_networks.h"
-#include "frame/messages.h"
-#include "frame/plugin.h"
-#include "frame/settings.h"
 #include "platform/headless/driver.h"
+#include "plugin/plugin.h"
 
 namespace brio {
 namespace {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "frame/host_control.h"
-#include "frame/host_gateway.h"
-#include "frame/records.h"
+#include "boundary/host_control.h"
+#include "boundary/host_gateway.h"
+#include "boundary/records.h"
 
 namespace brio::test {
 

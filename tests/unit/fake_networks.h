@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "boundary/messages.h"
 #include "fake_host.h"
-#include "frame/messages.h"
 
 namespace brio::test {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "cycling/mode_controller.h"
 #include "feeds/speed_feed.h"
-#include "frame/plugin.h"
+#include "plugin/mode_controller.h"
+#include "plugin/plugin.h"
 #include "plugin_session.h"
 
 namespace brio {

@@ -11,16 +11,16 @@
 #include <string>
 #include <vector>
 
-#include "cycling/description_setter.h"
-#include "cycling/mode_controller.h"
+#include "boundary/action_ids.h"
+#include "boundary/settings.h"
 #include "cycling/steal_timer.h"
+#include "description/description_setter.h"
+#include "description/speed_setter.h"
 #include "fake_networks.h"
-#include "feeds/read_whole_file.h"
 #include "feeds/speed_feed.h"
-#include "feeds/speed_setter.h"
-#include "frame/action_ids.h"
-#include "frame/settings.h"
 #include "platform/headless/driver.h"
+#include "platform/read_whole_file.h"
+#include "plugin/mode_controller.h"
 #include "temp_folder.h"
 
 namespace brio {

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "frame/messages.h"
+#include "boundary/messages.h"
 #include "host/host.h"
 
 namespace brio::host {

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "frame/messages.h"
+#include "boundary/messages.h"
 #include "host/host.h"
 #include "host/interpreter.h"
 #include "host/script.h"

@@ -2,14 +2,14 @@
 
 #include <set>
 
-#include "cycling/description_setter.h"
+#include "boundary/action_ids.h"
+#include "boundary/settings.h"
 #include "cycling/list_cycler.h"
-#include "cycling/mode_controller.h"
+#include "description/description_setter.h"
 #include "fake_networks.h"
-#include "frame/action_ids.h"
-#include "frame/settings.h"
 #include "platform/headless/driver.h"
 #include "platform/timers.h"
+#include "plugin/mode_controller.h"
 
 namespace brio {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "frame/info_text.h"
-#include "frame/pages.h"
+#include "plugin/info_text.h"
+#include "plugin/pages.h"
 #include "plugin_session.h"
 
 namespace brio {

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "fake_networks.h"
-#include "frame/plugin.h"
 #include "platform/headless/driver.h"
+#include "plugin/plugin.h"
 
 namespace brio::test {
 

@@ -5,9 +5,9 @@
 #include <tuple>
 #include <vector>
 
+#include "boundary/host_gateway.h"
+#include "boundary/record_reader.h"
 #include "fake_host.h"
-#include "frame/host_gateway.h"
-#include "frame/record_reader.h"
 
 namespace brio {
 namespace {

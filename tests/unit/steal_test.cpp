@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "cycling/mode_controller.h"
+#include "boundary/action_ids.h"
+#include "boundary/settings.h"
 #include "cycling/steal_timer.h"
 #include "fake_networks.h"
-#include "frame/action_ids.h"
-#include "frame/settings.h"
 #include "platform/headless/driver.h"
+#include "plugin/mode_controller.h"
 #include "plugin_session.h"
 
 namespace brio {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/records.h"
+#include "boundary/records.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "frame/records.h"
+#include "boundary/records.h"
 #include "platform/file_dialogs.h"
 
 // The host's file dialogs hand Brio their OPENFILENAMEA; the record Brio writes into must be that one.

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "cycling/description_setter.h"
+#include "description/description_setter.h"
 
 namespace brio {
 

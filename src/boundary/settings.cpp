@@ -1,7 +1,7 @@
-#include "frame/settings.h"
+#include "boundary/settings.h"
 
-#include "frame/host_gateway.h"
-#include "frame/records.h"
+#include "boundary/host_gateway.h"
+#include "boundary/records.h"
 
 namespace brio {
 

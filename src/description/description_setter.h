@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "boundary/host_gateway.h"
 #include "formats/network_choice.h"
-#include "frame/host_gateway.h"
 
 namespace brio {
 

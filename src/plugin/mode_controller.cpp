@@ -1,13 +1,13 @@
-#include "cycling/mode_controller.h"
+#include "plugin/mode_controller.h"
 
 #include <algorithm>
 
+#include "boundary/action_ids.h"
+#include "boundary/settings.h"
 #include "cycling/list_cycler.h"
 #include "cycling/steal_timer.h"
+#include "description/speed_setter.h"
 #include "feeds/speed_feed.h"
-#include "feeds/speed_setter.h"
-#include "frame/action_ids.h"
-#include "frame/settings.h"
 #include "platform/message_box.h"
 #include "platform/timers.h"
 

@@ -1,4 +1,4 @@
-#include "frame/host_gateway.h"
+#include "boundary/host_gateway.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "frame/messages.h"
+#include "boundary/messages.h"
 
 namespace brio {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/host_control.h"
+#include "boundary/host_control.h"
 
 namespace brio {
 

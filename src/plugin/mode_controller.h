@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "frame/host_gateway.h"
+#include "boundary/host_gateway.h"
 
 namespace brio {
 

@@ -1,4 +1,4 @@
-#include "feeds/speed_setter.h"
+#include "description/speed_setter.h"
 
 #include "formats/replace_all.h"
 

@@ -1,4 +1,4 @@
-#include "frame/actions.h"
+#include "plugin/actions.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -6,21 +6,21 @@
 #include <string>
 #include <vector>
 
-#include "cycling/description_setter.h"
-#include "cycling/mode_controller.h"
+#include "boundary/action_ids.h"
+#include "boundary/messages.h"
+#include "boundary/record_reader.h"
+#include "boundary/records.h"
+#include "boundary/settings.h"
 #include "cycling/steal_timer.h"
+#include "description/description_setter.h"
 #include "feeds/dialog_filter.h"
 #include "files/list_files.h"
 #include "formats/file_filters.h"
 #include "formats/integer.h"
-#include "frame/action_ids.h"
-#include "frame/messages.h"
-#include "frame/plugin.h"
-#include "frame/record_reader.h"
-#include "frame/records.h"
-#include "frame/settings.h"
 #include "list/list_editor.h"
 #include "platform/message_box.h"
+#include "plugin/mode_controller.h"
+#include "plugin/plugin.h"
 
 namespace brio {
 

@@ -1,7 +1,7 @@
 // The library's exports: IMessageProc, and the two allocator hooks older hosts look for.
 #include <cstdlib>
 
-#include "frame/plugin.h"
+#include "plugin/plugin.h"
 
 extern "C" {
 

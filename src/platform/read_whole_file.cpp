@@ -1,4 +1,4 @@
-#include "feeds/read_whole_file.h"
+#include "platform/read_whole_file.h"
 
 #include <cstdio>
 #include <optional>

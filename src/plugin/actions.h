@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "formats/status_entry.h"
-#include "frame/pages.h"
+#include "plugin/pages.h"
 
 namespace brio {
 

@@ -1,10 +1,10 @@
-#include "cycling/description_setter.h"
+#include "description/description_setter.h"
 
 #include <algorithm>
 
+#include "boundary/messages.h"
+#include "boundary/records.h"
 #include "formats/status.h"
-#include "frame/messages.h"
-#include "frame/records.h"
 
 namespace brio {
 

@@ -1,18 +1,18 @@
-#include "frame/pages.h"
+#include "plugin/pages.h"
 
 #include <cstdio>
 #include <initializer_list>
 #include <optional>
 #include <vector>
 
-#include "cycling/description_setter.h"
-#include "cycling/mode_controller.h"
+#include "boundary/action_ids.h"
+#include "boundary/messages.h"
+#include "boundary/settings.h"
+#include "description/description_setter.h"
 #include "formats/status.h"
-#include "frame/action_ids.h"
-#include "frame/info_text.h"
-#include "frame/messages.h"
-#include "frame/plugin.h"
-#include "frame/settings.h"
+#include "plugin/info_text.h"
+#include "plugin/mode_controller.h"
+#include "plugin/plugin.h"
 
 namespace brio {
 

@@ -1,15 +1,15 @@
-#include "frame/plugin.h"
+#include "plugin/plugin.h"
 
 #include "files/list_files.h"
 #include "list/list_editor.h"
 
-#include "cycling/mode_controller.h"
-#include "frame/actions.h"
-#include "frame/messages.h"
-#include "frame/record_reader.h"
-#include "frame/records.h"
-#include "frame/settings.h"
+#include "boundary/messages.h"
+#include "boundary/record_reader.h"
+#include "boundary/records.h"
+#include "boundary/settings.h"
 #include "platform/common_controls.h"
+#include "plugin/actions.h"
+#include "plugin/mode_controller.h"
 
 namespace brio {
 

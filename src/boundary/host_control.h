@@ -3,7 +3,7 @@
 // host, so it holds exactly these nine operations in this order, and nothing else.
 #pragma once
 
-#include "frame/records.h"
+#include "boundary/records.h"
 
 namespace brio {
 

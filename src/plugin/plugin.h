@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "frame/host_gateway.h"
+#include "boundary/host_gateway.h"
 
 namespace brio {
 
