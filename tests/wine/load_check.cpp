@@ -2,8 +2,11 @@
 // the exported allocator hooks, and the resources the host and the list editor load from it.
 #include <windows.h>
 
+#include <commdlg.h>
+
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +14,14 @@
 #include <vector>
 
 #include "boundary/records.h"
+
+// The host's file dialogs hand Brio their OPENFILENAMEA; the record Brio writes into must be that one.
+static_assert(offsetof(OPENFILENAMEA, lStructSize) == offsetof(brio::OpenFileNameRecord, structSize));
+static_assert(offsetof(OPENFILENAMEA, lpstrFilter) == offsetof(brio::OpenFileNameRecord, filter));
+static_assert(offsetof(OPENFILENAMEA, Flags) == offsetof(brio::OpenFileNameRecord, flags));
+static_assert(offsetof(OPENFILENAMEA, nFileOffset) == offsetof(brio::OpenFileNameRecord, fileOffset));
+static_assert(offsetof(OPENFILENAMEA, lpTemplateName) == offsetof(brio::OpenFileNameRecord, templateName));
+static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == sizeof(brio::OpenFileNameRecord));
 
 namespace {
 

@@ -8,16 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "boundary/records.h"
 #include "platform/file_dialogs.h"
-
-// The host's file dialogs hand Brio their OPENFILENAMEA; the record Brio writes into must be that one.
-static_assert(offsetof(OPENFILENAMEA, lStructSize) == offsetof(brio::OpenFileNameRecord, structSize));
-static_assert(offsetof(OPENFILENAMEA, lpstrFilter) == offsetof(brio::OpenFileNameRecord, filter));
-static_assert(offsetof(OPENFILENAMEA, Flags) == offsetof(brio::OpenFileNameRecord, flags));
-static_assert(offsetof(OPENFILENAMEA, nFileOffset) == offsetof(brio::OpenFileNameRecord, fileOffset));
-static_assert(offsetof(OPENFILENAMEA, lpTemplateName) == offsetof(brio::OpenFileNameRecord, templateName));
-static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == sizeof(brio::OpenFileNameRecord));
 
 namespace brio::platform {
 
