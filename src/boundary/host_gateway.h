@@ -1,3 +1,7 @@
+// boundary/: the host: its records, the host control object, message and action ids, the typed
+// gateway every call into the host goes through, and the settings. Uses formats/, resources/ and
+// platform/.
+//
 // The typed gateway over the host control object. Every call into the host goes through here, and
 // nothing else builds a record. Without a host control object every call is a no-op that answers 0
 // or an empty text.

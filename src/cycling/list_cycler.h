@@ -1,3 +1,6 @@
+// cycling/: the activities that change the description by themselves: list cycling (ListCycler) and
+// stealing (StealTimer). Uses formats/, resources/, platform/, boundary/, description/.
+//
 // List cycling: walks the cycle list in the order the user chose.
 #pragma once
 

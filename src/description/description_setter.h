@@ -1,3 +1,7 @@
+// description/: the description setter every activity changes the status and description through,
+// and its speed-substituting form with the speed texts the feeds fill in. Uses the folders below it:
+// formats/, resources/, platform/, boundary/.
+//
 // The one place that changes the user's status and description on the messenger's networks, and the
 // keeper of the user's choice of networks.
 #pragma once

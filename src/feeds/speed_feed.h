@@ -1,3 +1,7 @@
+// feeds/: the eMule and Azureus speed feeds and the filter of their path entries. Uses formats/,
+// resources/, platform/, boundary/, description/ (not cycling/: the activities know nothing of each
+// other).
+//
 // A transfer-speed feed: reads a file-sharing program's file at a fixed interval, keeps the two speeds
 // cut out of it in the speed texts, and applies the format text ("Brio/format") with every network's
 // status left as it is, so that the speed placeholders show the current speeds. The eMule feed and the

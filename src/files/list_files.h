@@ -1,3 +1,6 @@
+// files/: "Zapisz" and "Wczytaj": the list files and the text import, on the list editor's rows. Uses
+// every folder below it, in practice formats/, platform/, boundary/ and list/.
+//
 // The list files behind the "Lista" page's "Zapisz" and "Wczytaj": AutoStatus files (*.sts) and
 // plain-text files, picked in the standard file dialogs. They work on the list editor's rows; reading
 // appends after the rows there are.

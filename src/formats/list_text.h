@@ -1,3 +1,7 @@
+// formats/: pure functions on byte strings: the list text, the list files' formats, column widths,
+// network choices, statuses, the speed files, replaceAll and the integer reading rule. Uses no other
+// folder of src/: no host, no platform, no I/O, so that every format can be fuzzed and measured alone.
+//
 // The list text kept in "Brio/list": one record per entry, with no header or terminator:
 //   status digit, 0x0C, seconds in decimal, 0x0D, description bytes, 0x0E
 #pragma once

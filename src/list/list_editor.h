@@ -1,3 +1,6 @@
+// list/: the list editor on the "Lista" page. Uses formats/, resources/, platform/, boundary/ (and
+// could use description/, cycling/, feeds/, but needs none of them).
+//
 // The list editor: the description list as the rows of a list view on the "Lista" page. Each row shows
 // its status as an icon, the description in column 0 and the seconds in column 1. The editor reacts to
 // the user in the list view (clicks, its context menu, sorting, in-place edits, drag and drop) and to

@@ -1,3 +1,7 @@
+// plugin/: the wiring on top: the entry point and its dispatch, the plug-in object, action routing, the
+// pages, and the ModeController that switches the activities. The only folder that knows every
+// activity; it may use every folder of src/, and none uses it.
+//
 // The plug-in's entry: one message record in, one 32-bit answer out.
 #pragma once
 

@@ -1,3 +1,6 @@
+// resources/: the resource script, the export lists and the icons of Brio's library. Uses no other
+// folder of src/; the code that loads a resource takes its id from here.
+//
 // Identifiers of the resources in Brio's library, shared by brio.rc and the code that loads them.
 // Plain macros, since the resource compiler reads this file too.
 #pragma once
