@@ -52,6 +52,13 @@ public:
     static std::unique_ptr<DesktopDriver> create(std::function<void(const MessageBoxSeen&)> onMessageBox);
     virtual ~DesktopDriver() = default;
 
+    // What the user does while a message box is open, before answering it.
+    using InsideBox = std::function<void()>;
+    // Asked for each message box, once it is on screen and reported, what to do inside it (an empty
+    // answer: nothing). The work runs on this thread from the box's own message loop, as a person's
+    // clicks elsewhere on the desktop would, and the box is answered when it is done.
+    virtual void setWorkInsideBoxes(std::function<InsideBox()> next) = 0;
+
     // Lets `ms` milliseconds pass, running the plug-in's timers that fall due.
     virtual void advance(uint64_t ms) = 0;
 

@@ -1,6 +1,7 @@
 #include "host/interpreter.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "boundary/messages.h"
 #include "host/cp1250.h"
@@ -19,6 +20,14 @@ std::string_view trimmed(std::string_view s) {
 
 } // namespace
 
+Interpreter::Interpreter(Host& host, std::string source) : host_(host), source_(std::move(source)) {
+    host_.desktop().setWorkInsideBoxes([this] { return takeInsideBox(); });
+}
+
+Interpreter::~Interpreter() {
+    host_.desktop().setWorkInsideBoxes(nullptr);
+}
+
 bool Interpreter::run(std::string_view line, int number) {
     line_ = number;
     error_.clear();
@@ -26,9 +35,49 @@ bool Interpreter::run(std::string_view line, int number) {
     std::string tokenError;
     if (!tokenize(line, w, tokenError)) return fail(tokenError);
     if (w.empty()) return true;
+    // Inside a message box the commands are indented as the calls in progress around them are.
     if (w[0].text != "expect" && w[0].text != "echo" && w[0].text != "help")
-        host_.transcript().plain("$ " + std::string(trimmed(line)));
-    return dispatch(w, line);
+        host_.transcript().line("$ " + std::string(trimmed(line)));
+    const bool ran = dispatch(w, line);
+    if (boxDepth_ > 0 || boxError_.empty()) return ran;
+    // A command inside a message box that this line opened could not be run: the script stops there.
+    line_ = number;
+    error_ = std::exchange(boxError_, std::string());
+    return false;
+}
+
+bool Interpreter::finish() {
+    if (insideNextBox_.empty()) return true;
+    line_ = insideNextBox_.front().number;
+    const size_t waiting = insideNextBox_.size();
+    insideNextBox_.clear();
+    return fail(std::to_string(waiting) + " onbox command(s) waited for a message box that never opened");
+}
+
+bool Interpreter::queueInsideBox(std::string_view line) {
+    std::string_view rest = trimmed(line);
+    rest = trimmed(rest.substr(std::string_view("onbox").size()));
+    if (rest.empty()) return fail("use: onbox COMMAND... (run inside the next message box)");
+    insideNextBox_.push_back({std::string(rest), line_});
+    return true;
+}
+
+DesktopDriver::InsideBox Interpreter::takeInsideBox() {
+    if (insideNextBox_.empty()) return nullptr;
+    return [this, commands = std::exchange(insideNextBox_, {})] { runInsideBox(commands); };
+}
+
+void Interpreter::runInsideBox(const std::vector<BoxCommand>& commands) {
+    const int outerLine = line_;
+    ++boxDepth_;
+    for (const BoxCommand& c : commands) {
+        if (run(c.line, c.number)) continue;
+        if (boxError_.empty()) boxError_ = error_;
+        break;
+    }
+    --boxDepth_;
+    line_ = outerLine;
+    error_.clear();
 }
 
 bool Interpreter::fail(const std::string& message) {
@@ -82,7 +131,12 @@ bool Interpreter::dispatch(const Words& w, std::string_view line) {
         host_.transcript().plain(std::string(trimmed(rest.substr(4))));
         return true;
     }
-    if (c == "load" || c == "unload" || c == "start" || c == "stop" || c == "restart") return lifecycle(w);
+    if (c == "onbox") return queueInsideBox(line);
+    if (c == "load" || c == "unload" || c == "start" || c == "stop" || c == "restart") {
+        // The plug-in's code is still running the box: its library must stay, and its calls in order.
+        if (boxDepth_ > 0) return fail(c + " cannot be used inside a message box");
+        return lifecycle(w);
+    }
     if (c == "send" || c == "query" || c == "record") return sendCommand(w);
     if (c == "config") return configCommand(w);
     if (c == "network") return networkCommand(w);

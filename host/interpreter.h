@@ -14,11 +14,18 @@ namespace brio::host {
 class Interpreter {
 public:
     // `source` names the script in messages (a file's base name, or "stdin").
-    Interpreter(Host& host, std::string source) : host_(host), source_(std::move(source)) {}
+    // Takes over the work done inside the host's message boxes (onbox) until it goes.
+    Interpreter(Host& host, std::string source);
+    ~Interpreter();
+    Interpreter(const Interpreter&) = delete;
+    Interpreter& operator=(const Interpreter&) = delete;
 
     // Runs one line. False for a line that cannot be run (the message is in error()); a failed
     // expectation is not such a line: it is reported in the transcript and counted in failures().
     bool run(std::string_view line, int number);
+    // After the last line: false (the message in error()) when commands still wait for a message box
+    // that never opened.
+    bool finish();
     const std::string& error() const { return error_; }
     int failures() const { return failures_; }
     // What $SCRIPTDIR stands for in the texts of config and set commands.
@@ -27,7 +34,16 @@ public:
 private:
     using Words = std::vector<Token>;
 
+    // A command waiting for the next message box, with the line that queued it.
+    struct BoxCommand {
+        std::string line;
+        int number;
+    };
+
     bool fail(const std::string& message); // a line that cannot be run
+    bool queueInsideBox(std::string_view line);
+    DesktopDriver::InsideBox takeInsideBox();
+    void runInsideBox(const std::vector<BoxCommand>& commands);
     void expectationFailed(const std::string& message);
     bool dispatch(const Words& w, std::string_view line);
 
@@ -81,6 +97,9 @@ private:
     int errorsMark_ = 0;
     int logMark_ = 0; // logText calls seen by the last `expect log`
     std::map<std::string, int> callMarks_;
+    std::vector<BoxCommand> insideNextBox_; // queued by onbox
+    int boxDepth_ = 0;                      // message boxes whose commands are running
+    std::string boxError_;                  // the first line inside a box that could not be run
 };
 
 } // namespace brio::host

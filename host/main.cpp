@@ -121,11 +121,17 @@ int main(int argc, char** argv) {
             const std::string shown = displayed(folder);
             if (folder.size() > 1) transcript.setAlias(shown.substr(1, shown.size() - 2), "$SCRIPTDIR");
             const auto lines = splitLines(*text);
+            bool ranAll = true;
             for (size_t i = 0; i < lines.size(); ++i) {
                 if (interpreter.run(lines[i], static_cast<int>(i + 1))) continue;
                 report(interpreter.error());
                 status = 1;
+                ranAll = false;
                 break;
+            }
+            if (ranAll && !interpreter.finish()) {
+                report(interpreter.error());
+                status = 1;
             }
             if (interpreter.failures()) status = 1;
         } else {
@@ -137,6 +143,7 @@ int main(int argc, char** argv) {
                 if (!std::getline(std::cin, line) || line == "quit" || line == "exit") break;
                 if (!interpreter.run(line, number)) report(interpreter.error());
             }
+            if (!interpreter.finish()) report(interpreter.error());
             if (interpreter.failures()) status = 1;
         }
         if (host.loaded()) host.stop();

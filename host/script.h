@@ -22,6 +22,9 @@
 //   show config|networks|contacts|plugins|icons|actions|page NAME|menu NAME
 //   open page NAME | close page NAME        show or hide a configuration page
 //   use ACTION | press ACTION               activate a menu item or button
+//   onbox COMMAND...                        queue a command to run inside the next message box, once
+//                                           it is open and before it is answered (in its nested
+//                                           message loop); all commands queued run there, in order
 //   notify ACTION CODE [contact N] [size N] any action notification, of any record size
 //   browse ACTION                           a path entry's file dialog opens (fileDialogSetup)
 //   set CONTROL "VALUE"                     fill in a control (an action id, or the key of its setting)

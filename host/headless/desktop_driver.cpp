@@ -71,6 +71,7 @@ public:
     bool setColumnWidth(int32_t column, int32_t width) override {
         return headless::setListViewColumnWidth(column, width);
     }
+    void setWorkInsideBoxes(std::function<InsideBox()> next) override { insideBoxes_ = std::move(next); }
     void setFileDialogObserver(std::function<void(const FileDialogSeen&)> observer) override {
         onFileDialog_ = std::move(observer);
     }
@@ -94,6 +95,9 @@ private:
     void observe() {
         headless::onMessage([this](const headless::ShownMessage& m) {
             if (onMessageBox_) onMessageBox_(MessageBoxSeen{m.title, m.text, iconName(m.icon)});
+            // The headless box is open for as long as this call lasts: its work runs here.
+            if (insideBoxes_)
+                if (const InsideBox work = insideBoxes_()) work();
         });
         headless::onFileDialog([this](const platform::FileDialogRequest& r) {
             if (!onFileDialog_) return;
@@ -114,6 +118,7 @@ private:
     static constexpr int32_t kFirstIcon = 0x1C00;
 
     std::function<void(const MessageBoxSeen&)> onMessageBox_;
+    std::function<InsideBox()> insideBoxes_;
     std::function<void(const FileDialogSeen&)> onFileDialog_;
     std::optional<FileDialogAnswer> answer_;
     int32_t nextWindow_ = 0x1000;

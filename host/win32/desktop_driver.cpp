@@ -385,6 +385,8 @@ public:
         holdClipboard(false);
         if (clipboardWindow_) DestroyWindow(clipboardWindow_);
         if (fileDialogTimer_) KillTimer(nullptr, fileDialogTimer_);
+        for (const BoxWork& w : boxWork_)
+            KillTimer(nullptr, w.timer);
         for (HICON icon : statusIcons_)
             if (icon) DestroyIcon(icon);
         if (statusImages_) ImageList_Destroy(statusImages_);
@@ -624,6 +626,8 @@ public:
 
     bool stdinIsTerminal() const override { return _isatty(_fileno(stdin)) != 0; }
 
+    void setWorkInsideBoxes(std::function<InsideBox()> next) override { insideBoxes_ = std::move(next); }
+
     void setFileDialogObserver(std::function<void(const FileDialogSeen&)> observer) override {
         fileDialogObserver_ = std::move(observer);
     }
@@ -779,7 +783,42 @@ private:
         }
         MessageBoxSeen seen{windowText(box), windowText(text), iconName(contents.icon)};
         if (onMessageBox_) onMessageBox_(seen);
+        InsideBox work = insideBoxes_ ? insideBoxes_() : InsideBox();
+        // The work waits for the box's own message loop, which runs once its set-up is over: a thread
+        // timer gets there. Without a timer it runs here, still before the box is answered.
+        const UINT_PTR timer = work ? SetTimer(nullptr, 0, USER_TIMER_MINIMUM, boxWorkTick) : 0;
+        if (timer) {
+            boxWork_.push_back({timer, box, std::move(work)});
+            return;
+        }
+        if (work) runInsideBox(work);
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+
+    static void CALLBACK boxWorkTick(HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id); // once
+        if (!activeDriver) return;
+        auto& pending = activeDriver->boxWork_;
+        const auto found =
+            std::find_if(pending.begin(), pending.end(), [id](const BoxWork& w) { return w.timer == id; });
+        if (found == pending.end()) return;
+        const BoxWork taken = std::move(*found);
+        pending.erase(found);
+        runInsideBox(taken.work);
+        if (IsWindow(taken.box)) PostMessageA(taken.box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+
+    // An exception cannot pass through the box's message loop.
+    static void runInsideBox(const InsideBox& work) {
+        try {
+            work();
+        } catch (...) {
+        }
+    }
+
+    bool isBoxWorkTimer(UINT_PTR id) const {
+        return std::any_of(boxWork_.begin(), boxWork_.end(),
+                           [id](const BoxWork& w) { return w.timer == id; });
     }
 
     // A file dialog is answered once it runs its own message loop: its set-up is over by then, and
@@ -803,7 +842,8 @@ private:
     // messages over with a handle for the procedure, not the address.)
     static bool isStrayTimer(const MSG& message) {
         return pluginGone && !message.hwnd &&
-               !(activeDriver && activeDriver->fileDialogTimer_ == message.wParam);
+               !(activeDriver && (activeDriver->fileDialogTimer_ == message.wParam ||
+                                  activeDriver->isBoxWorkTimer(message.wParam)));
     }
 
     static void CALLBACK fileDialogTick(HWND, UINT, UINT_PTR id, DWORD) {
@@ -896,6 +936,14 @@ private:
     }
 
     std::function<void(const MessageBoxSeen&)> onMessageBox_;
+    // Message boxes whose work waits for their message loop, each with the timer that gets it there.
+    struct BoxWork {
+        UINT_PTR timer;
+        HWND box;
+        InsideBox work;
+    };
+    std::function<InsideBox()> insideBoxes_;
+    std::vector<BoxWork> boxWork_;
     HHOOK hook_ = nullptr;
     LARGE_INTEGER frequency_{};
     std::vector<HWND> pages_; // open page windows, oldest first

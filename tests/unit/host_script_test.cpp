@@ -160,13 +160,15 @@ TEST(HostScript, InterpreterReportsBadLines) {
         {"contact add 5 Ala", "demo.brio:7: \"Ala\" must be in double quotes"},
         {"expect answer x", "demo.brio:7: \"x\" is not a number"},
         {"expect nothing",
-         "demo.brio:7: use: expect answer|same-address|config|errors|calls|log|copies|network|action|row|rows|clipboard|file|"
+         "demo.brio:7: use: expect "
+         "answer|same-address|config|errors|calls|log|copies|network|action|row|rows|clipboard|file|"
          "import-dialog ... "
          "(try help)"},
         {"config Brio/list \"x\"", "demo.brio:7: use: config KEY or config KEY = VALUE"},
         {"echo \"open", "demo.brio:7: the text has no closing quote"},
         {"show page Lista", "demo.brio:7: no page \"Lista\""},
         {"expect calls messagebox 0", "demo.brio:7: no host call is named messagebox"},
+        {"onbox", "demo.brio:7: use: onbox COMMAND... (run inside the next message box)"},
     };
     for (const auto& c : cases) {
         EXPECT_FALSE(in.run(c.line, 7)) << c.line;
@@ -299,6 +301,36 @@ TEST_F(HostScriptWithPlugin, ColumnsBelongToTheRunThatRegisteredThem) {
     EXPECT_TRUE(host.config().columns().empty());
     ASSERT_TRUE(in.run("unload", 1)) << in.error();
     EXPECT_EQ(host.faults(), 0);
+}
+
+// Commands queued with onbox run inside the next message box only: one that cannot be run there stops
+// the script at the line that opened the box, naming the onbox line; the plug-in cannot be stopped from
+// inside its own box; and commands that never met a box are reported at the end.
+TEST_F(HostScriptWithPlugin, CommandsRunInsideTheNextMessageBox) {
+    ASSERT_TRUE(in.run("start", 1)) << in.error();
+    const struct {
+        const char* queued;
+        const char* error; // of the line that opens the box ("use 445103": no path, a warning box)
+    } cases[] = {
+        {"onbox config Brio/format = \"w pudle\"", nullptr},
+        {"onbox frobnicate", "t.brio:2: unknown command \"frobnicate\" (try help)"},
+        {"onbox stop", "t.brio:2: stop cannot be used inside a message box"},
+    };
+    const auto format = [&] { return host.config().readText(*host.config().columnByKey("Brio/format")); };
+    for (const auto& c : cases) {
+        const std::string before = format();
+        ASSERT_TRUE(in.run(c.queued, 2)) << in.error();
+        EXPECT_EQ(format(), before); // queued, not run
+        EXPECT_EQ(in.run("use 445103", 3), c.error == nullptr) << c.queued;
+        EXPECT_EQ(in.error(), c.error ? c.error : "");
+        EXPECT_TRUE(host.loaded());
+    }
+    EXPECT_EQ(format(), "w pudle");
+    EXPECT_TRUE(in.finish());
+    ASSERT_TRUE(in.run("onbox echo nigdy", 4)) << in.error();
+    EXPECT_FALSE(in.finish());
+    EXPECT_EQ(in.error(), "t.brio:4: 1 onbox command(s) waited for a message box that never opened");
+    ASSERT_TRUE(in.run("stop", 5)) << in.error();
 }
 
 } // namespace

@@ -119,7 +119,8 @@ TEST_F(Win32Desktop, ATimerOfAnUnloadedLibraryIsStoppedAndCounted) {
     const FARPROC inLibrary = GetProcAddress(library, "_IMessageProc@4");
     ASSERT_NE(inLibrary, nullptr);
     // Never called: only its address, inside the library, matters.
-    const UINT_PTR id = SetTimer(nullptr, 0, 10, reinterpret_cast<TIMERPROC>(reinterpret_cast<void*>(inLibrary)));
+    const UINT_PTR id =
+        SetTimer(nullptr, 0, 10, reinterpret_cast<TIMERPROC>(reinterpret_cast<void*>(inLibrary)));
     ASSERT_NE(id, 0u);
     ASSERT_TRUE(FreeLibrary(library));
     ASSERT_EQ(GetModuleHandleA("Brio.dll"), nullptr);
@@ -199,6 +200,48 @@ TEST_F(Win32Desktop, MessageBoxFromATimerIsAnsweredWhileTimePasses) {
     EXPECT_EQ(boxes_[0].title, "Brio - Error");
     EXPECT_EQ(boxes_[0].text, "Brak ścieżki");
     EXPECT_EQ(boxes_[0].icon, "warning");
+}
+
+BOOL CALLBACK countVisibleBox(HWND window, LPARAM count) {
+    char name[16] = {};
+    if (IsWindowVisible(window) && GetClassNameA(window, name, sizeof(name)) && lstrcmpA(name, "#32770") == 0)
+        ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+int visibleBoxes() {
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), countVisibleBox, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// The user acts while a box is open: the work runs from the box's own message loop, with the box on
+// screen, before it is answered; time passes there, and a box shown by the work is answered in turn.
+TEST_F(Win32Desktop, WorkInsideABoxRunsWhileItIsOpen) {
+    int asked = 0;
+    int boxesSeenInside = -1;
+    bool timerFiredInside = false;
+    driver_->setWorkInsideBoxes([&]() -> DesktopDriver::InsideBox {
+        if (asked++ > 0) return nullptr; // the nested box gets nothing to do
+        return [&] {
+            boxesSeenInside = visibleBoxes();
+            const platform::TimerId id = platform::startTimer(10, recordTick);
+            driver_->advance(100);
+            platform::stopTimer(id);
+            timerFiredInside = countOf(id) > 0;
+            platform::showMessage("inner", "Error", platform::MessageIcon::None);
+        };
+    });
+    platform::showMessage("outer", "Error", platform::MessageIcon::None);
+    EXPECT_EQ(boxesSeenInside, 1);
+    EXPECT_TRUE(timerFiredInside);
+    ASSERT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(boxes_[0].text, "outer");
+    EXPECT_EQ(boxes_[1].text, "inner");
+    EXPECT_EQ(asked, 2);
+    driver_->advance(50);
+    EXPECT_EQ(visibleBoxes(), 0);
+    driver_->setWorkInsideBoxes(nullptr);
 }
 
 TEST_F(Win32Desktop, OtherDialogsAreLeftAlone) {

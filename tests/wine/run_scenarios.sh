@@ -32,10 +32,12 @@ for s in "$@"; do
     esac
 done
 
-# Time passes for real under Wine: a scenario gets the time limit plus the time it lets pass.
+# Time passes for real under Wine: a scenario gets the time limit plus the time it lets pass (also
+# inside message boxes: "onbox advance ...").
 advanced_seconds() {
-    awk '$1 == "advance" && match($2, /^[0-9]+(ms|s|m)$/) {
-             n = $2 + 0; unit = substr($2, length($2 + 0) + 1)
+    awk '{ i = 1; while ($i == "onbox") i++ }
+         $i == "advance" && match($(i + 1), /^[0-9]+(ms|s|m)$/) {
+             w = $(i + 1); n = w + 0; unit = substr(w, length(w + 0) + 1)
              total += unit == "ms" ? n / 1000 : unit == "s" ? n : n * 60
          }
          END { printf "%d\n", total + 1 }' "$1"

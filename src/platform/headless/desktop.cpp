@@ -89,12 +89,14 @@ void advance(uint64_t ms) {
         if (next == d.timers.end()) break;
         const uint32_t id = next->first;
         Timer& t = next->second;
-        d.clock = t.due;
-        t.due += t.interval; // periodic until stopped, as a window-less SetTimer
+        // A callback may let time pass itself (a message box's loop in which the user waits): the clock
+        // never goes back to a moment already passed.
+        d.clock = std::max(d.clock, t.due);
+        t.due = d.clock + t.interval; // periodic until stopped, as a window-less SetTimer
         t.order = d.nextOrder++;
         t.callback(id);
     }
-    d.clock = target;
+    d.clock = std::max(d.clock, target);
 }
 
 size_t runningTimers() {

@@ -19,7 +19,7 @@ uint64_t now();
 
 // Moves the clock forward by `ms`, firing every timer that falls due, in order of due time (and of
 // start among timers due at the same moment), each at its own moment. Callbacks may start and stop
-// timers.
+// timers, and may let time pass themselves (as the user does while a message box is open).
 void advance(uint64_t ms);
 
 // Timers still running, and the interval of one (0 when it does not run).
