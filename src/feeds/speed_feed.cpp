@@ -7,6 +7,7 @@
 #include "formats/azureus_stats.h"
 #include "formats/onlinesig.h"
 #include "formats/status.h"
+#include "platform/read_whole_file.h"
 
 namespace brio {
 

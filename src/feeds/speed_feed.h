@@ -16,7 +16,6 @@
 #include "boundary/host_gateway.h"
 #include "description/speed_setter.h"
 #include "formats/speeds.h"
-#include "platform/read_whole_file.h"
 #include "platform/timers.h"
 
 namespace brio {
@@ -56,11 +55,10 @@ protected:
     SpeedFeed(const Kind& kind, std::string path, std::string_view text, DescriptionSetter& setter,
               const HostGateway& host);
 
-    // Reads the file once: no feed when that yields nothing.
+    // No feed when the file's first reading yielded nothing.
     template <class Feed>
-    static std::unique_ptr<Feed> createFeed(const std::string& path, DescriptionSetter& setter,
-                                            const HostGateway& host) {
-        const std::string text = readWholeFile(path);
+    static std::unique_ptr<Feed> createFeed(const std::string& path, std::string_view text,
+                                            DescriptionSetter& setter, const HostGateway& host) {
         if (text.empty()) return nullptr;
         return std::make_unique<Feed>(path, text, setter, host);
     }
@@ -87,10 +85,12 @@ class EmuleFeed final : public SpeedFeed {
 public:
     // Use create.
     EmuleFeed(std::string path, std::string_view text, DescriptionSetter& setter, const HostGateway& host);
-    // None when the file yields no content (it could not be read, or it is empty).
-    static std::unique_ptr<EmuleFeed> create(const std::string& path, DescriptionSetter& setter,
-                                             const HostGateway& host) {
-        return createFeed<EmuleFeed>(path, setter, host);
+    // A feed over the file at `path`, whose first reading (readWholeFile) gave `text`; none when that
+    // yielded no content (the file could not be read, or it is empty). The caller reads the file: the
+    // reading may show a message box, after which the caller must look again at what runs.
+    static std::unique_ptr<EmuleFeed> create(const std::string& path, std::string_view text,
+                                             DescriptionSetter& setter, const HostGateway& host) {
+        return createFeed<EmuleFeed>(path, text, setter, host);
     }
     static void emuleTick(platform::TimerId id);
 
@@ -103,9 +103,9 @@ class AzureusFeed final : public SpeedFeed {
 public:
     // Use create.
     AzureusFeed(std::string path, std::string_view text, DescriptionSetter& setter, const HostGateway& host);
-    static std::unique_ptr<AzureusFeed> create(const std::string& path, DescriptionSetter& setter,
-                                               const HostGateway& host) {
-        return createFeed<AzureusFeed>(path, setter, host);
+    static std::unique_ptr<AzureusFeed> create(const std::string& path, std::string_view text,
+                                               DescriptionSetter& setter, const HostGateway& host) {
+        return createFeed<AzureusFeed>(path, text, setter, host);
     }
     static void azureusTick(platform::TimerId id);
 

@@ -9,6 +9,7 @@
 #include "description/speed_setter.h"
 #include "feeds/speed_feed.h"
 #include "platform/message_box.h"
+#include "platform/read_whole_file.h"
 #include "platform/timers.h"
 
 namespace brio {
@@ -60,6 +61,11 @@ void ModeController::discardCycler() {
     cycler_.reset();
 }
 
+void ModeController::setMode(int32_t m) {
+    mode = m;
+    ++switches_->count;
+}
+
 void ModeController::stopMode(int32_t m) {
     switch (m) {
     case mode::kStealing:
@@ -82,13 +88,13 @@ void ModeController::stopMode(int32_t m) {
     default:
         break;
     }
-    mode = mode::kNone;
+    setMode(mode::kNone);
 }
 
 void ModeController::setCycling(bool start, const std::optional<std::string>& listText, bool restore) {
     if (!start) {
         discardCycler();
-        mode = mode::kNone;
+        setMode(mode::kNone);
         if (restore) setter_->restoreAll();
         return;
     }
@@ -102,7 +108,7 @@ void ModeController::setCycling(bool start, const std::optional<std::string>& li
     if (cycler->empty()) return;
     cycler_ = std::move(cycler);
     host_.logText("list = %i", addressOf(cycler_.get()));
-    mode = mode::kCycling;
+    setMode(mode::kCycling);
     const auto [entry, end] = cycler_->nextEntry();
     (void)end; // the first step of a list with entries always goes on
     host_.logText("Prepare to change status");
@@ -111,7 +117,7 @@ void ModeController::setCycling(bool start, const std::optional<std::string>& li
     } catch (...) {
         // A cycle whose first step failed has no timer to go on with: it must not stay marked as running.
         discardCycler();
-        mode = mode::kNone;
+        setMode(mode::kNone);
         throw;
     }
     armCycleTimer(this, entry.seconds);
@@ -120,7 +126,7 @@ void ModeController::setCycling(bool start, const std::optional<std::string>& li
 void ModeController::setStealing(bool on, int32_t contact) {
     if (!on) {
         stealer_.reset();
-        mode = mode::kNone;
+        setMode(mode::kNone);
         setter_->restoreAll();
         return;
     }
@@ -130,7 +136,7 @@ void ModeController::setStealing(bool on, int32_t contact) {
     stealer->start(host_, contact, *setter_);
     stealer_ = std::move(stealer);
     stealer_->tick(); // the first description is copied without waiting for the timer
-    mode = mode::kStealing;
+    setMode(mode::kStealing);
 }
 
 void ModeController::cycleTick(uint32_t) {
@@ -141,7 +147,7 @@ void ModeController::cycleTick(uint32_t) {
         ModeController* owner = cycleTimer().owner;
         if (!owner) return;
         owner->discardCycler();
-        owner->mode = mode::kNone;
+        owner->setMode(mode::kNone);
         try {
             owner->host_.setActionStatus(action::kCycling, action::kPopup, action::kStatusOff);
         } catch (...) {
@@ -159,12 +165,12 @@ void ModeController::nextCycleStep() {
     case listEnd::kKeepLast:
         owner->setter_->apply(entry.description, entry.status);
         owner->discardCycler();
-        owner->mode = mode::kNone;
+        owner->setMode(mode::kNone);
         owner->host_.setActionStatus(action::kCycling, action::kPopup, action::kStatusOff);
         break;
     case listEnd::kSwitchOff:
         owner->discardCycler();
-        owner->mode = mode::kNone;
+        owner->setMode(mode::kNone);
         owner->setter_->restoreAll();
         owner->host_.setActionStatus(action::kCycling, action::kPopup, action::kStatusOff);
         break;
@@ -182,7 +188,7 @@ bool ModeController::switchFeed(std::unique_ptr<Feed>& feed, int32_t feedMode, c
         // Nothing of this kind runs: whatever else runs is none of this switch's business.
         if (!feed) return true;
         feed.reset();
-        mode = mode::kNone;
+        setMode(mode::kNone);
         setter_->restoreAll();
         return true;
     }
@@ -192,13 +198,24 @@ bool ModeController::switchFeed(std::unique_ptr<Feed>& feed, int32_t feedMode, c
     }
     if (mode != mode::kNone) stopMode(mode);
     setter_->saveCurrent();
-    feed.reset(); // a feed of this kind always runs in its own mode, so none is left here
-    feed = Feed::create(path, *setter_, host_);
-    if (!feed) {
+    // A file that cannot be read is reported in a message box, whose message loop lets the user switch
+    // activities (or the host end the interface) before the reading returns. Whatever was switched
+    // meanwhile stands: this start then only reports its own failure, and takes nothing over.
+    const SwitchWatch watch(switches_);
+    const std::string text = readWholeFile(path);
+    if (!watch.undisturbed()) {
+        if (text.empty() && watch.alive())
+            platform::showMessage(badPathText, "Brio - Error", platform::MessageIcon::Warning);
+        return false;
+    }
+    std::unique_ptr<Feed> created = Feed::create(path, text, *setter_, host_);
+    if (!created) {
         platform::showMessage(badPathText, "Brio - Error", platform::MessageIcon::Warning);
         return false;
     }
-    mode = feedMode;
+    // Undisturbed, the stop above left no feed of this kind (it runs only in its own mode).
+    feed = std::move(created);
+    setMode(feedMode);
     feed->start(interval);
     return true;
 }
@@ -218,7 +235,7 @@ void ModeController::abandon() {
     emuleFeed_.reset();
     azureusFeed_.reset();
     stealer_.reset();
-    mode = mode::kNone;
+    setMode(mode::kNone);
     host_ = HostGateway();
     setter_->detachHost();
 }

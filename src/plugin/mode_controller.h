@@ -66,6 +66,7 @@ public:
     DescriptionSetter& setter() { return *setter_; }
     const HostGateway& host() const { return host_; }
 
+    // Read it freely; it changes only through the controller (setMode), which counts every change.
     int32_t mode = mode::kNone;
 
     // The cycle timer's callback. It returns into the desktop's message loop, so nothing is thrown out
@@ -73,6 +74,30 @@ public:
     static void cycleTick(uint32_t timerId);
 
 private:
+    // Every switch between activities goes through here. A message box runs a nested message loop in
+    // which the user may switch again; a switch that waited for one compares the count afterwards.
+    void setMode(int32_t m);
+
+    // The controller's life and its switches so far: a switch that ran a nested message loop keeps a
+    // weak hold, which tells afterwards whether the controller still exists and whether another switch
+    // happened meanwhile (then that one stands, and the waiting one gives up).
+    struct Switches {
+        uint64_t count = 0;
+    };
+    class SwitchWatch {
+    public:
+        explicit SwitchWatch(const std::shared_ptr<Switches>& s) : switches_(s), seen_(s->count) {}
+        bool alive() const { return !switches_.expired(); }
+        bool undisturbed() const {
+            const std::shared_ptr<Switches> s = switches_.lock();
+            return s && s->count == seen_;
+        }
+
+    private:
+        std::weak_ptr<Switches> switches_;
+        uint64_t seen_;
+    };
+
     static void nextCycleStep();
     // The switch of either transfer-speed feed; the texts tell the user why it could not start.
     template <class Feed>
@@ -86,6 +111,7 @@ private:
     std::unique_ptr<StealTimer> stealer_;
     std::unique_ptr<EmuleFeed> emuleFeed_;
     std::unique_ptr<AzureusFeed> azureusFeed_;
+    std::shared_ptr<Switches> switches_ = std::make_shared<Switches>();
 };
 
 } // namespace brio
