@@ -1,5 +1,7 @@
 #include "plugin/plugin.h"
 
+#include "brio_version.h"
+
 #include "files/list_files.h"
 #include "list/list_editor.h"
 
@@ -16,7 +18,7 @@ namespace brio {
 namespace {
 
 // Identity texts: constant, so every answer is the same address for as long as the library lives.
-const char kVersion[] = "0.7.0.0";
+const char kVersion[] = BRIO_VERSION_TEXT;
 const char kSignature[] = "Br";
 const char kName[] = "Brio";
 
