@@ -5,7 +5,7 @@ WIN := build-win
 ASAN := build-asan
 FUZZ := build-fuzz
 
-.PHONY: all setup build build-linux build-win demo test fuzz bench clean
+.PHONY: all setup build build-linux build-win demo test dist fuzz bench clean
 
 all: build
 
@@ -28,6 +28,11 @@ demo: setup build-linux
 test: build
 	@scripts/run-tests.sh
 
+# The release package dist/Brio-<version>.zip; prints its sha256 and that of its Brio.dll.
+dist: setup
+	@cmake --preset windows >/dev/null
+	@cmake --build $(WIN) -j$(JOBS) --target dist -- --no-print-directory
+
 # A longer fuzzing run than the one inside `make test`: FUZZ_SECONDS per target.
 FUZZ_SECONDS ?= 120
 fuzz: setup
@@ -37,4 +42,4 @@ bench: setup build-linux
 	@for b in $(LINUX)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
 
 clean:
-	rm -rf $(LINUX) $(WIN) $(ASAN) $(FUZZ)
+	rm -rf $(LINUX) $(WIN) $(ASAN) $(FUZZ) dist

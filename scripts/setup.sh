@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32:i386 xvfb xauth
   clang libclang-rt-14-dev
+  zip unzip
 )
 
 missing=()
