@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Every test: unit and scenario tests (Linux i386), the same under ASan+UBSan, the exports of both
-# builds, short fuzzing runs, and the scenarios under Wine against Brio.dll. Expects `make build`
-# to have run. Ends with one line "N passed, N failed".
+# builds, short fuzzing runs, the scenarios under Wine against Brio.dll, and the release package (built
+# here). Expects `make build` to have run. Ends with one line "N passed, N failed".
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -81,6 +81,17 @@ tests/wine/run_checks.sh build-win 2>&1 | tee "$log/wine.txt"
 tests/wine/run_scenarios.sh build-win 2>&1 | tee -a "$log/wine.txt"
 [ "${PIPESTATUS[0]}" -eq 0 ] || wine_status=1
 count_lines "$log/wine.txt" wine "$wine_status"
+
+echo "== dist"
+if cmake --build build-win --target dist >"$log/dist-build.txt" 2>&1; then
+  grep -E '^(dist/|sha256 )' "$log/dist-build.txt"
+  tests/dist/check_dist.sh build-win 2>&1 | tee "$log/dist.txt"
+  dist_status=${PIPESTATUS[0]}
+else
+  tail -n 20 "$log/dist-build.txt" | tee "$log/dist.txt"
+  dist_status=1
+fi
+count_lines "$log/dist.txt" dist "$dist_status"
 
 rm -rf "$log"
 for f in "${failures[@]}"; do echo "failed: $f"; done

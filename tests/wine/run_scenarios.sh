@@ -5,6 +5,8 @@
 #   SCENARIO: a .brio file, or a name from tests/scenarios; none given: every scenario there.
 # Prints "wine: NAME ok" or "wine: NAME FAILED" per scenario; exits non-zero if any failed.
 # Each run may take BRIO_WINE_TIMEOUT seconds (120) plus the time its "advance" commands let pass.
+# BRIO_WINE_PLUGIN names another Brio.dll to load (the release package's), BRIO_WINE_WORKDIR the
+# folder the runs work in, where the scripts' relative file names point.
 set -uo pipefail
 [ $# -ge 1 ] || { echo "usage: $0 WIN_BUILD_DIR [SCENARIO...]" >&2; exit 2; }
 WIN_BUILD_DIR="$(cd "$1" && pwd)" || exit 2
@@ -13,7 +15,7 @@ scenario_dir="$(cd "$here/../scenarios" && pwd)"
 source "$here/wine_env.sh"
 
 host="$WIN_BUILD_DIR/host/brio-host.exe"
-plugin="$WIN_BUILD_DIR/Brio.dll"
+plugin="${BRIO_WINE_PLUGIN:-$WIN_BUILD_DIR/Brio.dll}"
 for f in "$host" "$plugin"; do
     [ -f "$f" ] || { echo "wine: $f not built (cmake --build $1)" >&2; exit 1; }
 done
@@ -52,7 +54,7 @@ windows_path() {
 wine_prepare_prefix || { echo "wine: cannot prepare the prefix $WINEPREFIX" >&2; exit 1; }
 [ "$(readlink "$WINEPREFIX/dosdevices/z:")" = "/" ] || { echo "wine: drive Z: is not / in $WINEPREFIX" >&2; exit 1; }
 
-work="$WIN_BUILD_DIR/wine-scenarios"
+work="${BRIO_WINE_WORKDIR:-$WIN_BUILD_DIR/wine-scenarios}"
 mkdir -p "$work"
 failed=0
 for script in "${scripts[@]}"; do
