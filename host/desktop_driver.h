@@ -71,8 +71,9 @@ public:
     // of the status that statusIconIndex answers i for.
     virtual int32_t statusImageList() = 0;
 
-    // The list view the plug-in made in a page window, worked as a user would. Every call answers
-    // false, doing nothing, while there is no list view.
+    // The list view the plug-in made in a page window, worked as a user would: a row is scrolled into
+    // view before the pointer goes to it, and the list to its end for the empty area below the rows.
+    // Every call answers false, doing nothing, while there is no list view.
     virtual bool listViewPresent() = 0;
     virtual std::vector<ListRowSeen> listViewRows() = 0;
     virtual std::vector<int32_t> listViewColumnWidths() = 0;

@@ -188,6 +188,11 @@ std::string menuText(HMENU menu, UINT position) {
     return text;
 }
 
+// A person scrolls a row wholly into view before pointing at it.
+void showRow(HWND list, int32_t row) {
+    SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+}
+
 void setRowState(HWND list, int32_t row, UINT mask, UINT state) {
     LVITEMA item{};
     item.stateMask = mask;
@@ -468,12 +473,15 @@ public:
         if (!list || row < -1 || row >= rowCountOf(list)) return false;
         // A plain click leaves only the clicked row selected and gives it the focus; below the rows it
         // only clears the selection (the focus stays where it was).
+        if (row >= 0) showRow(list, row);
         setRowState(list, -1, LVIS_SELECTED, 0);
-        POINT at = emptyPoint(list);
+        POINT at{};
         if (row >= 0) {
             setRowState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
             SendMessageA(list, LVM_SETSELECTIONMARK, 0, row);
             at = centreOf(rowRect(list, row, LVIR_LABEL).value_or(RECT{}));
+        } else {
+            at = emptyPoint(list);
         }
         NMITEMACTIVATE click{};
         click.iItem = row;
@@ -501,6 +509,7 @@ public:
         if (!list || row < -1 || row >= rowCountOf(list)) return false;
         // The right button focuses the row under it, which becomes the only selected row unless it was
         // selected already; below the rows it clears the selection (the focus stays).
+        if (row >= 0) showRow(list, row);
         if (row < 0 ||
             !(SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) & LVIS_SELECTED))
             setRowState(list, -1, LVIS_SELECTED, 0);
@@ -537,6 +546,7 @@ public:
         HWND list = listView();
         if (!list || row < 0 || row >= rowCountOf(list)) return false;
         SetFocus(list);
+        showRow(list, row);
         // The control asks its parent (LVN_BEGINLABELEDITA) and opens its edit box on the label.
         HWND edit = reinterpret_cast<HWND>(SendMessageA(list, LVM_EDITLABELA, static_cast<WPARAM>(row), 0));
         if (!edit) return false;
@@ -559,14 +569,17 @@ public:
         if (!list || target < 0 || target >= rowCountOf(list)) return false;
         const auto first = static_cast<int32_t>(
             SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
-        if (first < 0) return false;
-        const std::optional<POINT> drop = dropPoint(list, target, part);
-        if (!drop) return false;
-        // The button goes down on the first selected row's label and the pointer moves away.
+        if (first < 0 || !dropPoint(list, target, part)) return false;
+        // The button goes down on the first selected row's label and the pointer moves away; the list is
+        // scrolled to the target (with the wheel) before the button comes up on it.
+        showRow(list, first);
         NMLISTVIEW begin{};
         begin.iItem = first;
         begin.ptAction = centreOf(rowRect(list, first, LVIR_LABEL).value_or(RECT{}));
         notifyParent(list, begin, LVN_BEGINDRAG);
+        showRow(list, target);
+        const std::optional<POINT> drop = dropPoint(list, target, part);
+        if (!drop) return false;
         // The page holds the mouse now: it hears the pointer and the button, in its own coordinates.
         HWND page = GetParent(list);
         POINT onScreen = *drop;
@@ -707,12 +720,14 @@ private:
         return nullptr;
     }
 
-    // A point below the last row (or at the top when there are none), where a click hits no row.
+    // A point below the last row (or at the top when there are none), where a click hits no row: the
+    // list is scrolled to its end first.
     static POINT emptyPoint(HWND list) {
+        const int32_t count = rowCountOf(list);
+        if (count > 0) showRow(list, count - 1);
         RECT client{};
         GetClientRect(list, &client);
         POINT at{std::min<LONG>(24, client.right / 2), client.bottom - 4};
-        const int32_t count = rowCountOf(list);
         if (const auto last = count > 0 ? rowRect(list, count - 1, LVIR_BOUNDS) : std::nullopt)
             at.y = std::min<LONG>(last->bottom + 4, at.y);
         else if (const auto header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0))) {

@@ -17,6 +17,7 @@
 #include "platform/clipboard.h"
 #include "platform/common_controls.h"
 #include "platform/list_view.h"
+#include "tests/list_view_scrolling.h"
 
 namespace {
 
@@ -393,6 +394,57 @@ TEST_F(ListViewWin32, HitTestTellsTheRowAndItsPart) {
     EXPECT_EQ(control_->hitTest(inList).row, 1);
 }
 
+// The facts the headless list view copies: where rows lie and how far the control scrolls.
+class ListViewWin32Scrolling : public ListViewWin32 {
+protected:
+    brio::test::ScrollSubject subject() {
+        HWND view = list();
+        return {
+            *driver_, *control_,
+            [view](int32_t row) { SendMessageA(view, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE); },
+            [view] { return static_cast<int32_t>(SendMessageA(view, LVM_GETTOPINDEX, 0, 0)); }};
+    }
+};
+
+TEST_F(ListViewWin32Scrolling, RowsLieWhereTheHeadlessViewPutsThem) {
+    create();
+    brio::test::fillScrollRows(*control_);
+    events_.showMenu = false;
+    EXPECT_EQ(SendMessageA(list(), LVM_GETCOUNTPERPAGE, 0, 0), 12);
+    brio::test::ScrollSubject s = subject();
+    for (const brio::test::ScrollHitCase& c : brio::test::scrollHitCases()) {
+        s.show(c.shown);
+        const platform::HitTest hit = control_->hitTest(c.at);
+        EXPECT_EQ(hit.row, c.row) << c.shown << ": " << c.at.x << "," << c.at.y;
+        EXPECT_EQ(hit.part, c.part) << c.shown << ": " << c.at.x << "," << c.at.y;
+    }
+}
+
+TEST_F(ListViewWin32Scrolling, RightClickPointerFindsItsRowWhereverTheViewIs) {
+    create();
+    brio::test::fillScrollRows(*control_);
+    events_.showMenu = false;
+    std::vector<std::string> menu;
+    for (int32_t row : brio::test::scrollRightClickRows()) {
+        ASSERT_TRUE(driver_->rightClickRow(row, -1, menu)) << row;
+        const Point pointer = control_->cursorOnScreen();
+        const Point corner = control_->windowOrigin();
+        EXPECT_EQ(control_->hitTest({pointer.x - corner.x, pointer.y - corner.y}).row, row) << row;
+    }
+}
+
+TEST_F(ListViewWin32Scrolling, TopRowFollowsTheFocusAsTheHeadlessViewMovesIt) {
+    create();
+    brio::test::fillScrollRows(*control_);
+    events_.showMenu = false;
+    brio::test::ScrollSubject s = subject();
+    for (const brio::test::ScrollCase& c : brio::test::scrollCases()) {
+        ASSERT_TRUE(brio::test::runScrollStep(c, s)) << c.what;
+        EXPECT_EQ(s.top(), c.top) << c.what;
+        EXPECT_EQ(control_->nextFocused(-1), c.focused) << c.what;
+    }
+}
+
 TEST_F(ListViewWin32, SortGivesTheComparatorCurrentPositions) {
     create();
     // Enough rows in a scrambled order that a comparator reading stale positions would misorder them.
@@ -699,7 +751,8 @@ TEST_F(ListViewWin32, LabelEditsAreKeptFromThePageAndTheRestPassedOn) {
     ASSERT_TRUE(driver_->clickColumn(0));
     ASSERT_TRUE(driver_->clickRow(0));
     const auto seen = [](UINT code) {
-        return std::find(innerNotifications.begin(), innerNotifications.end(), code) != innerNotifications.end();
+        return std::find(innerNotifications.begin(), innerNotifications.end(), code) !=
+               innerNotifications.end();
     };
     EXPECT_FALSE(seen(LVN_BEGINLABELEDITA));
     EXPECT_FALSE(seen(LVN_ENDLABELEDITA));
@@ -738,7 +791,7 @@ TEST_F(ListViewWin32, PageClosedBeforeTheControlIsDestroyed) {
     EXPECT_EQ(control_->insertRow(0, 0, "late", RowState{}), -1);
     EXPECT_EQ(control_->text(0, 0, 10), "");
     EXPECT_EQ(control_->window(), 0); // what tells the editor not to store the empty control
-    control_.reset(); // destroys its image list once, touches no window
+    control_.reset();                 // destroys its image list once, touches no window
 }
 
 TEST_F(ListViewWin32, DestroyedDuringADragEndsIt) {

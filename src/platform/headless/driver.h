@@ -41,6 +41,8 @@ bool commonControlsReady();
 
 // The plug-in's list view (the newest one while several exist), as the user sees and works it. Every
 // action answers false, doing nothing, while there is none or when it names a row that is not there.
+// Before pointing at a row the user scrolls it into view; for the empty area below the rows, the user
+// scrolls to the end.
 struct ListViewRow {
     int32_t image;
     bool selected;
@@ -57,6 +59,9 @@ bool setListViewColumnWidth(int32_t column, int32_t width);
 bool destroyListViewWindow();
 // A window closes: the windows of the list views created inside it go with it, as child windows do.
 void destroyChildWindowsOf(int32_t parent);
+// The row at the top of the view, and scrolling a row wholly into view as LVM_ENSUREVISIBLE does.
+int32_t listViewTopRow();
+bool showListRow(int32_t row);
 // A click on a row makes it the only selected and focused row; -1 clicks below the rows, which clears
 // the selection and leaves the focus.
 bool clickListRow(int32_t row);

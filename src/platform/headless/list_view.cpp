@@ -1,6 +1,7 @@
-// The headless list view: rows in memory, laid out as a report view would draw them, so that hit tests,
-// the pointer and the context menu behave as on the desktop; and the clipboard. The driver plays the
-// user on the newest list view.
+// The headless list view: rows in memory, laid out and scrolled as comctl32's report view lays out and
+// scrolls them (as Wine draws the editor's view), so that hit tests, the pointer and the context menu
+// behave as on the desktop; and the clipboard. The driver plays the user on the newest list view, and
+// scrolls a row into view before pointing at it, as a person does.
 #include <algorithm>
 #include <numeric>
 #include <optional>
@@ -19,11 +20,16 @@ using platform::Point;
 using platform::RowPart;
 using platform::RowState;
 
-// Every page window's client area starts here on the screen; rows are drawn below a header.
+// Every page window's client area starts here on the screen. The list view's client area lies inside
+// its sunken edge; rows are drawn below a header, the icon from 2 pixels in, the label after it, and
+// the vertical scroll bar takes its width from the client area while some rows are out of view.
 constexpr Point kParentOnScreen{100, 100};
-constexpr int32_t kHeaderHeight = 20;
-constexpr int32_t kRowHeight = 16;
-constexpr int32_t kIconWidth = 16;
+constexpr int32_t kClientEdge = 2;
+constexpr int32_t kHeaderHeight = 18;
+constexpr int32_t kRowHeight = 17;
+constexpr int32_t kIconLeft = 2;
+constexpr int32_t kLabelLeft = 18;
+constexpr int32_t kScrollBarWidth = 17;
 
 // The plug-in's context menu resource, as a menu loaded from its module would show it.
 const std::vector<std::pair<int32_t, std::string>>& contextMenu() {
@@ -78,6 +84,8 @@ public:
                 r.state.focused = false;
         Row row{image, state, {std::string(text), std::string()}};
         rows_.insert(rows_.begin() + std::ptrdiff_t(position), std::move(row));
+        // The rows below move down under a view that stays where it is; a focused row comes into view.
+        if (state.focused) show(int32_t(position));
         return int32_t(position);
     }
 
@@ -97,14 +105,22 @@ public:
     }
 
     // As the desktop's list view: when the focused row goes, the row that takes its place (or the new
-    // last row) gets the focus.
+    // last row) gets the focus. A focus that moves to another position, this way or because a row
+    // above it went, is brought into view; the view then stays within the rows.
     void deleteRow(int32_t row) override {
         if (!has(row)) return;
-        const bool focused = rows_[size_t(row)].state.focused;
+        const int32_t focus = nextFocused(-1);
         rows_.erase(rows_.begin() + row);
-        if (focused && !rows_.empty()) rows_[std::min(size_t(row), rows_.size() - 1)].state.focused = true;
+        if (focus == row && !rows_.empty())
+            rows_[std::min(size_t(row), rows_.size() - 1)].state.focused = true;
+        const int32_t moved = nextFocused(-1);
+        if (focus >= row && moved >= 0) show(moved);
+        top_ = std::clamp(top_, 0, lastTop());
     }
-    void deleteAllRows() override { rows_.clear(); }
+    void deleteAllRows() override {
+        rows_.clear();
+        top_ = 0;
+    }
 
     bool isSelected(int32_t row) const override { return has(row) && rows_[size_t(row)].state.selected; }
 
@@ -115,14 +131,15 @@ public:
         return next(after, [](const Row& r) { return r.state.selected; });
     }
 
+    // The client area's right and bottom edges still count, as they do for the desktop's list view.
     HitTest hitTest(Point p) const override {
-        if (p.x < 0 || p.x >= setup_.width || p.y < kHeaderHeight || p.y >= setup_.height) return {};
-        const int32_t row = (p.y - kHeaderHeight) / kRowHeight;
+        if (p.x < 0 || p.x > clientWidth() || p.y < kHeaderHeight || p.y > clientHeight()) return {};
+        const int32_t row = top_ + (p.y - kHeaderHeight) / kRowHeight;
         if (!has(row)) return {};
         const int32_t rowWidth = std::accumulate(widths_.begin(), widths_.end(), 0);
         if (p.x >= rowWidth) return {};
         // With whole rows selectable, every column to the right of the icon counts as the label.
-        return {row, p.x < kIconWidth ? RowPart::Icon : RowPart::Label};
+        return {row, p.x < kLabelLeft ? RowPart::Icon : RowPart::Label};
     }
 
     void sortRows(const std::function<int(int32_t, int32_t)>& compare) override {
@@ -149,7 +166,7 @@ public:
         return {p.x + kParentOnScreen.x, p.y + kParentOnScreen.y};
     }
     Point screenToList(Point p) const override {
-        const Point origin = windowOrigin();
+        const Point origin = clientOrigin();
         return {p.x - origin.x, p.y - origin.y};
     }
 
@@ -175,6 +192,7 @@ public:
     void windowGone() {
         window_ = 0;
         rows_.clear();
+        top_ = 0;
         std::fill(widths_.begin(), widths_.end(), 0);
         dragging_ = false;
     }
@@ -185,21 +203,43 @@ public:
         return true;
     }
 
-    // The middle of a row's label (or of its icon) in list coordinates.
-    Point rowPoint(int32_t row, bool onIcon) const {
-        return {onIcon ? kIconWidth / 2 : kIconWidth + 8, kHeaderHeight + row * kRowHeight + kRowHeight / 2};
+    // Scrolls as little as brings the whole row into view (to the top from above, to the last whole
+    // line from below), as LVM_ENSUREVISIBLE does.
+    void show(int32_t row) {
+        if (!has(row)) return;
+        if (row < top_)
+            top_ = row;
+        else if (row >= top_ + wholeRows())
+            top_ = row - wholeRows() + 1;
+        top_ = std::clamp(top_, 0, lastTop());
     }
-    Point listToParent(Point p) const { return {p.x + setup_.x, p.y + setup_.y}; }
+    int32_t topRow() const { return top_; }
+
+    // The middle of a row's label (or of its icon) in list coordinates, where the row is now.
+    Point rowPoint(int32_t row, bool onIcon) const {
+        return {onIcon ? (kIconLeft + kLabelLeft) / 2 : kLabelLeft + 8,
+                kHeaderHeight + (row - top_) * kRowHeight + kRowHeight / 2};
+    }
+    // Below the last row, which the view is scrolled to first, or at the bottom of the view if no
+    // space is left there.
+    Point emptyPoint() {
+        show(rowCount() - 1);
+        const int32_t belowRows = kHeaderHeight + (rowCount() - top_) * kRowHeight + 4;
+        return {std::min(24, clientWidth() / 2), std::min(belowRows, clientHeight() - 4)};
+    }
+    Point listToParent(Point p) const { return {p.x + setup_.x + kClientEdge, p.y + setup_.y + kClientEdge}; }
 
     // As the desktop's list view: a click on a row makes it the only selected and the focused row; a
     // click below the rows clears the selection and leaves the focus where it was.
     void click(int32_t row) {
+        show(has(row) ? row : rowCount() - 1);
         for (Row& r : rows_)
             r.state = RowState{false, has(row) ? false : r.state.focused};
         if (has(row)) rows_[size_t(row)].state = RowState{true, true};
         events_.onClick();
     }
 
+    // The focused row, the last one chosen, comes into view.
     bool select(const std::vector<int32_t>& chosen) {
         for (int32_t row : chosen)
             if (!has(row)) return false;
@@ -207,15 +247,19 @@ public:
             r.state = RowState{};
         for (int32_t row : chosen)
             rows_[size_t(row)].state.selected = true;
-        if (!chosen.empty()) rows_[size_t(chosen.back())].state.focused = true;
+        if (!chosen.empty()) {
+            rows_[size_t(chosen.back())].state.focused = true;
+            show(chosen.back());
+        }
         return true;
     }
 
     bool rightClick(int32_t row, int32_t choose, std::vector<std::string>& menuItems) {
         menuItems.clear();
         if (row >= 0 && !has(row)) return false;
-        const Point listPoint = row >= 0 ? rowPoint(row, false) : Point{kIconWidth + 8, setup_.height - 4};
-        const Point origin = windowOrigin();
+        if (row >= 0) show(row);
+        const Point listPoint = row >= 0 ? rowPoint(row, false) : emptyPoint();
+        const Point origin = clientOrigin();
         desk().cursor = {origin.x + listPoint.x, origin.y + listPoint.y};
         // The right button focuses the row under it, which becomes the only selected row unless it was
         // selected already; below the rows it clears the selection.
@@ -241,6 +285,7 @@ public:
 
     bool editLabel(int32_t row, const std::optional<std::string>& text) {
         if (!has(row)) return false;
+        show(row);
         // Editing a label makes its row the only selected one, and the focused one.
         for (Row& r : rows_)
             r.state = RowState{};
@@ -250,10 +295,14 @@ public:
         return true;
     }
 
+    // The button goes down on the first selected row; the list is scrolled to the target (with the
+    // wheel) before the button comes up on it.
     bool dragOnto(int32_t target, bool onIcon) {
         const int32_t first = nextSelected(-1);
         if (first < 0 || !has(target)) return false;
+        show(first);
         events_.onBeginDrag(rowPoint(first, false));
+        show(target);
         const Point drop = listToParent(rowPoint(target, onIcon));
         events_.onPointerMove(drop);
         events_.onButtonUp(drop);
@@ -265,6 +314,19 @@ public:
 
 private:
     bool has(int32_t row) const { return row >= 0 && size_t(row) < rows_.size(); }
+
+    Point clientOrigin() const {
+        const Point window = windowOrigin();
+        return {window.x + kClientEdge, window.y + kClientEdge};
+    }
+    int32_t clientHeight() const { return std::max(setup_.height - 2 * kClientEdge, 0); }
+    // Rows wholly in view: at least one, as the control scrolls by at least one row.
+    int32_t wholeRows() const { return std::max((clientHeight() - kHeaderHeight) / kRowHeight, 1); }
+    int32_t lastTop() const { return std::max(rowCount() - wholeRows(), 0); }
+    int32_t clientWidth() const {
+        const int32_t bar = rowCount() > wholeRows() ? kScrollBarWidth : 0;
+        return std::max(setup_.width - 2 * kClientEdge - bar, 0);
+    }
 
     template <class Which> int32_t next(int32_t after, Which which) const {
         for (size_t i = after < 0 ? 0 : size_t(after) + 1; i < rows_.size(); ++i)
@@ -278,6 +340,7 @@ private:
     platform::ListViewEvents& events_;
     int32_t window_ = nextWindow_++;
     std::vector<Row> rows_;
+    int32_t top_ = 0; // the row at the top of the view
     std::vector<int32_t> widths_;
     bool menuShown_ = false;
     bool dragging_ = false;
@@ -336,6 +399,16 @@ void destroyChildWindowsOf(int32_t parent) {
 
 bool setListViewColumnWidth(int32_t column, int32_t width) {
     return newest() && newest()->setWidth(column, width);
+}
+
+int32_t listViewTopRow() {
+    return newest() ? newest()->topRow() : 0;
+}
+
+bool showListRow(int32_t row) {
+    if (!newest() || row < 0 || row >= newest()->rowCount()) return false;
+    newest()->show(row);
+    return true;
 }
 
 bool clickListRow(int32_t row) {
