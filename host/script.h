@@ -46,6 +46,7 @@
 //                                           "expect log" ({n} matches any integer)
 //   expect copies N                         contact texts handed out and not released yet
 //   expect heap same                        the plug-in's heap in use is what it was at the heap mark
+//                                           (with no mark yet, the first one takes it)
 //   expect network NET status N | description "TEXT"|none | sends N
 //   expect action ID status N | value "TEXT" | caption "TEXT"
 //   quit | exit                             (standard input only) stop reading commands
