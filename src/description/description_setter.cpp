@@ -53,10 +53,30 @@ std::string DescriptionSetter::formatFor(std::string_view text, int32_t network)
 }
 
 void DescriptionSetter::apply(std::string_view text, int32_t status) {
-    // Our own copy: the caller's text may change under a host call. Buffers of the setter are reused,
-    // so an activity that applies the same description again allocates nothing.
-    description_.assign(text);
-    if (description_.empty()) return;
+    // The setter's own buffers are reused, so that an activity applying the same description again
+    // allocates nothing. Should a host call let another apply run inside this one, that one works in
+    // memory of its own: the host may still be reading the text it was given.
+    if (applying_) {
+        std::string description;
+        std::string formatted;
+        applyIn(description, formatted, text, status);
+        return;
+    }
+    applying_ = true;
+    try {
+        applyIn(description_, formatted_, text, status);
+    } catch (...) {
+        applying_ = false;
+        throw;
+    }
+    applying_ = false;
+}
+
+void DescriptionSetter::applyIn(std::string& description, std::string& formatted, std::string_view text,
+                                int32_t status) {
+    // Our own copy: the caller's text may change under a host call.
+    description.assign(text);
+    if (description.empty()) return;
     // By index, each record read afresh: formatFor is ours to override and must not be able to pull the
     // list from under us.
     for (size_t i = 0; i < choices_.size(); ++i) {
@@ -64,19 +84,19 @@ void DescriptionSetter::apply(std::string_view text, int32_t status) {
         const int32_t n = choice.network;
         if (n == kLimitedNetwork && netStatus(n) != 0) {
             if (!choice.enabled) continue;
-            formatFor(description_, n, formatted_);
-            fitToNetwork(formatted_, 0);
-            if (lastStatus_ == status && formatted_ == lastText_) continue;
+            formatFor(description, n, formatted);
+            fitToNetwork(formatted, 0);
+            if (lastStatus_ == status && formatted == lastText_) continue;
             lastStatus_ = status;
-            lastText_ = formatted_; // counts as applied even when the network is hidden below
+            lastText_ = formatted; // counts as applied even when the network is hidden below
             if (netStatus(n) == kHiddenStatus) continue;
-            send(n, status, formatted_);
+            send(n, status, formatted);
             continue;
         }
         if (!takesPart(n) || !choice.enabled) continue;
-        formatFor(description_, n, formatted_);
+        formatFor(description, n, formatted);
         if (netStatus(n) == kHiddenStatus) continue;
-        send(n, status, formatted_);
+        send(n, status, formatted);
     }
 }
 

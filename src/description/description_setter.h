@@ -62,6 +62,7 @@ private:
     int32_t netStatus(int32_t network) const;
     bool takesPart(int32_t network) const; // netCapability
     void send(int32_t network, int32_t status, const std::string& text) const;
+    void applyIn(std::string& description, std::string& formatted, std::string_view text, int32_t status);
 
     HostGateway host_;
     std::vector<NetworkChoice> choices_;
@@ -69,9 +70,10 @@ private:
     std::vector<Saved> saved_;
     std::string lastText_;
     std::optional<int32_t> lastStatus_;
-    // What apply works in, kept from one call to the next for their memory.
+    // What apply works in, kept from one call to the next for their memory, and whether one runs.
     std::string description_;
     std::string formatted_;
+    bool applying_ = false;
 };
 
 } // namespace brio

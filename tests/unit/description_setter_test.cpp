@@ -117,6 +117,34 @@ TEST_F(DescriptionSetterTest, EachApplySendsItsOwnTextWhateverCameBefore) {
     }
 }
 
+// A host call that lets another apply run inside one (a message loop of the host's) leaves each apply
+// its own text, also the one the host is still holding when the inner apply returns.
+TEST_F(DescriptionSetterTest, AnApplyInsideAHostCallKeepsTheOuterText) {
+    nets.addNetwork(15);
+    nets.addNetwork(10);
+    auto setter = makeSetter();
+    const auto answer = host.responder;
+    std::vector<std::string> heldAfterInner;
+    bool inner = false;
+    host.responder = [&](const MessageRecord& m, int target) {
+        const int32_t result = answer(m, target);
+        if (m.id == msg::kSetNetStatus && !inner) {
+            inner = true;
+            const int32_t text = m.p2;
+            setter->apply(std::string(40, 'w'), 67);
+            heldAfterInner.push_back(fromAddress<const char>(text));
+        }
+        return result;
+    };
+    const std::string outer(30, 'z');
+    setter->apply(outer, 64);
+    EXPECT_EQ(heldAfterInner, std::vector<std::string>{outer});
+    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{15, 64, outer},
+                                               {15, 67, std::string(40, 'w')},
+                                               {10, 67, std::string(40, 'w')},
+                                               {10, 64, outer}}));
+}
+
 TEST_F(DescriptionSetterTest, FitToNetworkBoundaries) {
     EXPECT_EQ(DescriptionSetter::fitToNetwork(std::string(255, 'a'), 15, 0), std::string(255, 'a'));
     EXPECT_EQ(DescriptionSetter::fitToNetwork(std::string(256, 'a'), 15, 0), std::string(252, 'a') + "...");
