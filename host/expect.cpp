@@ -19,6 +19,7 @@ bool Interpreter::expect(const Words& w) {
     if (what == "config") return expectConfig(w);
     if (what == "network") return expectNetwork(w);
     if (what == "action") return expectAction(w);
+    if (what == "heap") return expectHeap(w);
     if (what == "row" || what == "rows" || what == "clipboard" || what == "file" || what == "import-dialog")
         return expectList(w);
     int32_t n = 0;
@@ -61,10 +62,28 @@ bool Interpreter::expect(const Words& w) {
             expectationFailed(std::to_string(got) + " copies not released, expected " + std::to_string(n));
         return true;
     }
-    return fail(
-        "use: expect answer|same-address|config|errors|calls|log|copies|network|action|row|rows|clipboard|file|"
-        "import-dialog ... "
-        "(try help)");
+    return fail("use: expect "
+                "answer|same-address|config|errors|calls|log|copies|heap|network|action|row|rows|clipboard|"
+                "file|"
+                "import-dialog ... "
+                "(try help)");
+}
+
+bool Interpreter::expectHeap(const Words& w) {
+    if (w.size() != 3 || w[2].text != "same") return fail("use: expect heap same");
+    if (!heap::counting()) return fail("the plug-in's heap is not measured in this build");
+    const heap::Figures now = heap::plugin();
+    // The first check of a run with no mark takes it: a loop's first round sets what the others meet.
+    if (!heapMark_) {
+        heapMark_ = now;
+        return true;
+    }
+    if (now.bytesInUse != heapMark_->bytesInUse || now.blocksInUse != heapMark_->blocksInUse)
+        expectationFailed("the plug-in holds " + std::to_string(now.bytesInUse) + " bytes in " +
+                          std::to_string(now.blocksInUse) + " blocks, at the heap mark " +
+                          std::to_string(heapMark_->bytesInUse) + " bytes in " +
+                          std::to_string(heapMark_->blocksInUse) + " blocks");
+    return true;
 }
 
 bool Interpreter::expectAnswer(const Words& w) {

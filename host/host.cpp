@@ -6,6 +6,7 @@
 
 #include "boundary/messages.h"
 #include "host/cp1250.h"
+#include "host/heap_meter.h"
 #include "host/plugin_text.h"
 
 namespace brio::host {
@@ -30,9 +31,11 @@ void writeBuffer(char* buffer, int32_t size, const std::string& bytes) {
 
 Host::Host(Transcript& transcript) : transcript_(transcript) {
     desktop_ = DesktopDriver::create([this](const MessageBoxSeen& box) {
+        const heap::HostRuns host;
         call("messageBox", " " + box.icon + " " + displayed(box.title) + " " + displayed(box.text));
     });
     desktop_->setFileDialogObserver([this](const FileDialogSeen& dialog) {
+        const heap::HostRuns host;
         std::string line = dialog.save ? " save" : " open";
         for (size_t i = 0; i < dialog.filters.size(); ++i)
             line += (i ? " | " : " ") + displayed(dialog.filters[i].first) + " " +
@@ -106,26 +109,31 @@ std::optional<int32_t> Host::firstAnswer(int32_t message) const {
 // ---- The plug-in's calls -------------------------------------------------------------------------
 
 int Host::pluginId() {
+    const heap::HostRuns host;
     call("pluginId", " -> " + std::to_string(kTestedPluginId));
     return kTestedPluginId;
 }
 
 void* Host::instanceHandle() {
+    const heap::HostRuns host;
     call("instanceHandle", loaded() ? " -> module" : " -> null (no library)");
     return loaded() ? library_->moduleHandle() : nullptr;
 }
 
 int Host::hostState() {
+    const heap::HostRuns host;
     call("hostState", " -> " + std::to_string(hostState_));
     return hostState_;
 }
 
 void Host::setError(int code) {
+    const heap::HostRuns host;
     ++errors_;
     call("setError", " " + std::to_string(code));
 }
 
 void Host::getValue(int table, int row, int column, ValueRecord* value) {
+    const heap::HostRuns host;
     const std::string where = " table " + std::to_string(table) + " row " + std::to_string(row) + " column " +
                               std::to_string(column);
     if (!value) {
@@ -188,6 +196,7 @@ void Host::getValue(int table, int row, int column, ValueRecord* value) {
 }
 
 void Host::setValue(int table, int row, int column, ValueRecord* value) {
+    const heap::HostRuns host;
     if (!value) {
         call("setValue", " table " + std::to_string(table) + " without a value record");
         return;
@@ -229,6 +238,7 @@ void Host::setValue(int table, int row, int column, ValueRecord* value) {
 }
 
 void Host::releaseString(char* text) {
+    const heap::HostRuns host;
     if (!text) {
         call("releaseString", " null");
         return;
@@ -257,7 +267,10 @@ bool Host::load(std::string& error) {
         error = "no plug-in given (--plugin PATH)";
         return false;
     }
-    library_ = PluginLibrary::load(pluginPath_, error);
+    {
+        const heap::PluginRuns plugin; // the library's own constructors run
+        library_ = PluginLibrary::load(pluginPath_, error);
+    }
     if (!library_) return false;
     desktop_->pluginLoaded();
     // The columns are the loaded library's to register; those of an earlier run are gone (they stay
@@ -284,7 +297,10 @@ void Host::unload() {
     hostWindows_.clear();
     actions_.clear();
     icons_.clear();
-    library_.reset(); // the library's own unload may still stop its timers
+    {
+        const heap::PluginRuns plugin;
+        library_.reset(); // the library's own unload may still stop its timers
+    }
     const size_t timers = desktop_->pluginUnloaded();
     transcript_.plain("plug-in unloaded");
     if (timers) fault(std::to_string(timers) + " timer(s) of the plug-in still running when it was unloaded");

@@ -6,6 +6,7 @@
 #include "boundary/messages.h"
 #include "boundary/record_reader.h"
 #include "host/cp1250.h"
+#include "host/heap_meter.h"
 #include "host/host.h"
 #include "host/plugin_text.h"
 
@@ -111,6 +112,7 @@ std::string versionText(int32_t number) {
 }
 
 int Host::sendMessage(MessageRecord* record) {
+    const heap::HostRuns host;
     if (!record) {
         call("sendMessage", " of a null record -> 0");
         return 0;
@@ -119,6 +121,7 @@ int Host::sendMessage(MessageRecord* record) {
 }
 
 int Host::sendMessageTo(int pluginId, MessageRecord* record) {
+    const heap::HostRuns host;
     if (!record) {
         call("sendMessageTo", " " + std::to_string(pluginId) + " of a null record -> 0");
         return 0;

@@ -6,6 +6,7 @@
 #include "boundary/messages.h"
 #include "boundary/record_reader.h"
 #include "host/cp1250.h"
+#include "host/heap_meter.h"
 #include "host/host.h"
 #include "host/plugin_text.h"
 
@@ -15,7 +16,11 @@ int32_t Host::callPlugin(void* record, const std::string& what, AnswerForm form)
     const int32_t message = RecordReader(record).i32(offsetof(MessageRecord, id), 0);
     transcript_.line("-> " + what);
     transcript_.enter();
-    const int32_t value = library_->entry()(record);
+    int32_t value = 0;
+    {
+        const heap::PluginRuns plugin;
+        value = library_->entry()(record);
+    }
     transcript_.leave();
     Answer answer{message, value, form == AnswerForm::Text, {}};
     if (answer.isText) answer.text = textAt(value);

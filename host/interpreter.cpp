@@ -168,6 +168,9 @@ bool Interpreter::dispatch(const Words& w, std::string_view line) {
     if (c == "file") return fileCommand(w);
     if (c == "set") return setCommand(w);
     if (c == "show") return show(w);
+    if (c == "heap") return heapCommand(w);
+    if (c == "repeat") return fail("repeat ... end is for scripts");
+    if (c == "end") return fail("end without repeat");
     if (c == "menu") return w.size() == 2 ? showMenu(w[1].text) : fail("use: menu NAME");
     if (c == "expect") return expect(w);
     if (c == "transcript") {
@@ -192,6 +195,67 @@ bool Interpreter::dispatch(const Words& w, std::string_view line) {
         return true;
     }
     return fail("unknown command \"" + cp1250ToUtf8(c) + "\" (try help)");
+}
+
+bool Interpreter::heapCommand(const Words& w) {
+    if (w.size() != 2 || w[1].text != "mark") return fail("use: heap mark");
+    if (!heap::counting()) return fail("the plug-in's heap is not measured in this build");
+    heapMark_ = heap::plugin();
+    return true;
+}
+
+bool Interpreter::runScript(const std::vector<std::string>& lines) {
+    // Each "repeat" line's matching "end", found before anything runs.
+    std::vector<size_t> blockEnds(lines.size(), 0);
+    std::vector<size_t> open;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        Words w;
+        std::string error;
+        if (!tokenize(lines[i], w, error) || w.empty() || w[0].quoted) continue;
+        if (w[0].text == "repeat") open.push_back(i);
+        if (w[0].text != "end") continue;
+        line_ = static_cast<int>(i + 1);
+        if (w.size() != 1) return fail("end takes nothing more");
+        if (open.empty()) return fail("end without repeat");
+        blockEnds[open.back()] = i;
+        open.pop_back();
+    }
+    if (!open.empty()) {
+        line_ = static_cast<int>(open.back() + 1);
+        return fail("repeat without end");
+    }
+    std::vector<int> rounds;
+    return runLines(lines, 0, lines.size(), blockEnds, rounds);
+}
+
+bool Interpreter::runLines(const std::vector<std::string>& lines, size_t from, size_t to,
+                           const std::vector<size_t>& blockEnds, std::vector<int>& rounds) {
+    for (size_t i = from; i < to; ++i) {
+        Words w;
+        std::string error;
+        const bool words = tokenize(lines[i], w, error) && !w.empty() && !w[0].quoted;
+        if (words && w[0].text == "repeat") {
+            line_ = static_cast<int>(i + 1);
+            int32_t times = 0;
+            if (w.size() != 2 || !parseNumber(w[1].text, times) || times < 0)
+                return fail("use: repeat N ... end");
+            host_.transcript().plain("$ " + std::string(trimmed(lines[i])));
+            rounds.push_back(0);
+            for (int32_t round = 1; round <= times; ++round) {
+                rounds.back() = round;
+                if (!runLines(lines, i + 1, blockEnds[i], blockEnds, rounds)) return false;
+            }
+            rounds.pop_back();
+            i = blockEnds[i];
+            continue;
+        }
+        const int number = static_cast<int>(i + 1);
+        const bool ran = rounds.empty()
+                             ? run(lines[i], number)
+                             : run(expandName(lines[i], "$REPEAT", std::to_string(rounds.back())), number);
+        if (!ran) return false;
+    }
+    return true;
 }
 
 bool Interpreter::lifecycle(const Words& w) {

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "host/heap_meter.h"
 #include "host/host.h"
 #include "host/script.h"
 
@@ -26,6 +28,10 @@ public:
     // After the last line: false (the message in error()) when commands still wait for a message box
     // that never opened.
     bool finish();
+    // Runs a script's lines, with its `repeat N` ... `end` blocks (which nest; inside one, $REPEAT in a
+    // line is the number of the innermost block's round, from 1). Stops at the first line that cannot
+    // be run, false with error() set.
+    bool runScript(const std::vector<std::string>& lines);
     const std::string& error() const { return error_; }
     int failures() const { return failures_; }
     // What $SCRIPTDIR stands for in the texts of config and set commands.
@@ -57,6 +63,9 @@ private:
     bool notifyCommand(const Words& w);
     bool show(const Words& w);
     bool expect(const Words& w);
+    bool heapCommand(const Words& w);
+    bool runLines(const std::vector<std::string>& lines, size_t from, size_t to,
+                  const std::vector<size_t>& blockEnds, std::vector<int>& rounds);
 
     // list_commands.cpp
     bool listCommand(const Words& w);
@@ -73,6 +82,7 @@ private:
     void showPlugins();
     void showIcons();
     void showActions();
+    void showHeap();
     bool showPage(const std::string& name);
     bool showMenu(const std::string& name);
 
@@ -81,6 +91,7 @@ private:
     bool expectConfig(const Words& w);
     bool expectNetwork(const Words& w);
     bool expectAction(const Words& w);
+    bool expectHeap(const Words& w);
 
     // Word helpers: false (with the error set) when the word is missing or of the wrong form.
     bool number(const Words& w, size_t i, int32_t& value);
@@ -100,6 +111,7 @@ private:
     std::vector<BoxCommand> insideNextBox_; // queued by onbox
     int boxDepth_ = 0;                      // message boxes whose commands are running
     std::string boxError_;                  // the first line inside a box that could not be run
+    std::optional<heap::Figures> heapMark_; // the plug-in's heap at the last `heap mark`
 };
 
 } // namespace brio::host

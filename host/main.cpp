@@ -120,14 +120,11 @@ int main(int argc, char** argv) {
             // Texts that hold the folder read as $SCRIPTDIR, so the transcript is the same on every machine.
             const std::string shown = displayed(folder);
             if (folder.size() > 1) transcript.setAlias(shown.substr(1, shown.size() - 2), "$SCRIPTDIR");
-            const auto lines = splitLines(*text);
             bool ranAll = true;
-            for (size_t i = 0; i < lines.size(); ++i) {
-                if (interpreter.run(lines[i], static_cast<int>(i + 1))) continue;
+            if (!interpreter.runScript(splitLines(*text))) {
                 report(interpreter.error());
                 status = 1;
                 ranAll = false;
-                break;
             }
             if (ranAll && !interpreter.finish()) {
                 report(interpreter.error());

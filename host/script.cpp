@@ -158,17 +158,20 @@ bool parseHexBytes(const std::vector<Token>& words, std::vector<uint8_t>& bytes,
     return true;
 }
 
-std::string expandScriptDir(std::string_view text, std::string_view dir) {
-    constexpr std::string_view kName = "$SCRIPTDIR";
+std::string expandName(std::string_view text, std::string_view name, std::string_view value) {
     std::string out;
     size_t from = 0;
-    for (size_t at = text.find(kName); at != std::string_view::npos; at = text.find(kName, from)) {
+    for (size_t at = text.find(name); at != std::string_view::npos; at = text.find(name, from)) {
         out.append(text.substr(from, at - from));
-        out.append(dir);
-        from = at + kName.size();
+        out.append(value);
+        from = at + name.size();
     }
     out.append(text.substr(from));
     return out;
+}
+
+std::string expandScriptDir(std::string_view text, std::string_view dir) {
+    return expandName(text, "$SCRIPTDIR", dir);
 }
 
 const char* helpText() {
@@ -183,7 +186,8 @@ const char* helpText() {
            "  contact add ID \"NAME\" [status N] [description \"TEXT\"]\n"
            "  contact ID name \"TEXT\" | status N | description \"TEXT\" | use ACTION\n"
            "  hoststate N | advance N(ms|s|m) | echo TEXT... | transcript on|off\n"
-           "  show config|networks|contacts|plugins|icons|actions|page NAME|menu NAME\n"
+           "  repeat N ... end   (scripts; inside, $REPEAT is the round, from 1) | heap mark\n"
+           "  show config|networks|contacts|plugins|icons|actions|heap|page NAME|menu NAME\n"
            "  open page NAME | close page NAME | use ACTION | press ACTION | set CONTROL \"VALUE\" | browse "
            "ACTION\n"
            "  menu NAME | menu contact | notify ACTION CODE [contact N] [size N]\n"
@@ -194,7 +198,7 @@ const char* helpText() {
            "  import [status N] [time \"TEXT\"] ok|cancel | file write \"NAME\" \"BYTES\" | file show|delete "
            "\"NAME\"\n"
            "  expect answer N | answer text \"TEXT\" | same-address\n"
-           "  expect config KEY VALUE | errors N | calls NAME N | log \"TEXT\" | copies N\n"
+           "  expect config KEY VALUE | errors N | calls NAME N | log \"TEXT\" | copies N | heap same\n"
            "  expect network NET status N | description \"TEXT\"|none | sends N\n"
            "  expect action ID status N | value \"TEXT\" | caption \"TEXT\"\n"
            "  expect rows N | row ROW STATUS \"DESCRIPTION\" \"SECONDS\" | clipboard \"TEXT\"|empty\n"

@@ -30,6 +30,11 @@
 //   set CONTROL "VALUE"                     fill in a control (an action id, or the key of its setting)
 //   menu NAME | menu contact                show a popup menu (or the contact menu) with its items
 //   echo TEXT...                            a line of its own in the transcript
+//   repeat N ... end                        (scripts only) the lines between, N times; blocks nest, and
+//                                           inside one $REPEAT is the innermost block's round (from 1)
+//   heap mark                               remember the plug-in's heap in use (Linux: brio-host counts
+//                                           the blocks made while the plug-in's code runs)
+//   show heap                               the plug-in's heap: in use, and made in all
 //   transcript off | transcript on          drop lines (not failures or faults) while off
 //   expect answer N | answer text "TEXT"
 //   expect same-address                     the last text answer is at the address of the first
@@ -40,6 +45,8 @@
 //   expect log "TEXT"                       the last logText line, logged since the previous
 //                                           "expect log" ({n} matches any integer)
 //   expect copies N                         contact texts handed out and not released yet
+//   expect heap same                        the plug-in's heap in use is what it was at the heap mark
+//                                           (with no mark yet, the first one takes it)
 //   expect network NET status N | description "TEXT"|none | sends N
 //   expect action ID status N | value "TEXT" | caption "TEXT"
 //   quit | exit                             (standard input only) stop reading commands
@@ -73,6 +80,8 @@ bool parseHexBytes(const std::vector<Token>& words, std::vector<uint8_t>& bytes,
 
 // `text` with every "$SCRIPTDIR" replaced by `dir`.
 std::string expandScriptDir(std::string_view text, std::string_view dir);
+// `text` with every `name` replaced by `value`.
+std::string expandName(std::string_view text, std::string_view name, std::string_view value);
 
 // The text of the help command.
 const char* helpText();

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "host/cp1250.h"
+#include "host/heap_meter.h"
 #include "host/interpreter.h"
 
 namespace brio::host {
@@ -34,13 +35,27 @@ bool Interpreter::show(const Words& w) {
         showIcons();
     else if (w.size() == 2 && what == "actions")
         showActions();
+    else if (w.size() == 2 && what == "heap")
+        showHeap();
     else if (w.size() == 3 && what == "page")
         return showPage(w[2].text);
     else if (w.size() == 3 && what == "menu")
         return showMenu(w[2].text);
     else
-        return fail("use: show config|networks|contacts|plugins|icons|actions|page NAME|menu NAME");
+        return fail("use: show config|networks|contacts|plugins|icons|actions|heap|page NAME|menu NAME");
     return true;
+}
+
+void Interpreter::showHeap() {
+    if (!heap::counting()) {
+        host_.transcript().plain("  the plug-in's heap is not measured in this build");
+        return;
+    }
+    const heap::Figures f = heap::plugin();
+    host_.transcript().plain("  the plug-in holds " + std::to_string(f.bytesInUse) + " bytes in " +
+                             std::to_string(f.blocksInUse) + " blocks; it made " +
+                             std::to_string(f.allocations) + " blocks of " + std::to_string(f.bytesMade) +
+                             " bytes in all");
 }
 
 void Interpreter::showConfig() {

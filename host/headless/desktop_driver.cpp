@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include "host/heap_meter.h"
 #include "platform/headless/driver.h"
 
 namespace brio::host {
@@ -30,10 +31,17 @@ public:
     }
     ~HeadlessDriver() override { headless::onMessage(nullptr); }
 
-    void advance(uint64_t ms) override { headless::advance(ms); }
+    // What runs the plug-in's code (its timers, its window procedures) is charged to the plug-in.
+    void advance(uint64_t ms) override {
+        const heap::PluginRuns plugin;
+        headless::advance(ms);
+    }
 
     int32_t openPageWindow() override { return nextWindow_++; }
-    void closePageWindow(int32_t window) override { headless::destroyChildWindowsOf(window); }
+    void closePageWindow(int32_t window) override {
+        const heap::PluginRuns plugin;
+        headless::destroyChildWindowsOf(window);
+    }
 
     size_t pluginUnloaded() override {
         const size_t left = headless::runningTimers();
@@ -54,21 +62,34 @@ public:
         return rows;
     }
     std::vector<int32_t> listViewColumnWidths() override { return headless::listViewColumnWidths(); }
-    bool clickRow(int32_t row) override { return headless::clickListRow(row); }
-    bool selectRows(const std::vector<int32_t>& rows) override { return headless::selectListRows(rows); }
+    bool clickRow(int32_t row) override {
+        const heap::PluginRuns plugin;
+        return headless::clickListRow(row);
+    }
+    bool selectRows(const std::vector<int32_t>& rows) override {
+        const heap::PluginRuns plugin;
+        return headless::selectListRows(rows);
+    }
     bool rightClickRow(int32_t row, int32_t choose, std::vector<std::string>& menuItems) override {
+        const heap::PluginRuns plugin;
         return headless::rightClickListRow(row, choose, menuItems);
     }
-    bool clickColumn(int32_t column) override { return headless::clickListColumn(column); }
+    bool clickColumn(int32_t column) override {
+        const heap::PluginRuns plugin;
+        return headless::clickListColumn(column);
+    }
     bool editLabel(int32_t row, const std::optional<std::string>& text) override {
+        const heap::PluginRuns plugin;
         return headless::editListLabel(row, text);
     }
     bool dragOnto(int32_t target, DropPart part) override {
         // The headless list view shows no state icons, so nothing can be dropped on one.
         if (part == DropPart::StateIcon) return false;
+        const heap::PluginRuns plugin;
         return headless::dragListRowsOnto(target, part == DropPart::Icon);
     }
     bool setColumnWidth(int32_t column, int32_t width) override {
+        const heap::PluginRuns plugin;
         return headless::setListViewColumnWidth(column, width);
     }
     void setWorkInsideBoxes(std::function<InsideBox()> next) override { insideBoxes_ = std::move(next); }
@@ -81,6 +102,7 @@ public:
     }
     bool importDialogOpen() override { return headless::importDialogOpen(); }
     bool answerImportDialog(int32_t checked, const std::string& seconds, bool ok) override {
+        const heap::PluginRuns plugin;
         return headless::answerImportDialog(checked, seconds, ok);
     }
     int32_t statusIconHandle(int32_t image) override {

@@ -97,6 +97,14 @@ std::optional<std::string> HostGateway::readTextIfAny(int32_t column) const {
     return std::string(text);
 }
 
+void HostGateway::readText(int32_t column, std::string& into) const {
+    into.clear();
+    if (!host_) return;
+    ValueRecord v{1, 0, -1};
+    host_->getValue(msg::kConfigTable, 0, column, &v);
+    if (const char* text = fromAddress<const char>(v.value)) into.assign(text);
+}
+
 std::string HostGateway::readText(int32_t column) const {
     return readTextIfAny(column).value_or(std::string());
 }

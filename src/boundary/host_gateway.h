@@ -71,8 +71,9 @@ public:
     // Configuration table.
     void registerColumn(int32_t column, int32_t kind, int32_t defaultValue, const char* key) const;
     int32_t readInt(int32_t column) const;
-    std::string readText(int32_t column) const; // the host's text copied at once
+    std::string readText(int32_t column) const;                     // the host's text copied at once
     std::optional<std::string> readTextIfAny(int32_t column) const; // as readText; none for a null text
+    void readText(int32_t column, std::string& into) const;         // as readText, into memory that is reused
     void writeText(int32_t column, std::string_view text) const;
 
     // Contacts table: the host's copy is released before this returns, or held until the HostText goes.

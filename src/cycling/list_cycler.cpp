@@ -12,9 +12,10 @@ ListCycler::ListCycler(const HostGateway& host, std::string_view listText)
     random_.seed(platform::secondsSinceEpoch());
 }
 
-std::pair<StatusEntry, int32_t> ListCycler::nextEntry() {
+std::pair<const StatusEntry&, int32_t> ListCycler::nextEntry() {
+    static const StatusEntry kNoEntry;
     const size_t n = entries_.size();
-    if (n == 0) return {StatusEntry{}, listEnd::kSwitchOff};
+    if (n == 0) return {kNoEntry, listEnd::kSwitchOff};
     const int32_t walk = host_.readInt(setting::kOrder);
     if (walk == order::kRandom) return {entries_[static_cast<size_t>(random_.draw()) % n], listEnd::kGoOn};
 
@@ -27,7 +28,7 @@ std::pair<StatusEntry, int32_t> ListCycler::nextEntry() {
         case listEnd::kKeepLast:
             return {entries_.front(), listEnd::kKeepLast};
         case listEnd::kSwitchOff:
-            return {StatusEntry{}, listEnd::kSwitchOff};
+            return {kNoEntry, listEnd::kSwitchOff};
         default:
             position_ = n - 1;
             return {entries_[position_], listEnd::kGoOn};
@@ -40,7 +41,7 @@ std::pair<StatusEntry, int32_t> ListCycler::nextEntry() {
         position_ = n - 1;
         return {entries_.back(), listEnd::kKeepLast};
     case listEnd::kSwitchOff:
-        return {StatusEntry{}, listEnd::kSwitchOff};
+        return {kNoEntry, listEnd::kSwitchOff};
     default:
         position_ = 1;
         return {entries_.front(), listEnd::kGoOn};

@@ -48,8 +48,9 @@ public:
     size_t size() const { return entries_.size(); }
 
     // The next entry to show, and what the end of the list asks for (listEnd::*). Both settings are
-    // read afresh at every step.
-    std::pair<StatusEntry, int32_t> nextEntry();
+    // read afresh at every step. The entry is the cycler's own (nothing is copied, so a step costs the
+    // same whatever the list holds); it lives as long as the cycler.
+    std::pair<const StatusEntry&, int32_t> nextEntry();
 
 private:
     HostGateway host_;

@@ -68,10 +68,17 @@ void StealTimer::tick() {
 
 void StealTimer::check() {
     if (contact_ == 0 || !setter_) return;
-    // The host's copy is given back as soon as it is read; what is kept is our own copy.
-    std::string text = host_.readContactText(contact_, contactColumn::kDescription);
-    if (lastSeen_ && *lastSeen_ == text) return;
-    lastSeen_ = std::move(text);
+    // Compared while the host's copy is held, and copied only when it changed: a description that stays
+    // the same costs no memory of ours. The host's copy goes back at once, before anything else is asked.
+    {
+        const HostText held = host_.holdContactText(contact_, contactColumn::kDescription);
+        const std::string_view text = held.view();
+        if (lastSeen_ && *lastSeen_ == text) return;
+        if (lastSeen_)
+            lastSeen_->assign(text); // the memory of the text before is reused
+        else
+            lastSeen_.emplace(text);
+    }
     int32_t status = kKeepStatus;
     if (host_.readInt(setting::kCntIn) != 0) {
         status = host_.readContactInt(contact_, contactColumn::kStatus);

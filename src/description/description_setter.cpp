@@ -46,37 +46,72 @@ void DescriptionSetter::send(int32_t network, int32_t status, const std::string&
     host_.send(msg::kSetNetStatus, network, 2, status, addressOf(text.c_str()));
 }
 
+std::string DescriptionSetter::formatFor(std::string_view text, int32_t network) {
+    std::string out;
+    formatFor(text, network, out);
+    return out;
+}
+
 void DescriptionSetter::apply(std::string_view text, int32_t status) {
-    const std::string description(text);
+    // The setter's own buffers are reused, so that an activity applying the same description again
+    // allocates nothing. Should a host call let another apply run inside this one, that one works in
+    // memory of its own: the host may still be reading the text it was given.
+    if (applying_) {
+        std::string description;
+        std::string formatted;
+        applyIn(description, formatted, text, status);
+        return;
+    }
+    applying_ = true;
+    try {
+        applyIn(description_, formatted_, text, status);
+    } catch (...) {
+        applying_ = false;
+        throw;
+    }
+    applying_ = false;
+}
+
+void DescriptionSetter::applyIn(std::string& description, std::string& formatted, std::string_view text,
+                                int32_t status) {
+    // Our own copy: the caller's text may change under a host call.
+    description.assign(text);
     if (description.empty()) return;
-    // A copy of the list: formatFor is ours to override and must not be able to pull it from under us.
-    const std::vector<NetworkChoice> choices = choices_;
-    for (const NetworkChoice& choice : choices) {
+    // By index, each record read afresh: formatFor is ours to override and must not be able to pull the
+    // list from under us.
+    for (size_t i = 0; i < choices_.size(); ++i) {
+        const NetworkChoice choice = choices_[i];
         const int32_t n = choice.network;
         if (n == kLimitedNetwork && netStatus(n) != 0) {
             if (!choice.enabled) continue;
-            const std::string t = fitToNetwork(formatFor(description, n), n, 0);
-            if (lastStatus_ == status && t == lastText_) continue;
+            formatFor(description, n, formatted);
+            fitToNetwork(formatted, 0);
+            if (lastStatus_ == status && formatted == lastText_) continue;
             lastStatus_ = status;
-            lastText_ = t; // counts as applied even when the network is hidden below
+            lastText_ = formatted; // counts as applied even when the network is hidden below
             if (netStatus(n) == kHiddenStatus) continue;
-            send(n, status, t);
+            send(n, status, formatted);
             continue;
         }
         if (!takesPart(n) || !choice.enabled) continue;
-        const std::string t = formatFor(description, n);
+        formatFor(description, n, formatted);
         if (netStatus(n) == kHiddenStatus) continue;
-        send(n, status, t);
+        send(n, status, formatted);
     }
 }
 
-std::string DescriptionSetter::fitToNetwork(std::string_view text, int32_t, int32_t reserve) {
+void DescriptionSetter::fitToNetwork(std::string& text, int32_t reserve) {
     // At least room for the "..." itself, whatever the reserve.
     const int64_t usable = std::max<int64_t>(int64_t{kNetworkLimit} - reserve, 3);
-    if (text.size() <= static_cast<size_t>(usable)) return std::string(text);
-    std::string cut(text.substr(0, static_cast<size_t>(usable) - 3));
-    cut += "...";
-    return cut;
+    if (text.size() <= static_cast<size_t>(usable)) return;
+    text.resize(static_cast<size_t>(usable) - 3);
+    text += "...";
+}
+
+std::string DescriptionSetter::fitToNetwork(std::string_view text, int32_t, int32_t reserve) {
+    std::string fitted(text);
+    fitToNetwork(fitted, reserve);
+    return fitted;
 }
 
 void DescriptionSetter::saveCurrent() {

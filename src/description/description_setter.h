@@ -26,12 +26,15 @@ public:
     DescriptionSetter(const DescriptionSetter&) = delete;
     DescriptionSetter& operator=(const DescriptionSetter&) = delete;
 
-    // The text sent to one network for a description.
-    virtual std::string formatFor(std::string_view text, int32_t network) = 0;
+    // The text sent to one network for a description, written into `out` (whose memory is reused, so
+    // that a description applied again and again costs no allocation); `out` never holds `text`.
+    virtual void formatFor(std::string_view text, int32_t network, std::string& out) = 0;
+    std::string formatFor(std::string_view text, int32_t network);
 
     // Applies a description with a host status number (-1 keeps the status) to every chosen network.
     void apply(std::string_view text, int32_t status);
     static std::string fitToNetwork(std::string_view text, int32_t network, int32_t reserve);
+    static void fitToNetwork(std::string& text, int32_t reserve); // the same, in place
 
     void saveCurrent();
     void remember(std::string_view text, int32_t network);
@@ -59,6 +62,7 @@ private:
     int32_t netStatus(int32_t network) const;
     bool takesPart(int32_t network) const; // netCapability
     void send(int32_t network, int32_t status, const std::string& text) const;
+    void applyIn(std::string& description, std::string& formatted, std::string_view text, int32_t status);
 
     HostGateway host_;
     std::vector<NetworkChoice> choices_;
@@ -66,6 +70,10 @@ private:
     std::vector<Saved> saved_;
     std::string lastText_;
     std::optional<int32_t> lastStatus_;
+    // What apply works in, kept from one call to the next for their memory, and whether one runs.
+    std::string description_;
+    std::string formatted_;
+    bool applying_ = false;
 };
 
 } // namespace brio

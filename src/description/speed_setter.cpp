@@ -9,13 +9,11 @@ SpeedTexts& speedTexts() {
     return texts;
 }
 
-std::string SpeedDescriptionSetter::formatFor(std::string_view text, int32_t) {
+void SpeedDescriptionSetter::formatFor(std::string_view text, int32_t, std::string& out) {
     // Download first, then upload over the whole result: an "{UpSpeed}" that arrives with the download
     // speed is filled too, a "{DownSpeed}" that arrives with the upload speed is not.
-    const std::string down = speedTexts().currentDownload();
-    std::string result = replaceAll(text, "{DownSpeed}", down);
-    const std::string up = speedTexts().currentUpload();
-    return replaceAll(result, "{UpSpeed}", up);
+    replaceAll(downFilled_, text, "{DownSpeed}", speedTexts().currentDownload());
+    replaceAll(out, downFilled_, "{UpSpeed}", speedTexts().currentUpload());
 }
 
 } // namespace brio

@@ -10,15 +10,19 @@ namespace brio {
 // The four speed texts the feeds keep, empty while no feed has read anything.
 struct SpeedTexts {
     std::string emuleDown, emuleUp, azureusDown, azureusUp;
-    std::string currentDownload() const { return !azureusDown.empty() ? azureusDown : emuleDown; }
-    std::string currentUpload() const { return !azureusUp.empty() ? azureusUp : emuleUp; }
+    const std::string& currentDownload() const { return !azureusDown.empty() ? azureusDown : emuleDown; }
+    const std::string& currentUpload() const { return !azureusUp.empty() ? azureusUp : emuleUp; }
 };
 SpeedTexts& speedTexts();
 
 class SpeedDescriptionSetter : public DescriptionSetter {
 public:
     using DescriptionSetter::DescriptionSetter;
-    std::string formatFor(std::string_view text, int32_t network) override;
+    using DescriptionSetter::formatFor;
+    void formatFor(std::string_view text, int32_t network, std::string& out) override;
+
+private:
+    std::string downFilled_; // the text with the download speed in, kept for its memory
 };
 
 } // namespace brio

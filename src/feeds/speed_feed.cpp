@@ -56,13 +56,15 @@ void SpeedFeed::start(int32_t intervalSeconds) {
 }
 
 void SpeedFeed::takeSpeeds(std::string_view text) {
-    Speeds speeds = kind_.parse(text);
-    speedTexts().*kind_.down = std::move(speeds.down);
-    speedTexts().*kind_.up = std::move(speeds.up);
+    // Assigned, not replaced, so that the speed texts keep their memory from one tick to the next.
+    const SpeedViews speeds = kind_.parse(text);
+    (speedTexts().*kind_.down).assign(speeds.down);
+    (speedTexts().*kind_.up).assign(speeds.up);
 }
 
 void SpeedFeed::applyFormat() {
-    setter_.apply(host_.readText(setting::kFormat), kKeepStatus);
+    host_.readText(setting::kFormat, format_);
+    setter_.apply(format_, kKeepStatus);
 }
 
 void SpeedFeed::tick(const Kind& kind, platform::TimerId id) noexcept {
@@ -74,27 +76,28 @@ void SpeedFeed::tick(const Kind& kind, platform::TimerId id) noexcept {
 }
 
 void SpeedFeed::readAndApply(const Kind& kind, platform::TimerId id) {
-    const SpeedFeed* feed = *kind.running;
+    SpeedFeed* const feed = *kind.running;
     if (!feed || feed->timer_ != id) return; // left over from a feed that has stopped
     // A message box about the file runs a message loop of its own, in which further periods come due:
     // they are let pass rather than pile up one box on another while nobody answers.
     if (*kind.reading) return;
     const uint64_t serial = feed->serial_;
-    const std::string path = feed->path_;
-    std::string text;
+    bool read = false;
     {
         const ReadingMark mark(*kind.reading);
-        text = readWholeFile(path);
+        // Into the feed's own buffer; only a failure shows a message box, and after it the feed is not
+        // touched: the user may have stopped or replaced it meanwhile.
+        read = readWholeFile(feed->path_, feed->fileBytes_);
     }
-    // The user may have stopped or replaced the feed while a message box was open.
+    if (!read) return;
     SpeedFeed* const still = *kind.running;
-    if (!still || still->serial_ != serial || text.empty()) return;
-    still->takeSpeeds(text);
+    if (!still || still->serial_ != serial || still->fileBytes_.empty()) return;
+    still->takeSpeeds(still->fileBytes_);
     still->applyFormat();
 }
 
 // The eMule feed fills the eMule speed texts from onlinesig.dat.
-const SpeedFeed::Kind EmuleFeed::kKind{parseOnlineSig,        &SpeedTexts::emuleDown, &SpeedTexts::emuleUp,
+const SpeedFeed::Kind EmuleFeed::kKind{cutOnlineSig,          &SpeedTexts::emuleDown, &SpeedTexts::emuleUp,
                                        &EmuleFeed::emuleTick, &runningEmule,          &emuleReading};
 
 EmuleFeed::EmuleFeed(std::string path, std::string_view text, DescriptionSetter& setter,
@@ -106,7 +109,7 @@ void EmuleFeed::emuleTick(platform::TimerId id) {
 }
 
 // The Azureus feed fills the Azureus speed texts, which take precedence, from the statistics file.
-const SpeedFeed::Kind AzureusFeed::kKind{parseAzureusStats,      &SpeedTexts::azureusDown,
+const SpeedFeed::Kind AzureusFeed::kKind{cutAzureusStats,        &SpeedTexts::azureusDown,
                                          &SpeedTexts::azureusUp, &AzureusFeed::azureusTick,
                                          &runningAzureus,        &azureusReading};
 

@@ -43,7 +43,7 @@ public:
 protected:
     // What one kind of feed has of its own.
     struct Kind {
-        Speeds (*parse)(std::string_view text);
+        SpeedViews (*parse)(std::string_view text);
         std::string SpeedTexts::*down;
         std::string SpeedTexts::*up;
         platform::TimerCallback tick;
@@ -78,6 +78,10 @@ private:
     HostGateway host_;
     platform::TimerId timer_ = 0;
     uint64_t serial_; // tells this feed from one that replaced it at the same address
+    // The file's bytes and the format text as last read, kept for their memory: a tick over a file
+    // that keeps its size allocates nothing.
+    std::string fileBytes_;
+    std::string format_;
 };
 
 // The eMule feed: onlinesig.dat into the eMule speed texts.

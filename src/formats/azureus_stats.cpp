@@ -19,23 +19,26 @@ std::string_view element(std::string_view text, std::string_view startTag, std::
     return text.substr(begin, end == kNone ? kNone : end - begin);
 }
 
-std::string speedIn(std::string_view element) {
+std::string_view speedIn(std::string_view element) {
     const size_t t = element.find(kTextStart);
     const size_t u = element.find(kTextEnd);
     if (t == kNone || u == kNone) return {};
     const size_t valueStart = t + kTextStart.size();
     // An end tag ahead of the start tag, or a value too short to lose its suffix, leaves nothing.
     if (u < valueStart + kValueSuffix) return {};
-    return std::string(element.substr(valueStart, u - valueStart - kValueSuffix));
+    return element.substr(valueStart, u - valueStart - kValueSuffix);
 }
 
 } // namespace
 
+SpeedViews cutAzureusStats(std::string_view text) {
+    return SpeedViews{speedIn(element(text, "<DOWNLOAD_SPEED>", "</DOWNLOAD_SPEED>")),
+                      speedIn(element(text, "<UPLOAD_SPEED>", "</UPLOAD_SPEED>"))};
+}
+
 Speeds parseAzureusStats(std::string_view text) {
-    Speeds speeds;
-    speeds.down = speedIn(element(text, "<DOWNLOAD_SPEED>", "</DOWNLOAD_SPEED>"));
-    speeds.up = speedIn(element(text, "<UPLOAD_SPEED>", "</UPLOAD_SPEED>"));
-    return speeds;
+    const SpeedViews speeds = cutAzureusStats(text);
+    return Speeds{std::string(speeds.down), std::string(speeds.up)};
 }
 
 } // namespace brio

@@ -21,20 +21,25 @@ size_t findLineEnd(std::string_view text, size_t from) {
 }
 
 // The bytes from `from` up to `end`, or to the end of the text when `end` was not found.
-std::string field(std::string_view text, size_t from, size_t end) {
-    return std::string(text.substr(from, end == kNone ? kNone : end - from));
+std::string_view field(std::string_view text, size_t from, size_t end) {
+    return text.substr(from, end == kNone ? kNone : end - from);
 }
 
 } // namespace
 
-Speeds parseOnlineSig(std::string_view text) {
+SpeedViews cutOnlineSig(std::string_view text) {
     const size_t p1 = findBar(text, 0);
     const size_t p2 = findBar(text, behind(p1));
     const size_t p3 = findBar(text, behind(p2));
     const size_t p4 = findLineEnd(text, behind(p3));
     const size_t p5 = findBar(text, behind(p4));
     const size_t p6 = findBar(text, behind(p5));
-    return Speeds{field(text, behind(p4), p5), field(text, behind(p5), p6)};
+    return SpeedViews{field(text, behind(p4), p5), field(text, behind(p5), p6)};
+}
+
+Speeds parseOnlineSig(std::string_view text) {
+    const SpeedViews speeds = cutOnlineSig(text);
+    return Speeds{std::string(speeds.down), std::string(speeds.up)};
 }
 
 } // namespace brio

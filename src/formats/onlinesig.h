@@ -11,6 +11,8 @@ namespace brio {
 // Never fails: any text gives two speed texts, possibly empty or meaningless. The separators are found
 // one after the other; a search that finds nothing lets the next one start again at the beginning, and
 // a field whose end is not found runs to the end of the text.
+SpeedViews cutOnlineSig(std::string_view text);
+// The same speeds as texts of their own.
 Speeds parseOnlineSig(std::string_view text);
 
 } // namespace brio

@@ -8,7 +8,8 @@ namespace {
 
 // Calls `match` with the offset of every occurrence of `placeholder` in `text`, left to right, never
 // overlapping; returns how many there were.
-template <class Match> size_t forEachMatch(std::string_view text, std::string_view placeholder, Match&& match) {
+template <class Match>
+size_t forEachMatch(std::string_view text, std::string_view placeholder, Match&& match) {
     const char* const begin = text.data();
     const char* const lastStart = begin + text.size() - placeholder.size(); // a match starts no later
     size_t count = 0;
@@ -28,15 +29,19 @@ template <class Match> size_t forEachMatch(std::string_view text, std::string_vi
 
 } // namespace
 
-std::string replaceAll(std::string_view text, std::string_view placeholder, std::string_view value) {
-    if (placeholder.empty() || placeholder.size() > text.size()) return std::string(text);
-    // The result is allocated once and filled with plain copies. Its size is at most the text's when the
+void replaceAll(std::string& out, std::string_view text, std::string_view placeholder,
+                std::string_view value) {
+    if (placeholder.empty() || placeholder.size() > text.size()) {
+        out.assign(text);
+        return;
+    }
+    // The result is sized once and filled with plain copies. Its size is at most the text's when the
     // value is no longer than the placeholder; otherwise the matches are counted first. Searching goes
     // on in the original text after each match, which is the same as going on after the inserted value.
     size_t size = text.size();
     if (value.size() > placeholder.size())
         size += forEachMatch(text, placeholder, [](size_t) {}) * (value.size() - placeholder.size());
-    std::string out(size, '\0');
+    out.resize(size);
     char* to = out.data();
     size_t from = 0;
     const auto copy = [&](const char* bytes, size_t n) {
@@ -51,6 +56,11 @@ std::string replaceAll(std::string_view text, std::string_view placeholder, std:
     });
     copy(text.data() + from, text.size() - from);
     out.resize(size_t(to - out.data()));
+}
+
+std::string replaceAll(std::string_view text, std::string_view placeholder, std::string_view value) {
+    std::string out;
+    replaceAll(out, text, placeholder, value);
     return out;
 }
 

@@ -3,8 +3,15 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace brio {
+
+// The two speeds as views into the text they were cut from (valid while that text is).
+struct SpeedViews {
+    std::string_view down;
+    std::string_view up;
+};
 
 struct Speeds {
     std::string down;

@@ -20,7 +20,14 @@ public:
 
     // The whole file from its start; empty when it is larger than `largest`. None when it did not open
     // or its size cannot be found, with the system's error code in `error`.
-    virtual std::optional<std::string> readAll(uint32_t& error, uint64_t largest = UINT64_MAX) = 0;
+    std::optional<std::string> readAll(uint32_t& error, uint64_t largest = UINT64_MAX) {
+        std::string bytes;
+        if (!readInto(bytes, error, largest)) return std::nullopt;
+        return bytes;
+    }
+
+    // The same into `bytes`, whose memory is reused when it is large enough; false for none.
+    virtual bool readInto(std::string& bytes, uint32_t& error, uint64_t largest = UINT64_MAX) = 0;
 };
 
 // A new, empty file in place of any file of that name; null when it cannot be created.
@@ -29,5 +36,9 @@ std::unique_ptr<OpenFile> createFileForWriting(const std::string& path);
 // An existing file for reading. A file that cannot be opened (missing, or held by another program)
 // still gives an object, whose readAll fails with the error of the open.
 std::unique_ptr<OpenFile> openFileForReading(const std::string& path);
+
+// Opens, reads whole (as readInto) and closes a file, making no object on the heap: for files read
+// again and again, such as the speed files on every timer tick.
+bool readFile(const std::string& path, std::string& bytes, uint32_t& error, uint64_t largest = UINT64_MAX);
 
 } // namespace brio::platform

@@ -1,7 +1,6 @@
 #include "platform/read_whole_file.h"
 
 #include <cstdio>
-#include <optional>
 
 #include "platform/message_box.h"
 #include "platform/open_file.h"
@@ -15,16 +14,22 @@ void showReadFailure(uint32_t error) {
     platform::showMessage(text, "Error", platform::MessageIcon::None);
 }
 
-std::string readWholeFile(const std::string& path) {
+bool readWholeFile(const std::string& path, std::string& bytes) {
     uint32_t error = 0;
-    std::optional<std::string> bytes = platform::openFileForReading(path)->readAll(error, kLargestSpeedFile);
-    if (!bytes) {
+    if (!platform::readFile(path, bytes, error, kLargestSpeedFile)) {
+        bytes.clear();
         showReadFailure(error);
-        return {};
+        return false;
     }
-    const size_t end = bytes->find('\0');
-    if (end != std::string::npos) bytes->resize(end);
-    return std::move(*bytes);
+    const size_t end = bytes.find('\0');
+    if (end != std::string::npos) bytes.resize(end);
+    return true;
+}
+
+std::string readWholeFile(const std::string& path) {
+    std::string bytes;
+    readWholeFile(path, bytes);
+    return bytes;
 }
 
 } // namespace brio

@@ -111,6 +111,8 @@ void ModeController::setCycling(bool start, const std::optional<std::string>& li
     setMode(mode::kCycling);
     const auto [entry, end] = cycler_->nextEntry();
     (void)end; // the first step of a list with entries always goes on
+    // Taken before apply: the entry belongs to the cycler, which a host call may end.
+    const int32_t seconds = entry.seconds;
     host_.logText("Prepare to change status");
     try {
         setter_->apply(entry.description, entry.status);
@@ -120,7 +122,7 @@ void ModeController::setCycling(bool start, const std::optional<std::string>& li
         setMode(mode::kNone);
         throw;
     }
-    armCycleTimer(this, entry.seconds);
+    armCycleTimer(this, seconds);
 }
 
 void ModeController::setStealing(bool on, int32_t contact) {
@@ -161,6 +163,7 @@ void ModeController::nextCycleStep() {
     ModeController* owner = cycleTimer().owner;
     if (!owner || owner->mode != mode::kCycling || !owner->cycler_) return;
     const auto [entry, end] = owner->cycler_->nextEntry();
+    const int32_t seconds = entry.seconds; // the entry goes with the cycler, which a host call may end
     switch (end) {
     case listEnd::kKeepLast:
         owner->setter_->apply(entry.description, entry.status);
@@ -176,7 +179,7 @@ void ModeController::nextCycleStep() {
         break;
     default:
         owner->setter_->apply(entry.description, entry.status);
-        armCycleTimer(owner, entry.seconds);
+        armCycleTimer(owner, seconds);
         break;
     }
 }

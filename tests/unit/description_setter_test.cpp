@@ -86,6 +86,65 @@ TEST_F(DescriptionSetterTest, LongDescriptionIsCutOnNetwork15Only) {
     EXPECT_EQ(nets.sets[1], (SetCall{10, 64, text}));
 }
 
+// The setter formats into buffers it keeps from one apply to the next: each text sent is the one of
+// its own apply, whatever longer or shorter one came before.
+TEST_F(DescriptionSetterTest, EachApplySendsItsOwnTextWhateverCameBefore) {
+    nets.addNetwork(15);
+    nets.addNetwork(10);
+    auto setter = makeSetter();
+    speedTexts().emuleDown = "12.5";
+    const std::string longText(300, 'x');
+    const struct {
+        std::string text;
+        std::string on15; // empty: nothing sent to network 15 (an identical repeat)
+        std::string on10;
+    } steps[] = {
+        {longText, std::string(252, 'x') + "...", longText},
+        {"krótki", "krótki", "krótki"},
+        {"D: {DownSpeed}", "D: 12.5", "D: 12.5"},
+        {"D: {DownSpeed}", "", "D: 12.5"},
+        {std::string(254, 'y') + "{DownSpeed}", std::string(252, 'y') + "...",
+         std::string(254, 'y') + "12.5"},
+        {"a", "a", "a"},
+    };
+    for (const auto& step : steps) {
+        nets.sets.clear();
+        setter->apply(step.text, 64);
+        std::vector<SetCall> expected;
+        if (!step.on15.empty()) expected.push_back(SetCall{15, 64, step.on15});
+        expected.push_back(SetCall{10, 64, step.on10});
+        EXPECT_EQ(nets.sets, expected) << step.text.substr(0, 20);
+    }
+}
+
+// A host call that lets another apply run inside one (a message loop of the host's) leaves each apply
+// its own text, also the one the host is still holding when the inner apply returns.
+TEST_F(DescriptionSetterTest, AnApplyInsideAHostCallKeepsTheOuterText) {
+    nets.addNetwork(15);
+    nets.addNetwork(10);
+    auto setter = makeSetter();
+    const auto answer = host.responder;
+    std::vector<std::string> heldAfterInner;
+    bool inner = false;
+    host.responder = [&](const MessageRecord& m, int target) {
+        const int32_t result = answer(m, target);
+        if (m.id == msg::kSetNetStatus && !inner) {
+            inner = true;
+            const int32_t text = m.p2;
+            setter->apply(std::string(40, 'w'), 67);
+            heldAfterInner.push_back(fromAddress<const char>(text));
+        }
+        return result;
+    };
+    const std::string outer(30, 'z');
+    setter->apply(outer, 64);
+    EXPECT_EQ(heldAfterInner, std::vector<std::string>{outer});
+    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{15, 64, outer},
+                                               {15, 67, std::string(40, 'w')},
+                                               {10, 67, std::string(40, 'w')},
+                                               {10, 64, outer}}));
+}
+
 TEST_F(DescriptionSetterTest, FitToNetworkBoundaries) {
     EXPECT_EQ(DescriptionSetter::fitToNetwork(std::string(255, 'a'), 15, 0), std::string(255, 'a'));
     EXPECT_EQ(DescriptionSetter::fitToNetwork(std::string(256, 'a'), 15, 0), std::string(252, 'a') + "...");

@@ -19,6 +19,7 @@
 #include "fake_networks.h"
 #include "feeds/speed_feed.h"
 #include "platform/headless/driver.h"
+#include "platform/open_file.h"
 #include "platform/read_whole_file.h"
 #include "plugin/mode_controller.h"
 #include "temp_folder.h"
@@ -119,6 +120,46 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadCase{"ZeroFirst", std::string("\0cd", 3), ""},
                     ReadCase{"Large", std::string(200000, 'x'), std::string(200000, 'x')}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A buffer read into again and again holds the file as it is now: a shorter file leaves nothing of a
+// longer one behind, and one that cannot be read leaves the buffer empty.
+TEST_F(FeedsTest, ReadingIntoABufferKeptFromBefore) {
+    std::string bytes;
+    const struct {
+        std::string contents; // none: the file is gone
+        bool exists;
+        std::string text;
+    } steps[] = {{std::string(500, 'x'), true, std::string(500, 'x')},
+                 {"krótki", true, "krótki"},
+                 {std::string("ab\0cd", 5), true, "ab"},
+                 {"", false, ""},
+                 {"znowu", true, "znowu"}};
+    const std::string path = folder.name("again.dat");
+    for (const auto& step : steps) {
+        std::remove(path.c_str());
+        if (step.exists) folder.write("again.dat", step.contents);
+        boxes.clear();
+        EXPECT_EQ(readWholeFile(path, bytes), step.exists) << step.text;
+        EXPECT_EQ(bytes, step.text);
+        EXPECT_EQ(boxes.size(), step.exists ? 0u : 1u);
+    }
+}
+
+// As on Windows, a file held open elsewhere cannot be read; a read holds it only while it runs.
+TEST_F(FeedsTest, AFileHeldOpenCannotBeRead) {
+    const std::string path = folder.write("held.dat", "1|a|b|c\n1|2|3\n");
+    std::string bytes = "before";
+    {
+        const std::unique_ptr<platform::OpenFile> held = platform::openFileForReading(path);
+        EXPECT_FALSE(readWholeFile(path, bytes));
+        EXPECT_EQ(bytes, "");
+        EXPECT_EQ(boxes, (std::vector<Box>{{sizeFailure(32), "Error", platform::MessageIcon::None}}));
+    }
+    EXPECT_TRUE(readWholeFile(path, bytes));
+    EXPECT_EQ(bytes, "1|a|b|c\n1|2|3\n");
+    uint32_t error = 0;
+    EXPECT_TRUE(platform::openFileForReading(path)->readAll(error).has_value());
+}
 
 TEST_F(FeedsTest, UnreadableFilesAreReportedWithTheSystemCode) {
     const std::string inFolder = folder.folder("sub");

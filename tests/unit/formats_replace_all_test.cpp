@@ -20,6 +20,12 @@ class FormatsReplaceAll : public testing::TestWithParam<ReplaceCase> {};
 TEST_P(FormatsReplaceAll, Result) {
     const ReplaceCase& c = GetParam();
     EXPECT_EQ(replaceAll(c.text, c.placeholder, c.value), c.expected);
+    // Into a buffer kept from before, longer or shorter than the result: nothing of it stays.
+    for (size_t before : {size_t(0), c.expected.size() / 2, size_t(300)}) {
+        std::string out(before, '#');
+        replaceAll(out, c.text, c.placeholder, c.value);
+        EXPECT_EQ(out, c.expected) << before;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

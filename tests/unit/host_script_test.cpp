@@ -159,11 +159,16 @@ TEST(HostScript, InterpreterReportsBadLines) {
         {"network add 15 \"GG\" status", "demo.brio:7: a number is missing after \"status\""},
         {"contact add 5 Ala", "demo.brio:7: \"Ala\" must be in double quotes"},
         {"expect answer x", "demo.brio:7: \"x\" is not a number"},
-        {"expect nothing",
-         "demo.brio:7: use: expect "
-         "answer|same-address|config|errors|calls|log|copies|network|action|row|rows|clipboard|file|"
-         "import-dialog ... "
-         "(try help)"},
+        {"expect nothing", "demo.brio:7: use: expect "
+                           "answer|same-address|config|errors|calls|log|copies|heap|network|action|row|rows|"
+                           "clipboard|file|import-dialog ... "
+                           "(try help)"},
+        {"repeat 3", "demo.brio:7: repeat ... end is for scripts"},
+        {"end", "demo.brio:7: end without repeat"},
+        {"heap", "demo.brio:7: use: heap mark"},
+        // This program has no counting allocator: brio-host on Linux has.
+        {"heap mark", "demo.brio:7: the plug-in's heap is not measured in this build"},
+        {"expect heap same", "demo.brio:7: the plug-in's heap is not measured in this build"},
         {"config Brio/list \"x\"", "demo.brio:7: use: config KEY or config KEY = VALUE"},
         {"echo \"open", "demo.brio:7: the text has no closing quote"},
         {"show page Lista", "demo.brio:7: no page \"Lista\""},
@@ -176,6 +181,38 @@ TEST(HostScript, InterpreterReportsBadLines) {
     }
     EXPECT_EQ(in.failures(), 0);
     EXPECT_TRUE(host.registry().plugins().empty()); // a bad network line adds nothing
+}
+
+// Blocks run their lines as often as they say, nested, with the round of the innermost one in $REPEAT;
+// a block that does not close, or an end without a block, stops the script before anything runs.
+TEST(HostScript, RepeatBlocks) {
+    const struct {
+        std::vector<std::string> lines;
+        std::vector<std::string> echoed; // the lines echo appended, in order
+        std::string error;
+    } cases[] = {
+        {{"repeat 2", "  echo a$REPEAT", "  repeat 3", "    echo b$REPEAT", "  end", "end", "echo $REPEAT"},
+         {"a1", "b1", "b2", "b3", "a2", "b1", "b2", "b3", "$REPEAT"},
+         ""},
+        {{"repeat 0", "echo never", "end", "echo after"}, {"after"}, ""},
+        {{"echo first", "repeat 2", "echo x"}, {}, "t.brio:2: repeat without end"},
+        {{"echo first", "end"}, {}, "t.brio:2: end without repeat"},
+        {{"repeat 2 times", "end"}, {}, "t.brio:1: use: repeat N ... end"},
+        {{"repeat 2", "echo $REPEAT", "frobnicate", "end"},
+         {"1"},
+         "t.brio:3: unknown command \"frobnicate\" (try help)"},
+    };
+    for (const auto& c : cases) {
+        Transcript transcript;
+        Host host(transcript);
+        Interpreter in(host, "t.brio");
+        EXPECT_EQ(in.runScript(c.lines), c.error.empty()) << c.lines[0];
+        EXPECT_EQ(in.error(), c.error);
+        std::vector<std::string> echoed;
+        for (const std::string& line : transcript.lines())
+            if (line.rfind("$ ", 0) != 0) echoed.push_back(line);
+        EXPECT_EQ(echoed, c.echoed) << c.lines[0];
+    }
 }
 
 TEST(HostScript, ExpectationsCountFailures) {

@@ -22,6 +22,11 @@ done
 wine_under_display "$0" "$@"
 shift
 
+# Linux only: soak_week lets a week of virtual time pass, which under Wine would pass for real, and
+# checks the plug-in's heap, which brio-host counts only on Linux (a Windows plug-in allocates from its
+# own runtime's heap, out of the host's sight).
+linux_only=" soak_week "
+
 scripts=()
 if [ $# -eq 0 ]; then
     scripts=("$scenario_dir"/*.brio)
@@ -60,6 +65,10 @@ failed=0
 for script in "${scripts[@]}"; do
     name="$(basename "$script" .brio)"
     expected="${script%.brio}.expected"
+    if [[ "$linux_only" == *" $name "* ]]; then
+        echo "wine: $name skipped (Linux only)"
+        continue
+    fi
     if [ ! -f "$script" ] || [ ! -f "$expected" ]; then
         echo "wine: $name FAILED (no $script or no $expected)"
         failed=1

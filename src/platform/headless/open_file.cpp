@@ -85,14 +85,14 @@ public:
         return fd_ >= 0;
     }
 
-    std::optional<std::string> readAll(uint32_t& error, uint64_t largest) override {
+    bool readInto(std::string& bytes, uint32_t& error, uint64_t largest) override {
         struct stat s {};
         if (fd_ < 0 || ::fstat(fd_, &s) != 0) {
             error = fd_ < 0 ? openError_ : kGeneralFailure;
-            return std::nullopt;
+            return false;
         }
-        std::string bytes;
-        if (s.st_size < 0 || uint64_t(s.st_size) > largest) return bytes;
+        bytes.clear();
+        if (s.st_size < 0 || uint64_t(s.st_size) > largest) return true;
         bytes.resize(size_t(s.st_size));
         // A file that shrank since its size was asked (or a failing read) gives what could be read.
         size_t done = 0;
@@ -103,7 +103,7 @@ public:
             done += size_t(n);
         }
         bytes.resize(done);
-        return bytes;
+        return true;
     }
 
 private:
@@ -132,6 +132,28 @@ std::unique_ptr<OpenFile> createFileForWriting(const std::string& path) {
     std::unique_ptr<HeadlessFile> file = take(fd);
     if (!file->isOpen() || ::ftruncate(fd, 0) != 0) return nullptr;
     return file;
+}
+
+bool readFile(const std::string& path, std::string& bytes, uint32_t& error, uint64_t largest) {
+    // As openFileForReading, without an object on the heap: the file is read and closed before anything
+    // else can run, so it only has to be free now and is never entered among the held files.
+    if (isFolder(path)) {
+        error = kAccessDenied;
+        return false;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = openFailure(path, errno);
+        return false;
+    }
+    struct stat s {};
+    if (::fstat(fd, &s) == 0 && heldFiles().count(FileKey{s.st_dev, s.st_ino}) != 0) {
+        ::close(fd);
+        error = kSharingViolation;
+        return false;
+    }
+    HeadlessFile file(fd, 0);
+    return file.readInto(bytes, error, largest);
 }
 
 std::unique_ptr<OpenFile> openFileForReading(const std::string& path) {

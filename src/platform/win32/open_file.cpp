@@ -33,10 +33,10 @@ public:
         return true;
     }
 
-    std::optional<std::string> readAll(uint32_t& error, uint64_t largest) override {
+    bool readInto(std::string& bytes, uint32_t& error, uint64_t largest) override {
         if (handle_ == INVALID_HANDLE_VALUE) {
             error = openError_;
-            return std::nullopt;
+            return false;
         }
         // A size of 0xFFFFFFFF is a real size unless the call also sets an error.
         DWORD high = 0;
@@ -44,23 +44,23 @@ public:
         const DWORD size = GetFileSize(handle_, &high);
         if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
             error = GetLastError();
-            return std::nullopt;
+            return false;
         }
         // Nothing above 4 GiB fits this 32-bit process; say so instead of reading a part of it.
         if (high != 0) {
             error = ERROR_FILE_TOO_LARGE;
-            return std::nullopt;
+            return false;
         }
-        std::string bytes;
-        if (size > largest) return bytes;
+        bytes.clear();
+        if (size > largest) return true;
         try {
             bytes.resize(size);
         } catch (const std::bad_alloc&) {
             error = ERROR_NOT_ENOUGH_MEMORY;
-            return std::nullopt;
+            return false;
         } catch (const std::length_error&) {
             error = ERROR_NOT_ENOUGH_MEMORY;
-            return std::nullopt;
+            return false;
         }
         SetFilePointer(handle_, 0, nullptr, FILE_BEGIN);
         // A file that shrank since its size was asked (or a failing read) gives what could be read.
@@ -72,7 +72,7 @@ public:
             done += read;
         }
         bytes.resize(done);
-        return bytes;
+        return true;
     }
 
 private:
@@ -94,6 +94,13 @@ std::unique_ptr<OpenFile> openFileForReading(const std::string& path) {
     HANDLE handle =
         CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     return std::make_unique<Win32File>(handle, handle == INVALID_HANDLE_VALUE ? GetLastError() : NO_ERROR);
+}
+
+bool readFile(const std::string& path, std::string& bytes, uint32_t& error, uint64_t largest) {
+    HANDLE handle =
+        CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    Win32File file(handle, handle == INVALID_HANDLE_VALUE ? GetLastError() : NO_ERROR);
+    return file.readInto(bytes, error, largest);
 }
 
 } // namespace brio::platform
