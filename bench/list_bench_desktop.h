@@ -18,6 +18,9 @@ const char* clockName();
 // programs do not disturb it), as finely as the desktop tells it.
 double clockSeconds();
 
+// How many runs the fastest figure is taken from: as many as the desktop's speed allows in a few minutes.
+int runsByDefault();
+
 // The module whose resources the editor's context menu and the import dialog load (Brio.dll on
 // Windows); null where no resources are loaded.
 void* resourceModule();

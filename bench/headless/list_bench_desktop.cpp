@@ -86,6 +86,10 @@ double clockSeconds() {
     return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 
+int runsByDefault() {
+    return 5;
+}
+
 void* resourceModule() {
     return nullptr;
 }
