@@ -4,10 +4,10 @@
 // dialog), beside the bare list view operations that put the same rows into the same control.
 // "Wczytaj" and "Zapisz" are timed from the file chosen on: openListFile and saveListFile are what the
 // plug-in runs once the file dialog has answered, and the dialog's own time does not grow with the list.
-// Every figure is the fastest of several runs (how many is the desktop's choice). Targets, printed with PASS or FAIL (the program exits 0
-// either way): no operation takes more than 2.5 times as long when the list doubles; loading the list
-// text takes at most twice as long as the bare inserts of the same rows in the same run.
-// To look into one operation: sizes on the command line (one run each), and BRIO_BENCH_TRACE=1 in the
+// Every figure is the fastest of several runs (how many is the desktop's choice). Targets, printed with PASS
+// or FAIL (the program exits 0 either way): no operation takes more than 2.5 times as long when the list
+// doubles; loading the list text takes at most twice as long as the bare inserts of the same rows in the same
+// run. To look into one operation: sizes on the command line (one run each), and BRIO_BENCH_TRACE=1 in the
 // environment prints every figure as it is taken.
 #include <algorithm>
 #include <cstdint>
