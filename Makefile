@@ -38,8 +38,10 @@ FUZZ_SECONDS ?= 120
 fuzz: setup
 	@FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz.sh $(FUZZ)
 
-bench: setup build-linux
+# Linux's benchmarks, then the Windows build's under Wine (the list view's figures on both desktops).
+bench: setup build-linux build-win
 	@for b in $(LINUX)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+	@bench/run_under_wine.sh $(WIN)
 
 clean:
 	rm -rf $(LINUX) $(WIN) $(ASAN) $(FUZZ) dist

@@ -337,8 +337,9 @@ int main(int argc, char** argv) {
     std::printf("warning: built without optimisation; the figures below mean little\n");
 #endif
     for (size_t entries : {kEntries, 2 * kEntries}) {
-        registerList("parse_baseline_memchr", entries,
-                     [](const ListInput& in) { benchmark::DoNotOptimize(scanRecords(in.text, [](const char*, const char*) {})); });
+        registerList("parse_baseline_memchr", entries, [](const ListInput& in) {
+            benchmark::DoNotOptimize(scanRecords(in.text, [](const char*, const char*) {}));
+        });
         registerList("parse_list_text", entries, [](const ListInput& in) {
             size_t bytes = 0; // what a reader looks at: every record's fields and description
             brio::parseListText(in.text, [&](const brio::ListRecord& r) {

@@ -69,8 +69,10 @@ bool ImportSession::onImportConfirmed(std::string_view seconds, int32_t checkedP
     const int32_t time = std::max(readInteger(seconds), kMinimumSeconds);
     const int32_t position =
         checkedPosition >= 0 && checkedPosition < kStatusCount ? checkedPosition : kUncheckedPosition;
-    for (const std::string& line : readTextList(*bytes))
-        editor_.append({position, line, time});
+    std::vector<StatusEntry> entries;
+    for (std::string& line : readTextList(*bytes))
+        entries.push_back({position, std::move(line), time});
+    editor_.appendAll(entries);
     return true;
 }
 
@@ -119,8 +121,7 @@ void openListFile(ListEditor& editor, const platform::ChosenFile& chosen, const 
         // Nothing is appended after a failure's message box, during which the editor may have gone.
         const std::unique_ptr<platform::OpenFile> file = platform::openFileForReading(chosen.path);
         if (const std::optional<std::string> bytes = readListFile(*file))
-            for (const StatusEntry& e : readAutoStatus(*bytes))
-                editor.append(e);
+            editor.appendAll(readAutoStatus(*bytes));
         return;
     }
     waiting.reset();

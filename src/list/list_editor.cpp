@@ -41,6 +41,19 @@ int compareBytes(std::string_view a, std::string_view b) {
     return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
 }
 
+// Changes of many rows are drawn once, at the end: a list view that redraws and scrolls after each row
+// takes far longer than the change itself.
+class RedrawPause {
+public:
+    explicit RedrawPause(platform::ListViewControl& view) : view_(view) { view_.setRedraw(false); }
+    ~RedrawPause() { view_.setRedraw(true); }
+    RedrawPause(const RedrawPause&) = delete;
+    RedrawPause& operator=(const RedrawPause&) = delete;
+
+private:
+    platform::ListViewControl& view_;
+};
+
 } // namespace
 
 std::unique_ptr<ListEditor> ListEditor::create(const HostGateway& host, int32_t parentWindow,
@@ -89,6 +102,7 @@ void ListEditor::insertEntry(int32_t at, const StatusEntry& entry) {
 }
 
 void ListEditor::loadListText(std::string_view text) {
+    const RedrawPause pause(*view_);
     parseListText(text, [&](const ListRecord& r) {
         append({r.position, std::string(r.description), r.seconds});
     });
@@ -118,6 +132,12 @@ void ListEditor::append(const StatusEntry& entry) {
     insertEntry(view_->rowCount(), entry);
 }
 
+void ListEditor::appendAll(const std::vector<StatusEntry>& entries) {
+    const RedrawPause pause(*view_);
+    for (const StatusEntry& entry : entries)
+        append(entry);
+}
+
 void ListEditor::replacePicked(const StatusEntry& entry) {
     // Rows may have gone since the pick: only a row that is still there is replaced.
     if (pickedRow_ < 0 || pickedRow_ >= view_->rowCount()) return;
@@ -145,8 +165,11 @@ void ListEditor::copy() {
 }
 
 void ListEditor::deleteSelected() {
-    for (int32_t row = view_->rowCount() - 1; row >= 0; --row)
-        if (view_->isSelected(row)) view_->deleteRow(row);
+    std::vector<int32_t> selected;
+    for (int32_t row = view_->nextSelected(-1); row >= 0; row = view_->nextSelected(row))
+        selected.push_back(row);
+    const RedrawPause pause(*view_);
+    view_->deleteRows(selected);
 }
 
 void ListEditor::deleteAll() {
@@ -156,10 +179,19 @@ void ListEditor::deleteAll() {
 void ListEditor::sortBy(int32_t column) {
     sortColumn_ = column;
     const bool descending = sortToggle_ == 1;
+    const RedrawPause pause(*view_);
     sortToggle_ = descending ? 2 : 1;
-    view_->sortRows([this, descending](int32_t a, int32_t b) {
-        const int order =
-            compareBytes(view_->text(a, sortColumn_, kMoveBuffer), view_->text(b, sortColumn_, kMoveBuffer));
+    // No row moves while the order is worked out, so each row's text is read once, not at every
+    // comparison.
+    std::vector<std::string> texts(size_t(std::max(view_->rowCount(), 0)));
+    for (size_t row = 0; row < texts.size(); ++row)
+        texts[row] = view_->text(int32_t(row), sortColumn_, kMoveBuffer);
+    auto textOf = [&texts](int32_t row) {
+        return row >= 0 && size_t(row) < texts.size() ? std::string_view(texts[size_t(row)])
+                                                      : std::string_view();
+    };
+    view_->sortRows([&textOf, descending](int32_t a, int32_t b) {
+        const int order = compareBytes(textOf(a), textOf(b));
         return descending ? -order : order;
     });
 }
@@ -230,6 +262,7 @@ void ListEditor::onButtonUp(platform::Point parentPoint) {
 // it, rows from below before it, each group in its order. A row is moved by inserting an unselected
 // copy and deleting the original.
 void ListEditor::dropOn(int32_t target) {
+    const RedrawPause pause(*view_);
     // Each pass moves one selected row, so there are never more passes than rows.
     for (int32_t passes = view_->rowCount(); passes > 0; --passes) {
         const int32_t from = view_->nextSelected(-1);

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "formats/status_entry.h"
 #include "platform/list_view.h"
@@ -41,6 +42,8 @@ public:
     std::string saveListText() const;
 
     void append(const StatusEntry& entry);
+    // Appends the entries in order, as append does one by one, with the control drawn once at the end.
+    void appendAll(const std::vector<StatusEntry>& entries);
     // The row picked last gives way to the entry; nothing happens while that row does not exist.
     void replacePicked(const StatusEntry& entry);
     // The focused row's entry, remembered as the picked row; the default entry when none is focused.

@@ -96,7 +96,14 @@ public:
     virtual std::string text(int32_t row, int32_t column, size_t bufferSize) const = 0;
     virtual RowRead readRow(int32_t row, size_t bufferSize) const = 0;
     virtual void deleteRow(int32_t row) = 0;
+    // Deletes the given rows (in ascending order) as deleting them one by one from the last would, in
+    // one go: when the focused row goes, the first row after it that stays gets the focus, else the
+    // last row that stays.
+    virtual void deleteRows(const std::vector<int32_t>& rows) = 0;
     virtual void deleteAllRows() = 0;
+    // While off, the control does not redraw or scroll as rows come and go (a change of many rows is
+    // drawn once, when it is back on).
+    virtual void setRedraw(bool on) = 0;
     virtual bool isSelected(int32_t row) const = 0;
     // The first focused or selected row after `after` (-1: from the top); -1 when there is none.
     virtual int32_t nextFocused(int32_t after) const = 0;

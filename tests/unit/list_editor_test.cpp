@@ -233,6 +233,34 @@ TEST_F(ListEditorTest, DuplicateAndDeleteCommands) {
     EXPECT_TRUE(descriptions().empty());
 }
 
+// "Usuń" deletes the selected rows in one go; the focus (on the last row selected) ends where deleting
+// them one by one from the last would leave it: on the first row after it that stays, else on the last.
+TEST_F(ListEditorTest, DeletingSelectedRowsHandsTheFocusOnAsOneByOne) {
+    struct Case {
+        std::vector<int32_t> selected;
+        std::vector<std::string> left;
+        std::string focused; // empty: no row has the focus
+    };
+    const Case cases[] = {
+        {{1, 3}, {"a", "c", "e", "f"}, "e"}, {{4, 5}, {"a", "b", "c", "d"}, "d"},
+        {{5, 2}, {"a", "b", "d", "e"}, "d"}, {{0, 1, 2}, {"d", "e", "f"}, "d"},
+        {{0, 1, 2, 3, 4, 5}, {}, ""},
+    };
+    for (const Case& c : cases) {
+        editor->deleteAll();
+        appendAll({"a", "b", "c", "d", "e", "f"});
+        ASSERT_TRUE(headless::selectListRows(c.selected));
+        editor->deleteSelected();
+        EXPECT_EQ(descriptions(), c.left);
+        std::string focused;
+        for (const auto& r : headless::listViewRows()) {
+            EXPECT_FALSE(r.selected);
+            if (r.focused) focused += r.description;
+        }
+        EXPECT_EQ(focused, c.focused) << "selected " << c.selected.front() << "...";
+    }
+}
+
 TEST_F(ListEditorTest, ColumnClicksSortAscendingThenDescendingByBytes) {
     const std::vector<StatusEntry> entries = {{0, "b", 20}, {1, "ąz", 100}, {2, "B", 9999}, {3, "ba", 3}};
     for (const StatusEntry& e : entries)

@@ -304,6 +304,34 @@ TEST_F(ListViewWin32, RowsAreInsertedAppendedReadAndDeleted) {
     EXPECT_TRUE(driver_->listViewRows().empty());
 }
 
+// Deleting several rows hands the focus (on the last row selected) on as the control does row by row
+// from the last: to the first row after it that stays, else to the last; the same table as headless.
+TEST_F(ListViewWin32, DeletingRowsHandsTheFocusOnAsOneByOne) {
+    create();
+    struct Case {
+        std::vector<int32_t> rows;
+        std::vector<std::string> left;
+        std::string focused;
+    };
+    const Case cases[] = {
+        {{1, 3}, {"r0", "r2", "r4", "r5"}, "r4"},
+        {{4, 5}, {"r0", "r1", "r2", "r3"}, "r3"},
+        {{2, 5}, {"r0", "r1", "r3", "r4"}, "r4"},
+        {{0, 1, 2, 3, 4, 5}, {}, ""},
+    };
+    for (const Case& c : cases) {
+        control_->deleteAllRows();
+        fill(6);
+        ASSERT_TRUE(driver_->selectRows(c.rows));
+        control_->deleteRows(c.rows);
+        EXPECT_EQ(descriptions(), c.left);
+        std::string focused;
+        for (const ListRowSeen& row : driver_->listViewRows())
+            if (row.focused) focused += row.description;
+        EXPECT_EQ(focused, c.focused);
+    }
+}
+
 struct CutCase {
     size_t bufferSize;
     size_t expectedLength;

@@ -3,6 +3,7 @@
 // behave as on the desktop; and the clipboard. The driver plays the user on the newest list view, and
 // scrolls a row into view before pointing at it, as a person does.
 #include <algorithm>
+#include <memory>
 #include <numeric>
 #include <optional>
 #include <utility>
@@ -80,27 +81,27 @@ public:
         if (at < 0) return -1;
         const size_t position = std::min(size_t(at), rows_.size());
         if (state.focused)
-            for (Row& r : rows_)
-                r.state.focused = false;
+            for (auto& r : rows_)
+                r->state.focused = false;
         Row row{image, state, {std::string(text), std::string()}};
-        rows_.insert(rows_.begin() + std::ptrdiff_t(position), std::move(row));
+        rows_.insert(rows_.begin() + std::ptrdiff_t(position), std::make_unique<Row>(std::move(row)));
         // The rows below move down under a view that stays where it is; a focused row comes into view.
         if (state.focused) show(int32_t(position));
         return int32_t(position);
     }
 
     void setText(int32_t row, int32_t column, std::string_view text) override {
-        if (has(row) && (column == 0 || column == 1)) rows_[size_t(row)].texts[column] = std::string(text);
+        if (has(row) && (column == 0 || column == 1)) rows_[size_t(row)]->texts[column] = std::string(text);
     }
 
     std::string text(int32_t row, int32_t column, size_t bufferSize) const override {
         if (!has(row) || (column != 0 && column != 1)) return {};
-        return cut(rows_[size_t(row)].texts[column], bufferSize);
+        return cut(rows_[size_t(row)]->texts[column], bufferSize);
     }
 
     platform::RowRead readRow(int32_t row, size_t bufferSize) const override {
         if (!has(row)) return {};
-        const Row& r = rows_[size_t(row)];
+        const Row& r = *rows_[size_t(row)];
         return {r.image, r.state, cut(r.texts[0], bufferSize)};
     }
 
@@ -112,17 +113,48 @@ public:
         const int32_t focus = nextFocused(-1);
         rows_.erase(rows_.begin() + row);
         if (focus == row && !rows_.empty())
-            rows_[std::min(size_t(row), rows_.size() - 1)].state.focused = true;
+            rows_[std::min(size_t(row), rows_.size() - 1)]->state.focused = true;
         const int32_t moved = nextFocused(-1);
         if (focus >= row && moved >= 0) show(moved);
         top_ = std::clamp(top_, 0, lastTop());
+    }
+    // One pass that keeps the rows that stay: erasing them one by one would move the rows after each.
+    // The focus and the view end where deleting the rows one by one from the last would leave them.
+    void deleteRows(const std::vector<int32_t>& doomed) override {
+        std::vector<bool> goes(rows_.size(), false);
+        for (int32_t row : doomed)
+            if (has(row)) goes[size_t(row)] = true;
+        int32_t count = rowCount();
+        int32_t focus = nextFocused(-1);
+        for (int32_t row = count - 1; row >= 0; --row) {
+            if (!goes[size_t(row)]) continue;
+            const int32_t before = focus;
+            if (focus == row)
+                focus = count > 1 ? std::min(row, count - 2) : -1;
+            else if (focus > row)
+                --focus;
+            --count;
+            if (before >= row && focus >= 0) showAmong(focus, count);
+            top_ = std::clamp(top_, 0, std::max(count - wholeRows(), 0));
+        }
+        size_t kept = 0;
+        for (size_t i = 0; i < rows_.size(); ++i) {
+            if (goes[i]) continue;
+            if (kept != i) rows_[kept] = std::move(rows_[i]);
+            ++kept;
+        }
+        rows_.resize(kept);
+        for (auto& r : rows_)
+            r->state.focused = false;
+        if (focus >= 0) rows_[size_t(focus)]->state.focused = true;
     }
     void deleteAllRows() override {
         rows_.clear();
         top_ = 0;
     }
+    void setRedraw(bool) override {} // nothing is drawn here
 
-    bool isSelected(int32_t row) const override { return has(row) && rows_[size_t(row)].state.selected; }
+    bool isSelected(int32_t row) const override { return has(row) && rows_[size_t(row)]->state.selected; }
 
     int32_t nextFocused(int32_t after) const override {
         return next(after, [](const Row& r) { return r.state.focused; });
@@ -147,7 +179,7 @@ public:
         std::vector<int32_t> order(rows_.size());
         std::iota(order.begin(), order.end(), 0);
         std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) { return compare(a, b) < 0; });
-        std::vector<Row> sorted;
+        std::vector<std::unique_ptr<Row>> sorted;
         sorted.reserve(rows_.size());
         for (int32_t i : order)
             sorted.push_back(std::move(rows_[size_t(i)]));
@@ -181,8 +213,8 @@ public:
 
     std::vector<headless::ListViewRow> rows() const {
         std::vector<headless::ListViewRow> seen;
-        for (const Row& r : rows_)
-            seen.push_back({r.image, r.state.selected, r.state.focused, r.texts[0], r.texts[1]});
+        for (const auto& r : rows_)
+            seen.push_back({r->image, r->state.selected, r->state.focused, r->texts[0], r->texts[1]});
         return seen;
     }
     const std::vector<int32_t>& widths() const { return widths_; }
@@ -205,13 +237,15 @@ public:
 
     // Scrolls as little as brings the whole row into view (to the top from above, to the last whole
     // line from below), as LVM_ENSUREVISIBLE does.
-    void show(int32_t row) {
-        if (!has(row)) return;
+    void show(int32_t row) { showAmong(row, rowCount()); }
+    // Brings a row of a list of `count` rows into view.
+    void showAmong(int32_t row, int32_t count) {
+        if (row < 0 || row >= count) return;
         if (row < top_)
             top_ = row;
         else if (row >= top_ + wholeRows())
             top_ = row - wholeRows() + 1;
-        top_ = std::clamp(top_, 0, lastTop());
+        top_ = std::clamp(top_, 0, std::max(count - wholeRows(), 0));
     }
     int32_t topRow() const { return top_; }
 
@@ -233,9 +267,9 @@ public:
     // click below the rows clears the selection and leaves the focus where it was.
     void click(int32_t row) {
         show(has(row) ? row : rowCount() - 1);
-        for (Row& r : rows_)
-            r.state = RowState{false, has(row) ? false : r.state.focused};
-        if (has(row)) rows_[size_t(row)].state = RowState{true, true};
+        for (auto& r : rows_)
+            r->state = RowState{false, has(row) ? false : r->state.focused};
+        if (has(row)) rows_[size_t(row)]->state = RowState{true, true};
         events_.onClick();
     }
 
@@ -243,12 +277,12 @@ public:
     bool select(const std::vector<int32_t>& chosen) {
         for (int32_t row : chosen)
             if (!has(row)) return false;
-        for (Row& r : rows_)
-            r.state = RowState{};
+        for (auto& r : rows_)
+            r->state = RowState{};
         for (int32_t row : chosen)
-            rows_[size_t(row)].state.selected = true;
+            rows_[size_t(row)]->state.selected = true;
         if (!chosen.empty()) {
-            rows_[size_t(chosen.back())].state.focused = true;
+            rows_[size_t(chosen.back())]->state.focused = true;
             show(chosen.back());
         }
         return true;
@@ -264,13 +298,13 @@ public:
         // The right button focuses the row under it, which becomes the only selected row unless it was
         // selected already; below the rows it clears the selection.
         if (row < 0) {
-            for (Row& r : rows_)
-                r.state.selected = false;
+            for (auto& r : rows_)
+                r->state.selected = false;
         } else {
-            const bool wasSelected = rows_[size_t(row)].state.selected;
-            for (Row& r : rows_)
-                r.state = RowState{wasSelected && r.state.selected, false};
-            rows_[size_t(row)].state = RowState{true, true};
+            const bool wasSelected = rows_[size_t(row)]->state.selected;
+            for (auto& r : rows_)
+                r->state = RowState{wasSelected && r->state.selected, false};
+            rows_[size_t(row)]->state = RowState{true, true};
         }
         menuShown_ = false;
         events_.onRightClick();
@@ -287,9 +321,9 @@ public:
         if (!has(row)) return false;
         show(row);
         // Editing a label makes its row the only selected one, and the focused one.
-        for (Row& r : rows_)
-            r.state = RowState{};
-        rows_[size_t(row)].state = RowState{true, true};
+        for (auto& r : rows_)
+            r->state = RowState{};
+        rows_[size_t(row)]->state = RowState{true, true};
         events_.onBeginLabelEdit(row, 0);
         events_.onEndLabelEdit(row, 0, text ? text->c_str() : nullptr);
         return true;
@@ -330,7 +364,7 @@ private:
 
     template <class Which> int32_t next(int32_t after, Which which) const {
         for (size_t i = after < 0 ? 0 : size_t(after) + 1; i < rows_.size(); ++i)
-            if (which(rows_[i])) return int32_t(i);
+            if (which(*rows_[i])) return int32_t(i);
         return -1;
     }
 
@@ -339,7 +373,8 @@ private:
     platform::ListViewSetup setup_;
     platform::ListViewEvents& events_;
     int32_t window_ = nextWindow_++;
-    std::vector<Row> rows_;
+    // By pointer, as the desktop's list view keeps them: a row inserted or deleted moves pointers.
+    std::vector<std::unique_ptr<Row>> rows_;
     int32_t top_ = 0; // the row at the top of the view
     std::vector<int32_t> widths_;
     bool menuShown_ = false;

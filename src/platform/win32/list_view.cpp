@@ -206,8 +206,21 @@ public:
         if (hasCell(row, 0)) SendMessageA(list_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
     }
 
+    // The control moves the focus as each row goes; from the last row up, no row of the list moves
+    // before it is deleted.
+    void deleteRows(const std::vector<int32_t>& rows) override {
+        for (auto row = rows.rbegin(); row != rows.rend(); ++row)
+            deleteRow(*row);
+    }
+
     void deleteAllRows() override {
         if (list_) SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
+    }
+
+    void setRedraw(bool on) override {
+        if (!list_) return;
+        SendMessageA(list_, WM_SETREDRAW, on ? TRUE : FALSE, 0);
+        if (on) InvalidateRect(list_, nullptr, TRUE);
     }
 
     bool isSelected(int32_t row) const override {
