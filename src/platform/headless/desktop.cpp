@@ -126,6 +126,7 @@ void reset() {
     d.epoch = epoch;
     resetListViews();
     resetDialogs();
+    resetFiles();
 }
 
 } // namespace headless
