@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "formats/azureus_stats.h"
@@ -122,6 +123,11 @@ struct UnitCase {
     std::string value;
     std::string speed;
 };
+
+// The value names the case (the test's name stays the same from run to run).
+void PrintTo(const UnitCase& c, std::ostream* os) {
+    *os << '"' << c.value << '"';
+}
 
 class FormatsAzureusUnits : public testing::TestWithParam<UnitCase> {};
 
