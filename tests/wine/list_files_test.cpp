@@ -61,11 +61,11 @@ std::optional<std::string> fileBytes(const std::string& path) {
     return bytes;
 }
 
-// The new files a failed or finished save might have left in the scratch folder.
-std::vector<std::string> leftBeside() {
+// The new files a failed or finished save might have left in the folder.
+std::vector<std::string> leftBeside(const std::string& folder = kScratch) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA(inScratch("~brio*").c_str(), &found);
+    HANDLE search = FindFirstFileA((folder + "\\~brio*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return names;
     do
         names.push_back(found.cFileName);
@@ -257,7 +257,8 @@ TEST_F(ListFilesWin32, AFileThatCannotBeReplacedStaysAsItWas) {
         if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
         if (c.attributes) {
             EXPECT_EQ(fileBytes(inScratch("old.sts")), "stare");
-            EXPECT_EQ(GetFileAttributesA(inScratch("old.sts").c_str()), c.attributes);
+            EXPECT_EQ(GetFileAttributesA(inScratch("old.sts").c_str()) & FILE_ATTRIBUTE_READONLY,
+                      c.attributes & FILE_ATTRIBUTE_READONLY);
         }
         EXPECT_EQ(GetFileAttributesA(inScratch("dir").c_str()), DWORD{FILE_ATTRIBUTE_DIRECTORY});
         EXPECT_EQ(leftBeside(), std::vector<std::string>{});
@@ -265,6 +266,25 @@ TEST_F(ListFilesWin32, AFileThatCannotBeReplacedStaysAsItWas) {
         DeleteFileA(inScratch("old.sts").c_str());
     }
     RemoveDirectoryA(inScratch("dir").c_str());
+}
+
+// A disk that runs full halfway through the new file: run_checks.sh lends a small file system of its
+// own when it can mount one.
+TEST_F(ListFilesWin32, AWriteThatRunsOutOfRoomLeavesTheOldFile) {
+    const char* full = std::getenv("BRIO_FULL_FOLDER");
+    if (!full || !*full) GTEST_SKIP() << "no small file system to fill (run_checks.sh mounts one as root)";
+    const std::string path = std::string(full) + "\\old.sts";
+    writeBytes(path, "stare");
+    uint32_t error = 0;
+    auto file = platform::createFileForWriting(path, error);
+    ASSERT_NE(file, nullptr) << error;
+    EXPECT_TRUE(file->write(std::string(4096, 'a'), error)) << error;
+    EXPECT_FALSE(file->write(std::string(size_t{1} << 20, 'b'), error)) << "more than the disk holds";
+    EXPECT_EQ(error, static_cast<uint32_t>(ERROR_DISK_FULL));
+    file.reset();
+    EXPECT_EQ(fileBytes(path), "stare");
+    EXPECT_EQ(leftBeside(full), std::vector<std::string>{});
+    DeleteFileA(path.c_str());
 }
 
 TEST_F(ListFilesWin32, FileThatCannotBeOpenedFailsWithTheErrorOfTheOpen) {

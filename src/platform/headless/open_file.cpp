@@ -124,7 +124,6 @@ public:
         if (key_) heldFiles().erase(*key_);
         if (fd_ >= 0) ::close(fd_);
     }
-    bool isOpen() const { return fd_ >= 0; }
     HeadlessFile(const HeadlessFile&) = delete;
     HeadlessFile& operator=(const HeadlessFile&) = delete;
 
