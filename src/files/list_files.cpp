@@ -121,7 +121,8 @@ std::optional<platform::ChosenFile> askForListFileToOpen() {
 }
 
 void saveListFile(const ListEditor& editor, const platform::ChosenFile& chosen) {
-    // Written a part at a time, as the rows are read; the old file stays until all of it is written.
+    // Written a part at a time (the header, then a part per row); the old file stays until all of it
+    // is written.
     std::vector<std::string> parts;
     const std::vector<StatusEntry> entries = entriesOf(editor);
     if (chosen.filterIndex == kAutoStatusFilter) {

@@ -113,8 +113,8 @@ public:
         if (flushed && !closed) error = GetLastError();
         handle_ = INVALID_HANDLE_VALUE;
         if (!flushed || !closed) return false;
-        // MoveFileEx refuses these on Windows; Wine, where the read-only attribute is only the file's
-        // mode, would replace a read-only file.
+        // MoveFileEx refuses these on Windows; asked first, so that every system Brio runs on (Wine
+        // keeps the read-only attribute in the file's mode) says the same.
         const DWORD attributes = GetFileAttributesA(path_.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES &&
             (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
