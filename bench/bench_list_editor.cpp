@@ -207,8 +207,9 @@ private:
     std::string path(const std::string& name) const { return (folder_ / name).string(); }
 
     static bool writeFile(const std::string& path, const std::string& bytes) {
-        const std::unique_ptr<platform::OpenFile> file = platform::createFileForWriting(path);
-        return file && file->write(bytes);
+        uint32_t error = 0;
+        const std::unique_ptr<platform::NewFile> file = platform::createFileForWriting(path, error);
+        return file && file->write(bytes, error) && file->replaceOld(error);
     }
 
     void keep(Op op, int32_t count, double time) {

@@ -3,6 +3,7 @@
 // `expect row|rows|clipboard|file|import-dialog`). File names are relative to brio-host's working
 // directory, as the plug-in sees them.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "host/cp1250.h"
@@ -179,9 +180,19 @@ bool Interpreter::fileCommand(const Words& w) {
             return fail("cannot write " + cp1250ToUtf8(name));
         return true;
     }
-    if (w.size() == 3 && (w[1].text == "show" || w[1].text == "delete")) {
+    if (w.size() == 3 && (w[1].text == "show" || w[1].text == "delete" || w[1].text == "readonly")) {
         if (!text(w, 2, name)) return false;
+        // No write permission: Windows's read-only attribute (which a read-only file must lose before it
+        // can be deleted there), and the headless desktop's.
+        namespace fs = std::filesystem;
+        std::error_code ignored;
+        if (w[1].text == "readonly") {
+            fs::permissions(name, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                            fs::perm_options::remove, ignored);
+            return true;
+        }
         if (w[1].text == "delete") {
+            fs::permissions(name, fs::perms::owner_write, fs::perm_options::add, ignored);
             std::remove(name.c_str());
             return true;
         }
@@ -190,7 +201,7 @@ bool Interpreter::fileCommand(const Words& w) {
                                  (bytes ? " " + displayed(*bytes) : " missing"));
         return true;
     }
-    return fail("use: file write \"NAME\" \"BYTES\" | file show \"NAME\" | file delete \"NAME\"");
+    return fail("use: file write \"NAME\" \"BYTES\" | file show|delete|readonly \"NAME\"");
 }
 
 bool Interpreter::expectList(const Words& w) {

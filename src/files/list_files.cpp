@@ -1,6 +1,7 @@
 #include "files/list_files.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "formats/text_list.h"
 #include "list/list_editor.h"
 #include "platform/file_dialogs.h"
+#include "platform/message_box.h"
 #include "platform/read_whole_file.h"
 
 namespace brio {
@@ -31,6 +33,25 @@ std::optional<std::string> readListFile(platform::OpenFile& file) {
     std::optional<std::string> bytes = file.readAll(error);
     if (!bytes) showReadFailure(error);
     return bytes;
+}
+
+bool writeWhole(const std::string& path, const std::vector<std::string>& parts, uint32_t& error) {
+    const std::unique_ptr<platform::NewFile> file = platform::createFileForWriting(path, error);
+    if (!file) return false;
+    for (const std::string& part : parts)
+        if (!file->write(part, error)) return false;
+    return file->replaceOld(error);
+}
+
+// The file by its name alone, as the user picked it (a name that ends in a separator: all of it).
+void showSaveFailure(const std::string& path, uint32_t error) {
+    const size_t separator = path.find_last_of("\\/");
+    const std::string name =
+        separator == std::string::npos || separator + 1 == path.size() ? path : path.substr(separator + 1);
+    char text[1024];
+    std::snprintf(text, sizeof text, "Nie można zapisać pliku \"%s\" (kod błędu %u).", name.c_str(),
+                  static_cast<unsigned>(error));
+    platform::showMessage(text, "Brio - Error", platform::MessageIcon::Warning);
 }
 
 std::vector<StatusEntry> entriesOf(const ListEditor& editor) {
@@ -102,17 +123,20 @@ std::optional<platform::ChosenFile> askForListFileToOpen() {
 }
 
 void saveListFile(const ListEditor& editor, const platform::ChosenFile& chosen) {
-    const std::unique_ptr<platform::OpenFile> file = platform::createFileForWriting(chosen.path);
-    if (!file) return;
+    // Written a part at a time (the header, then a part per row); the old file stays until all of it
+    // is written.
+    std::vector<std::string> parts;
     const std::vector<StatusEntry> entries = entriesOf(editor);
     if (chosen.filterIndex == kAutoStatusFilter) {
-        file->write(writeAutoStatus(entries));
-    } else {
-        std::vector<std::string> descriptions;
+        parts.emplace_back(autoStatusHeader());
         for (const StatusEntry& e : entries)
-            descriptions.push_back(e.description);
-        file->write(writeTextList(descriptions));
+            parts.push_back(autoStatusRecord(e));
+    } else {
+        for (const StatusEntry& e : entries)
+            parts.push_back(textListLine(e.description));
     }
+    uint32_t error = 0;
+    if (!writeWhole(chosen.path, parts, error)) showSaveFailure(chosen.path, error);
 }
 
 void openListFile(ListEditor& editor, const platform::ChosenFile& chosen, const HostGateway& host,

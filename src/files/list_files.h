@@ -52,6 +52,8 @@ std::optional<platform::ChosenFile> askForListFileToSave();
 std::optional<platform::ChosenFile> askForListFileToOpen();
 
 // "Zapisz": the rows go to the chosen file, as an AutoStatus or a plain-text file by the filter chosen.
+// A file that cannot be written whole is reported by its name and the system's error code, and the
+// file there was keeps its bytes.
 void saveListFile(const ListEditor& editor, const platform::ChosenFile& chosen);
 
 // "Wczytaj": an AutoStatus file's entries are appended at once. A plain-text file waits for the import

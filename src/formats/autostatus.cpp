@@ -23,13 +23,19 @@ bool sameKey(std::string_view key, std::string_view expected) {
 
 } // namespace
 
+std::string_view autoStatusHeader() {
+    return kHeader;
+}
+
+std::string autoStatusRecord(const StatusEntry& e) {
+    return "status=" + std::to_string(e.status) + "\r\ntime=" + std::to_string(e.seconds) +
+           "\r\ntext=" + e.description + "\r\n\r\n";
+}
+
 std::string writeAutoStatus(const std::vector<StatusEntry>& entries) {
     std::string out(kHeader);
-    for (const StatusEntry& e : entries) {
-        out += "status=" + std::to_string(e.status) + "\r\ntime=" + std::to_string(e.seconds) + "\r\ntext=";
-        out += e.description;
-        out += "\r\n\r\n";
-    }
+    for (const StatusEntry& e : entries)
+        out += autoStatusRecord(e);
     return out;
 }
 

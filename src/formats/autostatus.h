@@ -13,6 +13,9 @@ namespace brio {
 // The header and one record per entry (status: the position 0-5), lines ended by CR LF. A record is
 // written whole however long its description.
 std::string writeAutoStatus(const std::vector<StatusEntry>& entries);
+// Its parts: the header, and the record of one entry.
+std::string_view autoStatusHeader();
+std::string autoStatusRecord(const StatusEntry& entry);
 
 // The entries of a file's text, up to its first NUL byte. Lines end at LF (a CR before it goes too);
 // empty lines, comments (";" or "#" first) and lines without "=" or with another key are skipped; keys

@@ -7,7 +7,9 @@ namespace {
 constexpr size_t kNone = std::string_view::npos;
 constexpr std::string_view kTextStart = "<TEXT>";
 constexpr std::string_view kTextEnd = "</TEXT>";
-// Azureus ends every speed value with six bytes that are not part of the figure.
+// Azureus writes a speed as the figure, a blank and the unit ("20.3 kB/s", "512 B/s", "162.4 kbit/s"),
+// the figure in the user's locale. A value without a blank is taken to end in a six-byte unit.
+constexpr char kBlank = ' ';
 constexpr size_t kValueSuffix = 6;
 
 // The element from its start tag up to, not including, its end tag, which is looked for only behind
@@ -24,9 +26,14 @@ std::string_view speedIn(std::string_view element) {
     const size_t u = element.find(kTextEnd);
     if (t == kNone || u == kNone) return {};
     const size_t valueStart = t + kTextStart.size();
-    // An end tag ahead of the start tag, or a value too short to lose its suffix, leaves nothing.
-    if (u < valueStart + kValueSuffix) return {};
-    return element.substr(valueStart, u - valueStart - kValueSuffix);
+    // An end tag ahead of the start tag leaves nothing.
+    if (u < valueStart) return {};
+    const std::string_view value = element.substr(valueStart, u - valueStart);
+    const size_t blank = value.rfind(kBlank);
+    if (blank != kNone) return value.substr(0, blank);
+    // A value too short to lose its unit leaves nothing.
+    if (value.size() < kValueSuffix) return {};
+    return value.substr(0, value.size() - kValueSuffix);
 }
 
 } // namespace

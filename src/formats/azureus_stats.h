@@ -1,7 +1,8 @@
 // Azureus's statistics XML file, searched as plain bytes (no XML parsing: no entities, attributes,
 // comments or character data sections; tags matched exactly and case-sensitively). Each speed is the
 // content of the first "<TEXT>" ... "</TEXT>" pair inside the first "<DOWNLOAD_SPEED>" (or
-// "<UPLOAD_SPEED>") element, without its last six bytes.
+// "<UPLOAD_SPEED>") element without its unit: the part before the value's last blank, or, in a value
+// without a blank, all but its last six bytes.
 #pragma once
 
 #include <string_view>
@@ -11,8 +12,8 @@
 namespace brio {
 
 // Never fails. A speed whose element is missing, whose element holds no "<TEXT>" ... "</TEXT>" pair,
-// or whose value is six bytes or shorter, is the empty text; nothing is ever taken from outside the
-// element. An element without its end tag runs to the end of the text.
+// or whose value holds no blank and is six bytes or shorter, is the empty text; nothing is ever taken from
+// outside the element. An element without its end tag runs to the end of the text.
 SpeedViews cutAzureusStats(std::string_view text);
 // The same speeds as texts of their own.
 Speeds parseAzureusStats(std::string_view text);

@@ -2,12 +2,14 @@
 
 namespace brio {
 
+std::string textListLine(std::string_view description) {
+    return std::string(description) + "\r\n";
+}
+
 std::string writeTextList(const std::vector<std::string>& descriptions) {
     std::string out;
-    for (const std::string& d : descriptions) {
-        out += d;
-        out += "\r\n";
-    }
+    for (const std::string& d : descriptions)
+        out += textListLine(d);
     return out;
 }
 

@@ -1,6 +1,6 @@
 // Files read or written whole (the list files, the speed files), never shared with another program
 // while open. Errors are the system's codes (Windows numbering: 2 no such file, 3 no such folder, 5
-// access denied, 32 held by another program without sharing).
+// access denied, 29 write fault, 32 held by another program without sharing, 112 disk full).
 #pragma once
 
 #include <cstdint>
@@ -15,9 +15,6 @@ class OpenFile {
 public:
     virtual ~OpenFile() = default; // closes the file
 
-    // Appends the bytes; false when not all of them were written.
-    virtual bool write(std::string_view bytes) = 0;
-
     // The whole file from its start; empty when it is larger than `largest`. None when it did not open
     // or its size cannot be found, with the system's error code in `error`.
     std::optional<std::string> readAll(uint32_t& error, uint64_t largest = UINT64_MAX) {
@@ -30,8 +27,24 @@ public:
     virtual bool readInto(std::string& bytes, uint32_t& error, uint64_t largest = UINT64_MAX) = 0;
 };
 
-// A new, empty file in place of any file of that name; null when it cannot be created.
-std::unique_ptr<OpenFile> createFileForWriting(const std::string& path);
+// A file written whole before it takes the place of the file of its name, so that a save that fails
+// halfway never costs the old file: the bytes go to a new file in the same folder, which `replaceOld`
+// then puts in the old one's place in one step. Given up without that (or after it failed), the new
+// file is removed and the old one stays as it was.
+class NewFile {
+public:
+    virtual ~NewFile() = default;
+
+    // Appends the bytes; false, with the system's error code in `error`, when not all were written.
+    virtual bool write(std::string_view bytes, uint32_t& error) = 0;
+
+    // The written file takes the place of the file of the name (made if there is none); false, with
+    // the error code. A folder, a read-only file or one held open elsewhere is not replaced.
+    virtual bool replaceOld(uint32_t& error) = 0;
+};
+
+// Null, with the system's error code, when the new file cannot be made.
+std::unique_ptr<NewFile> createFileForWriting(const std::string& path, uint32_t& error);
 
 // An existing file for reading. A file that cannot be opened (missing, or held by another program)
 // still gives an object, whose readAll fails with the error of the open.

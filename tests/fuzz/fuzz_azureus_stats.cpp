@@ -1,5 +1,6 @@
-// parseAzureusStats on any bytes: each speed is cut from between "<TEXT>" and six bytes before a
-// "</TEXT>", and bytes put in front of the file that hold no tag change nothing.
+// parseAzureusStats on any bytes: each speed is cut from between "<TEXT>" and its unit before a
+// "</TEXT>" (a blank and bytes without one, or, in a value without a blank, six bytes), and bytes put
+// in front of the file that hold no tag change nothing.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,7 +13,11 @@ void check(bool condition) {
     if (!condition) __builtin_trap();
 }
 
-// The speed, if not empty, stands in the text right behind a "<TEXT>", followed by six bytes and a
+bool hasBlank(std::string_view bytes) {
+    return bytes.find(' ') != std::string_view::npos;
+}
+
+// The speed, if not empty, stands in the text right behind a "<TEXT>", followed by its unit and a
 // "</TEXT>", all behind the element's start tag.
 void checkCut(std::string_view text, const std::string& speed, std::string_view startTag) {
     if (speed.empty()) return;
@@ -21,8 +26,15 @@ void checkCut(std::string_view text, const std::string& speed, std::string_view 
     const std::string value = "<TEXT>" + speed;
     bool found = false;
     for (size_t at = text.find(value, element); at != std::string_view::npos && !found;
-         at = text.find(value, at + 1))
-        found = text.substr(at + value.size() + 6, 7) == "</TEXT>";
+         at = text.find(value, at + 1)) {
+        const size_t unit = at + value.size();
+        const size_t end = text.find("</TEXT>", unit);
+        if (end == std::string_view::npos) continue;
+        const std::string_view rest = text.substr(unit, end - unit);
+        found = rest.empty()     ? false
+                : rest[0] == ' ' ? !hasBlank(rest.substr(1))
+                                 : rest.size() == 6 && !hasBlank(rest) && !hasBlank(speed);
+    }
     check(found);
 }
 

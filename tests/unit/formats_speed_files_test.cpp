@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "formats/azureus_stats.h"
@@ -116,6 +117,39 @@ INSTANTIATE_TEST_SUITE_P(
                       "</TEXT></DOWNLOAD_SPEED>",
                   std::string("\0\xFF\n{UpSpeed}", 12), ""}),
     caseName);
+
+// The units Azureus writes behind the figure, after a blank, the figure in the user's locale.
+struct UnitCase {
+    std::string value;
+    std::string speed;
+};
+
+// The value names the case (the test's name stays the same from run to run).
+void PrintTo(const UnitCase& c, std::ostream* os) {
+    *os << '"' << c.value << '"';
+}
+
+class FormatsAzureusUnits : public testing::TestWithParam<UnitCase> {};
+
+TEST_P(FormatsAzureusUnits, SpeedIsTheValueBeforeItsLastBlank) {
+    const UnitCase& c = GetParam();
+    const Speeds speeds = parseAzureusStats("<UPLOAD_SPEED><TEXT>" + c.value +
+                                            "</TEXT></UPLOAD_SPEED>\n<DOWNLOAD_SPEED><TEXT>" + c.value +
+                                            "</TEXT></DOWNLOAD_SPEED>");
+    EXPECT_EQ(speeds.down, c.speed) << c.value;
+    EXPECT_EQ(speeds.up, c.speed) << c.value;
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, FormatsAzureusUnits,
+                         testing::Values(UnitCase{"512 B/s", "512"}, UnitCase{"0 B/s", "0"},
+                                         UnitCase{"20.3 kB/s", "20.3"}, UnitCase{"1.2 MB/s", "1.2"},
+                                         UnitCase{"20.3 KiB/s", "20.3"}, UnitCase{"1.3 MiB/s", "1.3"},
+                                         UnitCase{"162.4 kbit/s", "162.4"}, UnitCase{"20,3 kB/s", "20,3"},
+                                         // A blank inside the figure (a thousands separator) stays.
+                                         UnitCase{"1 024,5 kB/s", "1 024,5"}, UnitCase{" kB/s", ""},
+                                         // Without a blank the last six bytes go, whatever they are.
+                                         UnitCase{"48.2" + kUnit, "48.2"}, UnitCase{"abcdefghij", "abcd"},
+                                         UnitCase{"abcdef", ""}, UnitCase{"20.3&nbsp;kB/s", "20.3&nbs"}));
 
 } // namespace
 } // namespace brio

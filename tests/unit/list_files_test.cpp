@@ -1,8 +1,11 @@
 // "Zapisz" and "Wczytaj" on the list editor: the dialogs' requests, the file type chosen by filter, the
 // import options dialog and its session, and files that cannot be read.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -51,6 +54,14 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     bool exists(const std::string& name) const { return access(path(name).c_str(), F_OK) == 0; }
+    // What the folder holds, by name, sorted.
+    std::vector<std::string> folderEntries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(path("")))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
     std::vector<std::string> rows() const {
         std::vector<std::string> out;
@@ -244,6 +255,73 @@ TEST_F(ListFilesTest, WhatEndsWhileAMessageBoxIsUpIsNotUsedAfterIt) {
     openListFile(*editor, {path("missing.sts"), 1}, gateway, session);
     EXPECT_EQ(boxes.size(), 2u);
     EXPECT_EQ(editor, nullptr);
+}
+
+// A save that fails is reported by the file's name and the Windows code of the failure; the file that
+// was there keeps its bytes, nothing is left beside it, and the rows stay.
+struct SaveFailure {
+    const char* what;
+    const char* name;     // under the test's folder
+    const char* old;      // the file there before, if any
+    bool readOnly;        // nobody may write it
+    uint32_t failedWrite; // the write set to fail (1: the first), 0 for none
+    uint32_t error;
+};
+
+TEST_F(ListFilesTest, ASaveThatFailsIsReportedAndTheOldFileStays) {
+    editor->append({3, "abc", 30});
+    editor->append({0, "def", 10});
+    folder.folder("dir");
+    const SaveFailure cases[] = {
+        {"missing folder", "missing/list.sts", nullptr, false, 0, 3},
+        {"a file as the folder", "old.sts/list.sts", "stare", false, 0, 3},
+        {"a folder as the file", "dir", nullptr, false, 0, 5},
+        {"read-only file", "old.sts", "stare", true, 0, 5},
+        // The second part: an AutoStatus file's first record, a text file's last line.
+        {"disk full after the first part", "old.sts", "stare", false, 2, 112},
+        {"write fault in the first part", "old.sts", "stare", false, 1, 29},
+    };
+    for (const SaveFailure& c : cases) {
+        for (int32_t filter : {1, 2}) {
+            SCOPED_TRACE(std::string(c.what) + ", filter " + std::to_string(filter));
+            boxes.clear();
+            if (c.old) {
+                write("old.sts", c.old);
+                if (c.readOnly) {
+                    ASSERT_EQ(chmod(path("old.sts").c_str(), 0444), 0);
+                }
+            }
+            headless::failFileWrite(c.failedWrite, c.error);
+            answer(c.name, filter);
+            save();
+            headless::failFileWrite(0, 0);
+            ASSERT_EQ(boxes.size(), 1u);
+            const std::string name = std::string(c.name).substr(std::string(c.name).find_last_of('/') + 1);
+            EXPECT_EQ(boxes[0].text, "Nie można zapisać pliku \"" + name + "\" (kod błędu " +
+                                         std::to_string(c.error) + ").");
+            EXPECT_EQ(boxes[0].title, "Brio - Error");
+            EXPECT_EQ(boxes[0].icon, platform::MessageIcon::Warning);
+            const std::vector<std::string> left =
+                c.old ? std::vector<std::string>{"dir", "old.sts"} : std::vector<std::string>{"dir"};
+            if (c.old) {
+                EXPECT_EQ(read("old.sts"), c.old);
+            }
+            EXPECT_EQ(folderEntries(), left);
+            EXPECT_EQ(rows(), (std::vector<std::string>{"3|abc|30", "0|def|10"}));
+            chmod(path("old.sts").c_str(), 0644);
+            folder.remove(path("old.sts"));
+        }
+    }
+}
+
+TEST_F(ListFilesTest, ASaveReplacesTheOldFileWhole) {
+    editor->append({0, "a", 10});
+    write("old.txt", "stare, dłuższe niż nowe\r\n");
+    answer("old.txt", 2);
+    save();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(read("old.txt"), "a\r\n");
+    EXPECT_EQ(folderEntries(), std::vector<std::string>{"old.txt"});
 }
 
 } // namespace

@@ -128,6 +128,7 @@ void reset() {
     d.epoch = epoch;
     resetListViews();
     resetDialogs();
+    resetFiles();
 }
 
 } // namespace headless

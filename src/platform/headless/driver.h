@@ -95,10 +95,15 @@ bool importDialogOpen();
 std::optional<std::array<int32_t, 6>> importDialogIcons();
 bool answerImportDialog(int32_t checked, const std::string& seconds, bool ok);
 
+// Files being saved: the `nth` write to one from now on (1: the next) fails with the system error code
+// `error` (112 disk full, 29 write fault), writing none of its bytes; 0 fails none.
+void failFileWrite(uint32_t nth, uint32_t error);
+
 // Forgets every timer and observer, and sets the clock back to 0 (between tests or plug-in loads);
-// empties the clipboard.
+// empties the clipboard; no write is set to fail.
 void reset();
 void resetListViews(); // the clipboard and pointer part of reset
 void resetDialogs();   // the file dialogs' observer and answer
+void resetFiles();     // the write set to fail
 
 } // namespace brio::headless

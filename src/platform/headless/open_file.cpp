@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <set>
 #include <utility>
 
+#include "platform/headless/driver.h"
 #include "platform/open_file.h"
 
 namespace brio::platform {
@@ -17,8 +19,12 @@ namespace {
 constexpr uint32_t kFileNotFound = 2;
 constexpr uint32_t kPathNotFound = 3;
 constexpr uint32_t kAccessDenied = 5;
+constexpr uint32_t kNotSameDevice = 17;
+constexpr uint32_t kWriteFault = 29;
 constexpr uint32_t kGeneralFailure = 31;
 constexpr uint32_t kSharingViolation = 32;
+constexpr uint32_t kFileExists = 80;
+constexpr uint32_t kDiskFull = 112;
 
 // As on Windows, a file is opened without sharing: while one of ours holds it, it does not open again.
 using FileKey = std::pair<dev_t, ino_t>;
@@ -33,6 +39,16 @@ bool hold(int fd, FileKey& key) {
     if (::fstat(fd, &s) != 0) return true; // nothing to tell it by: it is not shared with anything
     key = {s.st_dev, s.st_ino};
     return heldFiles().insert(key).second;
+}
+
+// The write the driver has a file fail, counted down from the next one.
+struct WriteFault {
+    uint32_t countdown = 0;
+    uint32_t error = 0;
+};
+WriteFault& writeFault() {
+    static WriteFault& fault = *new WriteFault;
+    return fault;
 }
 
 bool isFolder(const std::string& path) {
@@ -57,10 +73,47 @@ uint32_t openFailure(const std::string& path, int error) {
     case EACCES:
     case EPERM:
     case EISDIR:
+    case EROFS:
         return kAccessDenied;
+    case EEXIST:
+        return kFileExists;
     default:
         return kGeneralFailure;
     }
+}
+
+uint32_t writeFailure(int error) {
+    return error == ENOSPC || error == EDQUOT || error == EFBIG ? kDiskFull : kWriteFault;
+}
+
+uint32_t renameFailure(const std::string& path, int error) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return kPathNotFound;
+    case EXDEV:
+        return kNotSameDevice;
+    case ENOSPC:
+    case EDQUOT:
+        return kDiskFull;
+    case EBUSY:
+    case ENOTEMPTY:
+        return kAccessDenied;
+    default:
+        return openFailure(path, error);
+    }
+}
+
+// What Windows will not replace: a folder, a read-only file (a file nobody may write, as Wine shows
+// the read-only attribute), a file held open.
+bool mayReplace(const std::string& path, uint32_t& error) {
+    struct stat s {};
+    if (::stat(path.c_str(), &s) != 0) return true;
+    if (S_ISDIR(s.st_mode) || (s.st_mode & 0222) == 0 || heldFiles().count({s.st_dev, s.st_ino}) != 0) {
+        error = kAccessDenied;
+        return false;
+    }
+    return true;
 }
 
 class HeadlessFile final : public OpenFile {
@@ -71,19 +124,8 @@ public:
         if (key_) heldFiles().erase(*key_);
         if (fd_ >= 0) ::close(fd_);
     }
-    bool isOpen() const { return fd_ >= 0; }
     HeadlessFile(const HeadlessFile&) = delete;
     HeadlessFile& operator=(const HeadlessFile&) = delete;
-
-    bool write(std::string_view bytes) override {
-        while (fd_ >= 0 && !bytes.empty()) {
-            const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return false;
-            bytes.remove_prefix(size_t(n));
-        }
-        return fd_ >= 0;
-    }
 
     bool readInto(std::string& bytes, uint32_t& error, uint64_t largest) override {
         struct stat s {};
@@ -122,16 +164,102 @@ std::unique_ptr<HeadlessFile> take(int fd) {
     return std::make_unique<HeadlessFile>(fd, 0, key);
 }
 
+class HeadlessNewFile final : public NewFile {
+public:
+    HeadlessNewFile(int fd, FileKey key, std::string temporary, std::string path)
+        : fd_(fd), key_(key), temporary_(std::move(temporary)), path_(std::move(path)) {}
+    ~HeadlessNewFile() override {
+        close();
+        if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    }
+    HeadlessNewFile(const HeadlessNewFile&) = delete;
+    HeadlessNewFile& operator=(const HeadlessNewFile&) = delete;
+
+    bool write(std::string_view bytes, uint32_t& error) override {
+        if (fd_ < 0) {
+            error = kWriteFault;
+            return false;
+        }
+        WriteFault& fault = writeFault();
+        if (fault.countdown != 0 && --fault.countdown == 0) {
+            error = fault.error;
+            return false;
+        }
+        while (!bytes.empty()) {
+            const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                error = n < 0 ? writeFailure(errno) : kWriteFault;
+                return false;
+            }
+            bytes.remove_prefix(size_t(n));
+        }
+        return true;
+    }
+
+    bool replaceOld(uint32_t& error) override {
+        if (fd_ < 0) {
+            error = kWriteFault;
+            return false;
+        }
+        // On the disk before it takes the old file's place.
+        if (::fsync(fd_) != 0) {
+            error = writeFailure(errno);
+            return false;
+        }
+        if (!close()) {
+            error = writeFailure(errno);
+            return false;
+        }
+        if (!mayReplace(path_, error)) return false;
+        if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
+            error = renameFailure(path_, errno);
+            return false;
+        }
+        temporary_.clear();
+        return true;
+    }
+
+private:
+    bool close() {
+        if (fd_ < 0) return true;
+        heldFiles().erase(key_);
+        const bool closed = ::close(fd_) == 0;
+        fd_ = -1;
+        return closed;
+    }
+
+    int fd_;
+    FileKey key_;
+    std::string temporary_; // empty once it has taken the old file's place
+    std::string path_;
+};
+
+// Beside the file it is to replace: a rename within one folder is one step.
+std::string temporaryBeside(const std::string& path, uint32_t serial) {
+    char name[16];
+    std::snprintf(name, sizeof name, "~brio%04X.tmp", unsigned(serial & 0xFFFF));
+    const size_t slash = path.find_last_of('/');
+    return (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + name;
+}
+
 } // namespace
 
-std::unique_ptr<OpenFile> createFileForWriting(const std::string& path) {
-    if (isFolder(path)) return nullptr;
-    // Emptied only once it is ours: a file held open elsewhere keeps its bytes.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return nullptr;
-    std::unique_ptr<HeadlessFile> file = take(fd);
-    if (!file->isOpen() || ::ftruncate(fd, 0) != 0) return nullptr;
-    return file;
+std::unique_ptr<NewFile> createFileForWriting(const std::string& path, uint32_t& error) {
+    static uint32_t serial = uint32_t(::getpid());
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        const std::string temporary = temporaryBeside(path, serial++);
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            error = openFailure(temporary, errno);
+            if (error == kFileExists) continue;
+            return nullptr;
+        }
+        FileKey key{};
+        hold(fd, key);
+        return std::make_unique<HeadlessNewFile>(fd, key, temporary, path);
+    }
+    return nullptr;
 }
 
 bool readFile(const std::string& path, std::string& bytes, uint32_t& error, uint64_t largest) {
@@ -165,3 +293,15 @@ std::unique_ptr<OpenFile> openFileForReading(const std::string& path) {
 }
 
 } // namespace brio::platform
+
+namespace brio::headless {
+
+void failFileWrite(uint32_t nth, uint32_t error) {
+    platform::writeFault() = {nth, error};
+}
+
+void resetFiles() {
+    platform::writeFault() = {};
+}
+
+} // namespace brio::headless
