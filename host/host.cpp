@@ -282,6 +282,7 @@ void Host::unload() {
     reportOutstandingCopies();
     pageWindows_.clear();
     hostWindows_.clear();
+    hostAdvances_.clear();
     actions_.clear();
     icons_.clear();
     library_.reset(); // the library's own unload may still stop its timers

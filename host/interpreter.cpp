@@ -112,6 +112,7 @@ bool Interpreter::dispatch(const Words& w, std::string_view line) {
     if (c == "filedialog") return fileDialogCommand(w);
     if (c == "import") return needLoaded() && importCommand(w);
     if (c == "file") return fileCommand(w);
+    if (c == "picture") return pictureCommand(w);
     if (c == "set") return setCommand(w);
     if (c == "show") return show(w);
     if (c == "menu") return w.size() == 2 ? showMenu(w[1].text) : fail("use: menu NAME");

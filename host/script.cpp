@@ -192,6 +192,8 @@ const char* helpText() {
            "  clipboard [hold|release] | filedialog answer \"PATH\" [filter N] | filedialog cancel\n"
            "  import [status N] [time \"TEXT\"] ok|cancel | file write \"NAME\" \"BYTES\" | file show|delete "
            "\"NAME\"\n"
+           "  picture page NAME \"FILE\" | menu ROW \"FILE\" | dialog \"FILE\"   (PNG files; the Windows "
+           "build)\n"
            "  expect answer N | answer text \"TEXT\" | same-address\n"
            "  expect config KEY VALUE | errors N | calls NAME N | log \"TEXT\" | copies N\n"
            "  expect network NET status N | description \"TEXT\"|none | sends N\n"
