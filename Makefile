@@ -5,7 +5,7 @@ WIN := build-win
 ASAN := build-asan
 FUZZ := build-fuzz
 
-.PHONY: all setup build build-linux build-win demo test fuzz bench clean
+.PHONY: all setup build build-linux build-win demo test pictures fuzz bench clean
 
 all: build
 
@@ -27,6 +27,10 @@ demo: setup build-linux
 
 test: build
 	@scripts/run-tests.sh
+
+# The README's pictures (docs/pictures/*.png), drawn by brio-host.exe under Wine.
+pictures: setup build-win
+	@scripts/pictures.sh $(WIN) docs/pictures
 
 # A longer fuzzing run than the one inside `make test`: FUZZ_SECONDS per target.
 FUZZ_SECONDS ?= 120
