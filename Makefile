@@ -5,7 +5,7 @@ WIN := build-win
 ASAN := build-asan
 FUZZ := build-fuzz
 
-.PHONY: all setup build build-linux build-win demo test dist fuzz bench clean
+.PHONY: all setup build build-linux build-win demo test dist pictures fuzz bench clean
 
 all: build
 
@@ -32,6 +32,10 @@ test: build
 dist: setup
 	@cmake --preset windows >/dev/null
 	@cmake --build $(WIN) -j$(JOBS) --target dist -- --no-print-directory
+
+# The README's pictures (docs/pictures/*.png), drawn by brio-host.exe under Wine.
+pictures: setup build-win
+	@scripts/pictures.sh $(WIN) docs/pictures
 
 # A longer fuzzing run than the one inside `make test`: FUZZ_SECONDS per target.
 FUZZ_SECONDS ?= 120

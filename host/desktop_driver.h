@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "host/page_layout.h"
+
 namespace brio::host {
 
 // The host's status image list: two images of its own, then one per status.
@@ -44,6 +46,32 @@ struct MessageBoxSeen {
     std::string title; // bytes as the plug-in gave them (code page 1250)
     std::string text;
     std::string icon; // "warning", "error", "information" or "none"
+};
+
+// A page as brio-host draws it: its controls in the order they were added, with what each shows.
+struct PageControlSeen {
+    LaidControl layout;
+    std::string text;               // the caption, or an entry's text
+    std::vector<std::string> lines; // a choice's lines
+    int32_t selected = -1;          // a choice's selected line
+    bool checked = false;           // a check box
+    int32_t window = 0;             // a window host's window of the plug-in
+    int32_t iconResource = 0;       // an image of the plug-in's: the icon's resource in its library
+};
+struct PageSeen {
+    std::string caption;
+    int32_t window = 0;       // the open page's window
+    int32_t module = 0;       // the plug-in's library, which holds its icons
+    int32_t iconResource = 0; // the page's own icon
+    std::vector<PageControlSeen> controls;
+};
+
+inline constexpr const char* kNoPictures = "pictures need the Windows build";
+
+// A picture written to a PNG file, or why none was.
+struct PictureTaken {
+    std::string error; // empty when written
+    Size size;
 };
 
 class DesktopDriver {
@@ -112,6 +140,14 @@ public:
     // The clipboard's text (none when it holds no text), and whether another program holds it open.
     virtual std::optional<std::string> clipboardText() = 0;
     virtual void holdClipboard(bool held) = 0;
+
+    // Pictures of what the user sees, written to PNG files at `path`: an open page with its controls
+    // and the plug-in's windows in it; the plug-in's context menu opened on a row (then dismissed), over
+    // the list; the import options dialog.
+    // The headless desktop draws nothing.
+    virtual PictureTaken picturePage(const PageSeen&, const std::string&) { return {kNoPictures, {}}; }
+    virtual PictureTaken pictureMenu(int32_t, const std::string&) { return {kNoPictures, {}}; }
+    virtual PictureTaken pictureDialog(const std::string&) { return {kNoPictures, {}}; }
 
     // The plug-in library has been loaded.
     virtual void pluginLoaded() {}

@@ -295,6 +295,7 @@ void Host::unload() {
     reportOutstandingCopies();
     pageWindows_.clear();
     hostWindows_.clear();
+    hostAdvances_.clear();
     actions_.clear();
     icons_.clear();
     {

@@ -80,6 +80,8 @@ public:
     // and then the filter the plug-in put there.
     void fileDialog(int32_t action);
     bool pageOpen(int32_t page) const { return pageWindows_.count(page) != 0; }
+    // An open page as the user sees it, for its picture.
+    PageSeen pageSeen(int32_t page) const;
     // Whether the control exists on screen: a page's controls only while their page is open, the rest
     // (menu items) always.
     bool controlShown(const Action& control);
@@ -163,6 +165,7 @@ private:
     std::vector<Icon> icons_;
     std::map<int32_t, int32_t> pageWindows_; // open page -> its window
     std::map<int32_t, int32_t> hostWindows_; // window host -> the window the plug-in created
+    std::map<int32_t, Size> hostAdvances_;   // window host -> how far its window moved the position on
 
     std::string testedName_;             // from queryName
     std::string testedVersion_;          // from queryVersion

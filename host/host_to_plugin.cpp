@@ -12,6 +12,12 @@
 
 namespace brio::host {
 
+namespace {
+// Where the host asks a window host's window to stand; the plug-in answers where the next control goes.
+constexpr int32_t kWindowHostX = 10;
+constexpr int32_t kWindowHostY = 10;
+} // namespace
+
 int32_t Host::callPlugin(void* record, const std::string& what, AnswerForm form) {
     const int32_t message = RecordReader(record).i32(offsetof(MessageRecord, id), 0);
     transcript_.line("-> " + what);
@@ -98,8 +104,8 @@ void Host::notifyWindowHost(size_t index, int32_t code, int32_t window) {
     r.code = code;
     r.parentWindow = window;
     r.window = code == msg::kControlDestroyed ? hostWindows_[id] : 0;
-    r.x = 10;
-    r.y = 10;
+    r.x = kWindowHostX;
+    r.y = kWindowHostY;
     MessageRecord m{};
     m.size = kMessageRecordSize;
     m.id = msg::kActionNotify;
@@ -113,11 +119,13 @@ void Host::notifyWindowHost(size_t index, int32_t code, int32_t window) {
     if (created) {
         host.windowCreated = r.window != 0;
         hostWindows_[id] = r.window;
+        hostAdvances_[id] = {r.x - kWindowHostX, r.y - kWindowHostY};
         transcript_.line(std::string(host.windowCreated ? "window created" : "no window") + ", x " +
                          std::to_string(r.x) + ", y " + std::to_string(r.y));
     } else {
         host.windowCreated = false;
         hostWindows_.erase(id);
+        hostAdvances_.erase(id);
     }
 }
 

@@ -166,6 +166,7 @@ bool Interpreter::dispatch(const Words& w, std::string_view line) {
     if (c == "filedialog") return fileDialogCommand(w);
     if (c == "import") return needLoaded() && importCommand(w);
     if (c == "file") return fileCommand(w);
+    if (c == "picture") return pictureCommand(w);
     if (c == "set") return setCommand(w);
     if (c == "show") return show(w);
     if (c == "heap") return heapCommand(w);

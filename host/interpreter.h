@@ -75,6 +75,9 @@ private:
     bool fileCommand(const Words& w);
     bool expectList(const Words& w);
 
+    // picture_command.cpp
+    bool pictureCommand(const Words& w);
+
     // show.cpp
     void showConfig();
     void showNetworks();

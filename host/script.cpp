@@ -198,6 +198,8 @@ const char* helpText() {
            "  import [status N] [time \"TEXT\"] ok|cancel | file write \"NAME\" \"BYTES\" | file "
            "show|delete|readonly "
            "\"NAME\"\n"
+           "  picture page NAME \"FILE\" | menu ROW \"FILE\" | dialog \"FILE\"   (PNG files; the Windows "
+           "build)\n"
            "  expect answer N | answer text \"TEXT\" | same-address\n"
            "  expect config KEY VALUE | errors N | calls NAME N | log \"TEXT\" | copies N | heap same\n"
            "  expect network NET status N | description \"TEXT\"|none | sends N\n"

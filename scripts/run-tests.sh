@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Every test: unit and scenario tests (Linux i386), the same under ASan+UBSan, the exports of both
-# builds, short fuzzing runs, the scenarios under Wine against Brio.dll, and the release package (built
-# here). Expects `make build` to have run. Ends with one line "N passed, N failed".
+# builds, short fuzzing runs, the scenarios under Wine against Brio.dll, the pictures drawn there, and
+# the release package (built here). Expects `make build` to have run. Ends with one line "N passed, N failed".
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -79,6 +79,8 @@ wine_status=0
 tests/wine/run_checks.sh build-win 2>&1 | tee "$log/wine.txt"
 [ "${PIPESTATUS[0]}" -eq 0 ] || wine_status=1
 tests/wine/run_scenarios.sh build-win 2>&1 | tee -a "$log/wine.txt"
+[ "${PIPESTATUS[0]}" -eq 0 ] || wine_status=1
+tests/wine/check_pictures.sh build-win build 2>&1 | tee -a "$log/wine.txt"
 [ "${PIPESTATUS[0]}" -eq 0 ] || wine_status=1
 count_lines "$log/wine.txt" wine "$wine_status"
 

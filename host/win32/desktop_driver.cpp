@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "host/desktop_driver.h"
+#include "host/win32/pictures.h"
 
 namespace brio::host {
 
@@ -101,6 +102,7 @@ constexpr const char* kListViewClass = "SysListView32";
 constexpr std::array<COLORREF, kStatusImages> kStatusColours = {
     0x0000C000, 0x0000C0C0, 0x000080FF, 0x000000FF, 0x00800080, 0x00808080, 0x00FF0000, 0x00000000};
 constexpr int kStatusImageSize = 16;
+constexpr int32_t kAvailableImage = 2; // the image of the first status, "available"
 
 // A 16 x 16 icon of one colour, from icon resource bits (colour rows, then an all-opaque mask).
 HICON solidIcon(COLORREF colour) {
@@ -675,6 +677,45 @@ public:
         return toInt(icon);
     }
 
+    PictureTaken picturePage(const PageSeen& page, const std::string& path) override {
+        // A network's image is the host's, not the plug-in's: the icon of the first status stands in.
+        PictureTaken taken;
+        {
+            const PageOnShow shown(page, fromInt<HICON>(statusIconHandle(kAvailableImage)));
+            if (!shown.window()) return {"the page has no window", {}};
+            taken = pictureOfWindow(shown.window(), path);
+        }
+        deliverQueued();
+        return taken;
+    }
+
+    PictureTaken pictureDialog(const std::string& path) override {
+        HWND dialog = importDialog();
+        if (!dialog) return {"no import options dialog is open", {}};
+        SetForegroundWindow(dialog);
+        RedrawWindow(dialog, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        deliverQueued();
+        // The time field has the focus; its blinking caret would make each picture differ.
+        HideCaret(nullptr);
+        const PictureTaken taken = pictureOfWindow(dialog, path);
+        ShowCaret(nullptr);
+        return taken;
+    }
+
+    // The menu is taken from inside its own loop (see answerMenu), with the list under it.
+    PictureTaken pictureMenu(int32_t row, const std::string& path) override {
+        HWND list = listView();
+        if (!list) return {"no list view is shown (open page Lista)", {}};
+        if (row < 0 || row >= rowCountOf(list)) return {"no row " + std::to_string(row), {}};
+        menuPicture_ = MenuPicture{path, list, nullptr, {"the plug-in showed no menu", {}}};
+        std::vector<std::string> items;
+        rightClickRow(row, -1, items);
+        const PictureTaken taken = menuPicture_->taken;
+        menuPicture_.reset();
+        return taken;
+    }
+
 private:
     // Once a dialog's WM_INITDIALOG has been handled, a message box shows its caption, text and icon
     // (Wine activates the box before that, so activation is too early). The OK we post is handled by
@@ -697,6 +738,12 @@ private:
     // the first item and once more for each further one, then Enter. A menu nobody asked for is
     // dismissed, since nobody is there to answer it.
     void answerMenu(HWND owner, HMENU menu) {
+        if (menuPicture_ && !menuPicture_->owner) {
+            // The menu is drawn once its loop runs: a timer fires inside the loop, after the painting.
+            menuPicture_->owner = owner;
+            if (!SetTimer(nullptr, 0, kMenuPictureDelayMs, menuPictureTick)) postKey(owner, VK_ESCAPE);
+            return;
+        }
         const int count = GetMenuItemCount(menu);
         std::vector<std::string> texts;
         for (int i = 0; i < count; ++i)
@@ -710,6 +757,26 @@ private:
         for (int i = 0; i <= menuChoice_; ++i)
             postKey(owner, VK_DOWN);
         postKey(owner, VK_RETURN);
+    }
+
+    static void CALLBACK menuPictureTick(HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        if (!activeDriver || !activeDriver->menuPicture_) return;
+        MenuPicture& picture = *activeDriver->menuPicture_;
+        HWND menuWindow = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), findShownMenu, reinterpret_cast<LPARAM>(&menuWindow));
+        RECT list{}, shown{}, both{};
+        if (menuWindow && GetWindowRect(picture.list, &list) && GetWindowRect(menuWindow, &shown)) {
+            UnionRect(&both, &list, &shown);
+            picture.taken = pictureOfArea(both, picture.path);
+        }
+        postKey(picture.owner, VK_ESCAPE);
+    }
+
+    static BOOL CALLBACK findShownMenu(HWND window, LPARAM found) {
+        if (!hasClass(window, "#32768") || !IsWindowVisible(window)) return TRUE;
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
     }
 
     // The plug-in's list view: the list view child of the newest open page that has one.
@@ -979,6 +1046,15 @@ private:
     HWND createdDialog_ = nullptr; // the newest dialog, and the current directory when it was made
     std::string directoryAtCreation_;
     bool clipboardHeld_ = false;
+    // A picture being taken of the context menu.
+    struct MenuPicture {
+        std::string path;
+        HWND list = nullptr;
+        HWND owner = nullptr; // of the menu, once shown
+        PictureTaken taken;
+    };
+    static constexpr UINT kMenuPictureDelayMs = 200;
+    std::optional<MenuPicture> menuPicture_;
     // While a right click is played: where the menu's texts go and which item to choose.
     std::vector<std::string>* menuItems_ = nullptr;
     int32_t menuChoice_ = -1;
