@@ -30,6 +30,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/random.h"
 #include "formats/list_text.h"
 #include "formats/replace_all.h"
 
@@ -41,17 +42,7 @@ constexpr size_t kPlaceholders = 50'000;
 constexpr std::string_view kPlaceholder = "{DownSpeed}";
 constexpr std::string_view kSpeed = "123.4 kB/s";
 
-// Small deterministic generator, so every run measures the same bytes.
-struct Random {
-    uint32_t state;
-    uint32_t next() {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return state;
-    }
-    uint32_t below(uint32_t bound) { return next() % bound; }
-};
+using brio::bench::Random;
 
 char textByte(Random& random) {
     static constexpr char kBytes[] = "abcdefghijklmnopqrstuvwxyz ABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789.,!?"

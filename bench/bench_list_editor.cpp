@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "bench/list_bench_desktop.h"
+#include "bench/random.h"
 #include "boundary/host_control.h"
 #include "boundary/host_gateway.h"
 #include "boundary/messages.h"
@@ -52,17 +53,7 @@ constexpr uint32_t kGridAndFullRow = 33;
 // The context menu's commands by their place in it.
 constexpr int32_t kDuplicate = 0, kDelete = 2, kDeleteAll = 3;
 
-// Small deterministic generator, so every run works on the same rows.
-struct Random {
-    uint32_t state;
-    uint32_t next() {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return state;
-    }
-    uint32_t below(uint32_t bound) { return next() % bound; }
-};
+using brio::bench::Random;
 
 // Descriptions of 0 to 120 bytes, times from 10 s to an hour, every status.
 std::vector<StatusEntry> entries(int32_t count) {
