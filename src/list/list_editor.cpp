@@ -263,10 +263,13 @@ void ListEditor::onButtonUp(platform::Point parentPoint) {
 // copy and deleting the original.
 void ListEditor::dropOn(int32_t target) {
     const RedrawPause pause(*view_);
-    // Each pass moves one selected row, so there are never more passes than rows.
+    // Each pass moves one selected row, so there are never more passes than rows. No row above the one
+    // moved is selected afterwards (its copy is not), so the next is looked for from where it stood.
+    int32_t after = -1;
     for (int32_t passes = view_->rowCount(); passes > 0; --passes) {
-        const int32_t from = view_->nextSelected(-1);
+        const int32_t from = view_->nextSelected(after);
         if (from < 0) return;
+        after = from - 1;
         platform::RowRead row = view_->readRow(from, kMoveBuffer);
         row.state.selected = false;
         const int32_t at = from < target ? target + 1 : target;
