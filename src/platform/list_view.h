@@ -10,6 +10,7 @@
 // every operation on a row that does not exist does nothing and reads as empty.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -46,6 +47,36 @@ struct RowRead {
     RowState state;
     std::string text; // column 0
 };
+
+// Where the focus and the view's first whole row end when rows are deleted one by one from the last, as
+// the desktop's list view hands them on: a focused row that goes leaves the focus to the row that takes
+// its place (else to the new last row); a focus that moves to another position comes into view, scrolling
+// as little as shows it whole; the view then stays within the rows. `goes` holds a flag for each row.
+struct FocusAndTop {
+    int32_t focus = -1;
+    int32_t top = 0;
+};
+inline FocusAndTop afterDeletingOneByOne(const std::vector<bool>& goes, FocusAndTop now, int32_t wholeRows) {
+    wholeRows = std::max(wholeRows, 1);
+    auto count = static_cast<int32_t>(goes.size());
+    for (int32_t row = count - 1; row >= 0; --row) {
+        if (!goes[static_cast<size_t>(row)]) continue;
+        const int32_t before = now.focus;
+        if (now.focus == row)
+            now.focus = count > 1 ? std::min(row, count - 2) : -1;
+        else if (now.focus > row)
+            --now.focus;
+        --count;
+        if (before >= row && now.focus >= 0) {
+            if (now.focus < now.top)
+                now.top = now.focus;
+            else if (now.focus >= now.top + wholeRows)
+                now.top = now.focus - wholeRows + 1;
+        }
+        now.top = std::clamp(now.top, 0, std::max(count - wholeRows, 0));
+    }
+    return now;
+}
 
 // What happens in the control, as its parent's window procedure hears of it. None of these may destroy
 // the control.

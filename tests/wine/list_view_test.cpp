@@ -332,6 +332,62 @@ TEST_F(ListViewWin32, DeletingRowsHandsTheFocusOnAsOneByOne) {
     }
 }
 
+// Many rows going at once are taken another way than one by one; the rows that stay (texts, icons,
+// selection), the focus and the view end as deleting the rows one by one from the last leaves them.
+TEST_F(ListViewWin32, DeletingManyRowsEndsAsDeletingThemOneByOne) {
+    create();
+    struct Case {
+        int32_t rows;
+        int32_t step; // every step-th row goes
+        int32_t focus;
+        int32_t shown; // shown last, from below
+    };
+    const Case cases[] = {
+        {300, 2, 0, 0}, {300, 2, 151, 290}, {300, 3, 297, 150}, {300, 3, 2, 40}, {200, 1, 120, 100},
+    };
+    auto seen = [this] {
+        std::vector<std::string> rows;
+        for (const ListRowSeen& r : driver_->listViewRows())
+            rows.push_back(std::to_string(r.image) + (r.selected ? "s" : "-") + (r.focused ? "f " : "- ") +
+                           r.description + "|" + r.seconds);
+        rows.push_back("top " + std::to_string(SendMessageA(list(), LVM_GETTOPINDEX, 0, 0)));
+        return rows;
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> oneByOne;
+        for (const bool atOnce : {false, true}) {
+            control_->deleteAllRows();
+            fill(c.rows);
+            control_->setText(7, 1, std::string(5000, 'x')); // longer than any buffer the editor reads with
+            std::vector<int32_t> going, selected{1};
+            for (int32_t row = 0; row < c.rows; row += c.step)
+                going.push_back(row);
+            selected.insert(selected.end(), going.begin(), going.end());
+            std::sort(selected.begin(), selected.end());
+            selected.erase(std::unique(selected.begin(), selected.end()), selected.end());
+            ASSERT_TRUE(driver_->selectRows(selected));
+            LVITEMA focus{};
+            focus.stateMask = LVIS_FOCUSED;
+            focus.state = LVIS_FOCUSED;
+            SendMessageA(list(), LVM_SETITEMSTATE, static_cast<WPARAM>(c.focus),
+                         reinterpret_cast<LPARAM>(&focus));
+            SendMessageA(list(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(c.rows - 1), FALSE);
+            SendMessageA(list(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(c.shown), FALSE);
+            control_->setRedraw(false);
+            if (atOnce)
+                control_->deleteRows(going);
+            else
+                for (auto row = going.rbegin(); row != going.rend(); ++row)
+                    control_->deleteRow(*row);
+            control_->setRedraw(true);
+            if (atOnce)
+                EXPECT_EQ(seen(), oneByOne) << c.rows << " rows, every " << c.step << ", focus " << c.focus;
+            else
+                oneByOne = seen();
+        }
+    }
+}
+
 struct CutCase {
     size_t bufferSize;
     size_t expectedLength;

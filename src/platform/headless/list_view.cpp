@@ -124,19 +124,10 @@ public:
         std::vector<bool> goes(rows_.size(), false);
         for (int32_t row : doomed)
             if (has(row)) goes[size_t(row)] = true;
-        int32_t count = rowCount();
-        int32_t focus = nextFocused(-1);
-        for (int32_t row = count - 1; row >= 0; --row) {
-            if (!goes[size_t(row)]) continue;
-            const int32_t before = focus;
-            if (focus == row)
-                focus = count > 1 ? std::min(row, count - 2) : -1;
-            else if (focus > row)
-                --focus;
-            --count;
-            if (before >= row && focus >= 0) showAmong(focus, count);
-            top_ = std::clamp(top_, 0, std::max(count - wholeRows(), 0));
-        }
+        const platform::FocusAndTop after =
+            platform::afterDeletingOneByOne(goes, {nextFocused(-1), top_}, wholeRows());
+        const int32_t focus = after.focus;
+        top_ = after.top;
         size_t kept = 0;
         for (size_t i = 0; i < rows_.size(); ++i) {
             if (goes[i]) continue;

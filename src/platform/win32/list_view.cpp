@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #include "platform/list_view.h"
 
@@ -26,6 +27,8 @@ constexpr const char* kPreviousProperty = "BRIO_LIST_PREVIOUS_PROC";
 constexpr int kMenuResource = 101;
 constexpr WORD kFirstMenuCommand = 40005;
 constexpr WORD kLastMenuCommand = 40008;
+// Rows going at once from which the control is emptied and the rows that stay put back.
+constexpr size_t kRefillFrom = 64;
 constexpr DWORD kListStyle = 0x50000201; // WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_EDITLABELS
 
 // Window handles and image lists are 32-bit values in this 32-bit process, as the host's records
@@ -78,6 +81,29 @@ std::vector<int32_t> sortedPositions(int32_t count, const std::function<int(int3
 }
 
 LRESULT CALLBACK pageProcedure(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+class Win32ListView;
+
+// The page procedure runs for every message of the page and needs both properties each time; reading a
+// window property can cost a call into the system (under Wine, a trip to its server process), so what
+// they held is kept here for the page last asked about. The properties stay the record: whatever sets or
+// removes one forgets this, and so does the page's end (its handle may come back on another window).
+struct PageProperties {
+    HWND page = nullptr;
+    WNDPROC previous = nullptr;
+    Win32ListView* control = nullptr;
+};
+PageProperties knownPage;
+
+PageProperties propertiesOf(HWND page) {
+    if (knownPage.page != page)
+        knownPage = {page, reinterpret_cast<WNDPROC>(GetPropA(page, kPreviousProperty)),
+                     static_cast<Win32ListView*>(GetPropA(page, kControlProperty))};
+    return knownPage;
+}
+
+void forgetProperties() {
+    knownPage = {};
+}
 
 class Win32ListView final : public ListViewControl {
 public:
@@ -111,6 +137,7 @@ public:
                 return false;
             SetWindowLongA(page_, GWL_WNDPROC, static_cast<LONG>(reinterpret_cast<intptr_t>(pageProcedure)));
         }
+        forgetProperties();
         return SetPropA(page_, kControlProperty, this) != 0;
     }
 
@@ -155,7 +182,9 @@ public:
         if (!list_ || at < 0) return -1;
         std::string copy(text); // NUL-terminated
         LVITEMA item{};
-        item.mask = LVIF_IMAGE | LVIF_TEXT | LVIF_STATE;
+        // A row comes in neither selected nor focused; a state is set only when asked for, since setting
+        // it costs the control a look at the whole selection.
+        item.mask = LVIF_IMAGE | LVIF_TEXT | (state.selected || state.focused ? LVIF_STATE : 0u);
         item.iItem = at;
         item.iImage = image;
         item.pszText = copy.data();
@@ -206,11 +235,74 @@ public:
         if (hasCell(row, 0)) SendMessageA(list_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
     }
 
-    // The control moves the focus as each row goes; from the last row up, no row of the list moves
-    // before it is deleted.
+    // A few rows are deleted one by one from the last, so that no row of the list moves before it is
+    // deleted, and the control hands the focus on as each goes. Deleting a row costs the control time in
+    // proportion to the whole list, so when many go, the rows that stay are put back into the emptied
+    // control instead, with the focus and the view where deleting one by one would have left them.
     void deleteRows(const std::vector<int32_t>& rows) override {
-        for (auto row = rows.rbegin(); row != rows.rend(); ++row)
-            deleteRow(*row);
+        const int32_t count = rowCount();
+        std::vector<bool> goes(static_cast<size_t>(count), false);
+        size_t going = 0;
+        for (int32_t row : rows)
+            if (row >= 0 && row < count && !goes[static_cast<size_t>(row)]) {
+                goes[static_cast<size_t>(row)] = true;
+                ++going;
+            }
+        if (going < kRefillFrom || going * 4 < static_cast<size_t>(count)) {
+            for (auto row = rows.rbegin(); row != rows.rend(); ++row)
+                deleteRow(*row);
+            return;
+        }
+        const FocusAndTop after = afterDeletingOneByOne(
+            goes, {nextFocused(-1), static_cast<int32_t>(SendMessageA(list_, LVM_GETTOPINDEX, 0, 0))},
+            static_cast<int32_t>(SendMessageA(list_, LVM_GETCOUNTPERPAGE, 0, 0)));
+        struct Kept {
+            int32_t image;
+            bool selected;
+            LPARAM param;
+            std::string texts[2];
+        };
+        std::vector<Kept> kept;
+        kept.reserve(static_cast<size_t>(count) - going);
+        for (int32_t row = 0; row < count; ++row) {
+            if (goes[static_cast<size_t>(row)]) continue;
+            LVITEMA item{};
+            item.mask = LVIF_IMAGE | LVIF_STATE | LVIF_PARAM;
+            item.iItem = row;
+            item.stateMask = LVIS_SELECTED;
+            SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+            kept.push_back({item.iImage,
+                            (item.state & LVIS_SELECTED) != 0,
+                            item.lParam,
+                            {wholeText(row, 0), columns_ > 1 ? wholeText(row, 1) : std::string()}});
+        }
+        SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
+        for (Kept& k : kept) {
+            LVITEMA item{};
+            item.mask = LVIF_IMAGE | LVIF_TEXT | LVIF_STATE | LVIF_PARAM;
+            item.iItem = INT_MAX;
+            item.iImage = k.image;
+            item.pszText = k.texts[0].data();
+            item.stateMask = LVIS_SELECTED;
+            item.state = k.selected ? LVIS_SELECTED : 0u;
+            item.lParam = k.param;
+            const auto row = static_cast<int32_t>(
+                SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+            if (row < 0 || columns_ < 2 || k.texts[1].empty()) continue;
+            LVITEMA second{};
+            second.iSubItem = 1;
+            second.pszText = k.texts[1].data();
+            SendMessageA(list_, LVM_SETITEMTEXTA, static_cast<WPARAM>(row),
+                         reinterpret_cast<LPARAM>(&second));
+        }
+        if (after.focus >= 0) {
+            LVITEMA item{};
+            item.stateMask = LVIS_FOCUSED;
+            item.state = LVIS_FOCUSED;
+            SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(after.focus),
+                         reinterpret_cast<LPARAM>(&item));
+        }
+        scrollTo(after.top);
     }
 
     void deleteAllRows() override {
@@ -219,7 +311,9 @@ public:
 
     void setRedraw(bool on) override {
         if (!list_) return;
+        redrawing_ = on;
         SendMessageA(list_, WM_SETREDRAW, on ? TRUE : FALSE, 0);
+        if (on && pendingTop_ >= 0) scrollTo(std::exchange(pendingTop_, -1));
         if (on) InvalidateRect(list_, nullptr, TRUE);
     }
 
@@ -392,6 +486,33 @@ private:
         return first < second ? -1 : first > second ? 1 : 0;
     }
 
+    // A row's whole text, however long (the row is there).
+    std::string wholeText(int32_t row, int32_t column) const {
+        for (int size = 2048;; size *= 4) {
+            std::vector<char> buffer(static_cast<size_t>(size), '\0');
+            LVITEMA item{};
+            item.iSubItem = column;
+            item.pszText = buffer.data();
+            item.cchTextMax = size;
+            SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+            std::string read = received(item.pszText, buffer);
+            if (read.size() + 1 < buffer.size() || size >= (1 << 24)) return read;
+        }
+    }
+
+    // Makes `top` the view's first whole row: the last row is shown first, so that showing `top` then
+    // scrolls up to it. The control scrolls only while it redraws; until then the row is kept.
+    void scrollTo(int32_t top) {
+        if (!redrawing_) {
+            pendingTop_ = top;
+            return;
+        }
+        const int32_t count = rowCount();
+        if (count == 0) return;
+        SendMessageA(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(count - 1), FALSE);
+        SendMessageA(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(std::clamp(top, 0, count - 1)), FALSE);
+    }
+
     bool hasCell(int32_t row, int32_t column) const {
         // Column 0 is the row's own text, there with or without column headers.
         return list_ && row >= 0 && row < rowCount() && column >= 0 && (column == 0 || column < columns_);
@@ -425,6 +546,7 @@ private:
             SetWindowLongA(page_, GWL_WNDPROC, static_cast<LONG>(previous));
             RemovePropA(page_, kPreviousProperty);
         }
+        forgetProperties();
         page_ = nullptr;
     }
 
@@ -435,19 +557,24 @@ private:
     int32_t columns_;
     HIMAGELIST images_ = nullptr;
     HIMAGELIST dragImage_ = nullptr; // while a drag runs
+    bool redrawing_ = true;
+    int32_t pendingTop_ = -1; // the first whole row to show once the control redraws again
 };
 
 LRESULT CALLBACK pageProcedure(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto previous = reinterpret_cast<WNDPROC>(GetPropA(page, kPreviousProperty));
-    if (auto* control = static_cast<Win32ListView*>(GetPropA(page, kControlProperty))) {
+    const PageProperties properties = propertiesOf(page);
+    if (properties.control) {
         // Nothing may be thrown into the host's message loop.
         try {
-            if (const auto answer = control->handle(message, wParam, lParam)) return *answer;
+            if (const auto answer = properties.control->handle(message, wParam, lParam)) return *answer;
         } catch (...) {
         }
     }
-    return previous ? CallWindowProcA(previous, page, message, wParam, lParam)
-                    : DefWindowProcA(page, message, wParam, lParam);
+    const LRESULT result = properties.previous
+                               ? CallWindowProcA(properties.previous, page, message, wParam, lParam)
+                               : DefWindowProcA(page, message, wParam, lParam);
+    if (message == WM_NCDESTROY) forgetProperties();
+    return result;
 }
 
 } // namespace
