@@ -90,6 +90,12 @@ public:
     // Lets `ms` milliseconds pass, running the plug-in's timers that fall due.
     virtual void advance(uint64_t ms) = 0;
 
+    // On (as created), the driver watches every message of the thread, so that it answers the boxes,
+    // dialogs and menus the plug-in shows whenever they come. Off, it watches only while its own actions
+    // open a menu: for timing the plug-in's work, since on Windows the watch costs every message a trip
+    // through the system.
+    virtual void watchAlways(bool on) { (void)on; }
+
     // The window of an open configuration page: the parent of the windows the plug-in creates in
     // the page's window hosts. Its value never reaches the transcript.
     virtual int32_t openPageWindow() { return 0x00C0FFEE; }

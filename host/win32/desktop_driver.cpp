@@ -381,13 +381,12 @@ public:
     explicit Win32Driver(std::function<void(const MessageBoxSeen&)> onMessageBox)
         : onMessageBox_(std::move(onMessageBox)) {
         QueryPerformanceFrequency(&frequency_);
-        // Thread hook: the plug-in's boxes are shown on this thread, from its messages or its timers.
-        hook_ = SetWindowsHookExA(WH_CALLWNDPROCRET, afterWindowProcedure, nullptr, GetCurrentThreadId());
+        watch(true);
         activeDriver = this;
     }
 
     ~Win32Driver() override {
-        if (hook_) UnhookWindowsHookEx(hook_);
+        watch(false);
         if (activeDriver == this) activeDriver = nullptr;
         holdClipboard(false);
         if (clipboardWindow_) DestroyWindow(clipboardWindow_);
@@ -401,6 +400,11 @@ public:
 
     Win32Driver(const Win32Driver&) = delete;
     Win32Driver& operator=(const Win32Driver&) = delete;
+
+    void watchAlways(bool on) override {
+        watchingAlways_ = on;
+        watch(on);
+    }
 
     void advance(uint64_t ms) override {
         const uint64_t deadline = nowMs() + ms + kGraceMs;
@@ -526,7 +530,9 @@ public:
         NMITEMACTIVATE click{};
         click.iItem = row;
         click.ptAction = at;
+        if (!watchingAlways_) watch(true);
         notifyParent(list, click, NM_RCLICK);
+        if (!watchingAlways_) watch(false);
         menuItems_ = nullptr;
         menuChoice_ = -1;
         // The chosen command was posted to the page.
@@ -722,6 +728,13 @@ private:
     // the box's own modal loop.
     // A popup menu is set up (WM_INITMENUPOPUP at its owner) before its loop reads the keyboard: the
     // keys posted then choose the item or dismiss the menu.
+    // A hook on the thread: the plug-in's boxes are shown on this thread, from its messages or its timers.
+    void watch(bool on) {
+        if (on && !hook_)
+            hook_ = SetWindowsHookExA(WH_CALLWNDPROCRET, afterWindowProcedure, nullptr, GetCurrentThreadId());
+        if (!on && hook_ && UnhookWindowsHookEx(hook_)) hook_ = nullptr;
+    }
+
     static LRESULT CALLBACK afterWindowProcedure(int code, WPARAM wParam, LPARAM lParam) {
         const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
         if (code == HC_ACTION && call->message == WM_CREATE && activeDriver && hasClass(call->hwnd, "#32770"))
@@ -1027,6 +1040,7 @@ private:
     std::function<InsideBox()> insideBoxes_;
     std::vector<BoxWork> boxWork_;
     HHOOK hook_ = nullptr;
+    bool watchingAlways_ = true;
     LARGE_INTEGER frequency_{};
     std::vector<HWND> pages_; // open page windows, oldest first
     HIMAGELIST statusImages_ = nullptr;
