@@ -41,6 +41,20 @@ int compareBytes(std::string_view a, std::string_view b) {
     return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
 }
 
+// A text's first eight bytes as one number, so that comparing the numbers orders the texts as
+// compareBytes does as far as those bytes go (a shorter text's missing bytes count as zeros).
+uint64_t headOf(std::string_view text) {
+    uint64_t head = 0;
+    for (size_t i = 0; i < 8; ++i)
+        head = head << 8 | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
+    return head;
+}
+
+struct SortKey {
+    uint64_t head;
+    int32_t row;
+};
+
 // Changes of many rows are drawn once, at the end: a list view that redraws and scrolls after each row
 // takes far longer than the change itself.
 class RedrawPause {
@@ -181,18 +195,32 @@ void ListEditor::sortBy(int32_t column) {
     const bool descending = sortToggle_ == 1;
     const RedrawPause pause(*view_);
     sortToggle_ = descending ? 2 : 1;
-    // No row moves while the order is worked out, so each row's text is read once, not at every
-    // comparison.
-    std::vector<std::string> texts(size_t(std::max(view_->rowCount(), 0)));
-    for (size_t row = 0; row < texts.size(); ++row)
+    // The order is worked out here, while no row moves: each row's text is read once, and rows are
+    // compared by the first bytes of their texts, kept side by side, before their whole texts. Rows
+    // with equal texts keep their order. The control is then given each row's place.
+    const size_t count = size_t(std::max(view_->rowCount(), 0));
+    std::vector<std::string> texts(count);
+    std::vector<SortKey> keys(count);
+    for (size_t row = 0; row < count; ++row) {
         texts[row] = view_->text(int32_t(row), sortColumn_, kMoveBuffer);
-    auto textOf = [&texts](int32_t row) {
-        return row >= 0 && size_t(row) < texts.size() ? std::string_view(texts[size_t(row)])
-                                                      : std::string_view();
+        keys[row] = {headOf(texts[row]), int32_t(row)};
+    }
+    std::sort(keys.begin(), keys.end(), [&texts, descending](const SortKey& a, const SortKey& b) {
+        int order = a.head != b.head ? (a.head < b.head ? -1 : 1)
+                                     : compareBytes(texts[size_t(a.row)], texts[size_t(b.row)]);
+        if (descending) order = -order;
+        return order != 0 ? order < 0 : a.row < b.row;
+    });
+    std::vector<int32_t> places(count);
+    for (size_t place = 0; place < count; ++place)
+        places[size_t(keys[place].row)] = int32_t(place);
+    // A row the control did not have when the texts were read keeps its own number, outside the places.
+    auto placeOf = [&places, count](int32_t row) {
+        return row >= 0 && size_t(row) < count ? places[size_t(row)] : row;
     };
-    view_->sortRows([&textOf, descending](int32_t a, int32_t b) {
-        const int order = compareBytes(textOf(a), textOf(b));
-        return descending ? -order : order;
+    view_->sortRows([&placeOf](int32_t a, int32_t b) {
+        const int32_t x = placeOf(a), y = placeOf(b);
+        return x < y ? -1 : x > y ? 1 : 0;
     });
 }
 
