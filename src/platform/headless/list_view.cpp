@@ -82,26 +82,26 @@ public:
         const size_t position = std::min(size_t(at), rows_.size());
         if (state.focused)
             for (auto& r : rows_)
-                r->state.focused = false;
+                r.state.focused = false;
         Row row{image, state, {std::string(text), std::string()}};
-        rows_.insert(rows_.begin() + std::ptrdiff_t(position), std::make_unique<Row>(std::move(row)));
+        rows_.insert(rows_.begin() + std::ptrdiff_t(position), std::move(row));
         // The rows below move down under a view that stays where it is; a focused row comes into view.
         if (state.focused) show(int32_t(position));
         return int32_t(position);
     }
 
     void setText(int32_t row, int32_t column, std::string_view text) override {
-        if (has(row) && (column == 0 || column == 1)) rows_[size_t(row)]->texts[column] = std::string(text);
+        if (has(row) && (column == 0 || column == 1)) rows_[size_t(row)].texts[column] = std::string(text);
     }
 
     std::string text(int32_t row, int32_t column, size_t bufferSize) const override {
         if (!has(row) || (column != 0 && column != 1)) return {};
-        return cut(rows_[size_t(row)]->texts[column], bufferSize);
+        return cut(rows_[size_t(row)].texts[column], bufferSize);
     }
 
     platform::RowRead readRow(int32_t row, size_t bufferSize) const override {
         if (!has(row)) return {};
-        const Row& r = *rows_[size_t(row)];
+        const Row& r = rows_[size_t(row)];
         return {r.image, r.state, cut(r.texts[0], bufferSize)};
     }
 
@@ -113,7 +113,7 @@ public:
         const int32_t focus = nextFocused(-1);
         rows_.erase(rows_.begin() + row);
         if (focus == row && !rows_.empty())
-            rows_[std::min(size_t(row), rows_.size() - 1)]->state.focused = true;
+            rows_[std::min(size_t(row), rows_.size() - 1)].state.focused = true;
         const int32_t moved = nextFocused(-1);
         if (focus >= row && moved >= 0) show(moved);
         top_ = std::clamp(top_, 0, lastTop());
@@ -136,8 +136,8 @@ public:
         }
         rows_.resize(kept);
         for (auto& r : rows_)
-            r->state.focused = false;
-        if (focus >= 0) rows_[size_t(focus)]->state.focused = true;
+            r.state.focused = false;
+        if (focus >= 0) rows_[size_t(focus)].state.focused = true;
     }
     void deleteAllRows() override {
         rows_.clear();
@@ -145,7 +145,7 @@ public:
     }
     void setRedraw(bool) override {} // nothing is drawn here
 
-    bool isSelected(int32_t row) const override { return has(row) && rows_[size_t(row)]->state.selected; }
+    bool isSelected(int32_t row) const override { return has(row) && rows_[size_t(row)].state.selected; }
 
     int32_t nextFocused(int32_t after) const override {
         return next(after, [](const Row& r) { return r.state.focused; });
@@ -170,7 +170,7 @@ public:
         std::vector<int32_t> order(rows_.size());
         std::iota(order.begin(), order.end(), 0);
         std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) { return compare(a, b) < 0; });
-        std::vector<std::unique_ptr<Row>> sorted;
+        std::vector<Row> sorted;
         sorted.reserve(rows_.size());
         for (int32_t i : order)
             sorted.push_back(std::move(rows_[size_t(i)]));
@@ -205,7 +205,7 @@ public:
     std::vector<headless::ListViewRow> rows() const {
         std::vector<headless::ListViewRow> seen;
         for (const auto& r : rows_)
-            seen.push_back({r->image, r->state.selected, r->state.focused, r->texts[0], r->texts[1]});
+            seen.push_back({r.image, r.state.selected, r.state.focused, r.texts[0], r.texts[1]});
         return seen;
     }
     const std::vector<int32_t>& widths() const { return widths_; }
@@ -259,8 +259,8 @@ public:
     void click(int32_t row) {
         show(has(row) ? row : rowCount() - 1);
         for (auto& r : rows_)
-            r->state = RowState{false, has(row) ? false : r->state.focused};
-        if (has(row)) rows_[size_t(row)]->state = RowState{true, true};
+            r.state = RowState{false, has(row) ? false : r.state.focused};
+        if (has(row)) rows_[size_t(row)].state = RowState{true, true};
         events_.onClick();
     }
 
@@ -269,11 +269,11 @@ public:
         for (int32_t row : chosen)
             if (!has(row)) return false;
         for (auto& r : rows_)
-            r->state = RowState{};
+            r.state = RowState{};
         for (int32_t row : chosen)
-            rows_[size_t(row)]->state.selected = true;
+            rows_[size_t(row)].state.selected = true;
         if (!chosen.empty()) {
-            rows_[size_t(chosen.back())]->state.focused = true;
+            rows_[size_t(chosen.back())].state.focused = true;
             show(chosen.back());
         }
         return true;
@@ -290,12 +290,12 @@ public:
         // selected already; below the rows it clears the selection.
         if (row < 0) {
             for (auto& r : rows_)
-                r->state.selected = false;
+                r.state.selected = false;
         } else {
-            const bool wasSelected = rows_[size_t(row)]->state.selected;
+            const bool wasSelected = rows_[size_t(row)].state.selected;
             for (auto& r : rows_)
-                r->state = RowState{wasSelected && r->state.selected, false};
-            rows_[size_t(row)]->state = RowState{true, true};
+                r.state = RowState{wasSelected && r.state.selected, false};
+            rows_[size_t(row)].state = RowState{true, true};
         }
         menuShown_ = false;
         events_.onRightClick();
@@ -313,8 +313,8 @@ public:
         show(row);
         // Editing a label makes its row the only selected one, and the focused one.
         for (auto& r : rows_)
-            r->state = RowState{};
-        rows_[size_t(row)]->state = RowState{true, true};
+            r.state = RowState{};
+        rows_[size_t(row)].state = RowState{true, true};
         events_.onBeginLabelEdit(row, 0);
         events_.onEndLabelEdit(row, 0, text ? text->c_str() : nullptr);
         return true;
@@ -355,7 +355,7 @@ private:
 
     template <class Which> int32_t next(int32_t after, Which which) const {
         for (size_t i = after < 0 ? 0 : size_t(after) + 1; i < rows_.size(); ++i)
-            if (which(*rows_[i])) return int32_t(i);
+            if (which(rows_[i])) return int32_t(i);
         return -1;
     }
 
@@ -364,8 +364,9 @@ private:
     platform::ListViewSetup setup_;
     platform::ListViewEvents& events_;
     int32_t window_ = nextWindow_++;
-    // By pointer, as the desktop's list view keeps them: a row inserted or deleted moves pointers.
-    std::vector<std::unique_ptr<Row>> rows_;
+    // Side by side, so that going through the rows' states reads memory in order; a row inserted or
+    // deleted moves the rows after it (a few words each, their texts staying where they are).
+    std::vector<Row> rows_;
     int32_t top_ = 0; // the row at the top of the view
     std::vector<int32_t> widths_;
     bool menuShown_ = false;
