@@ -723,11 +723,6 @@ public:
     }
 
 private:
-    // Once a dialog's WM_INITDIALOG has been handled, a message box shows its caption, text and icon
-    // (Wine activates the box before that, so activation is too early). The OK we post is handled by
-    // the box's own modal loop.
-    // A popup menu is set up (WM_INITMENUPOPUP at its owner) before its loop reads the keyboard: the
-    // keys posted then choose the item or dismiss the menu.
     // A hook on the thread: the plug-in's boxes are shown on this thread, from its messages or its timers.
     void watch(bool on) {
         if (on && !hook_)
@@ -735,6 +730,11 @@ private:
         if (!on && hook_ && UnhookWindowsHookEx(hook_)) hook_ = nullptr;
     }
 
+    // Once a dialog's WM_INITDIALOG has been handled, a message box shows its caption, text and icon
+    // (Wine activates the box before that, so activation is too early). The OK we post is handled by
+    // the box's own modal loop.
+    // A popup menu is set up (WM_INITMENUPOPUP at its owner) before its loop reads the keyboard: the
+    // keys posted then choose the item or dismiss the menu.
     static LRESULT CALLBACK afterWindowProcedure(int code, WPARAM wParam, LPARAM lParam) {
         const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
         if (code == HC_ACTION && call->message == WM_CREATE && activeDriver && hasClass(call->hwnd, "#32770"))
