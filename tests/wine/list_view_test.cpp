@@ -342,16 +342,19 @@ TEST_F(ListViewWin32, DeletingManyRowsEndsAsDeletingThemOneByOne) {
         int32_t step; // every step-th row goes
         int32_t focus;
         int32_t shown; // shown last, from below
+        int32_t mark;  // where a shift-click would start
     };
     const Case cases[] = {
-        {300, 2, 0, 0}, {300, 2, 151, 290}, {300, 3, 297, 150}, {300, 3, 2, 40}, {200, 1, 120, 100},
+        {300, 2, 0, 0, 4},   {300, 2, 151, 290, 298}, {300, 3, 297, 150, 299},
+        {300, 3, 2, 40, -1}, {200, 1, 120, 100, 50},
     };
     auto seen = [this] {
         std::vector<std::string> rows;
         for (const ListRowSeen& r : driver_->listViewRows())
             rows.push_back(std::to_string(r.image) + (r.selected ? "s" : "-") + (r.focused ? "f " : "- ") +
                            r.description + "|" + r.seconds);
-        rows.push_back("top " + std::to_string(SendMessageA(list(), LVM_GETTOPINDEX, 0, 0)));
+        rows.push_back("top " + std::to_string(SendMessageA(list(), LVM_GETTOPINDEX, 0, 0)) + ", mark " +
+                       std::to_string(SendMessageA(list(), LVM_GETSELECTIONMARK, 0, 0)));
         return rows;
     };
     for (const Case& c : cases) {
@@ -372,6 +375,7 @@ TEST_F(ListViewWin32, DeletingManyRowsEndsAsDeletingThemOneByOne) {
             focus.state = LVIS_FOCUSED;
             SendMessageA(list(), LVM_SETITEMSTATE, static_cast<WPARAM>(c.focus),
                          reinterpret_cast<LPARAM>(&focus));
+            SendMessageA(list(), LVM_SETSELECTIONMARK, 0, c.mark);
             SendMessageA(list(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(c.rows - 1), FALSE);
             SendMessageA(list(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(c.shown), FALSE);
             control_->setRedraw(false);

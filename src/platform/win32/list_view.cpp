@@ -253,6 +253,11 @@ public:
                 deleteRow(*row);
             return;
         }
+        // The selection mark (where a shift-click starts) moves on as the focus does, views aside.
+        const int32_t mark =
+            afterDeletingOneByOne(
+                goes, {static_cast<int32_t>(SendMessageA(list_, LVM_GETSELECTIONMARK, 0, 0)), 0}, 1)
+                .focus;
         const FocusAndTop after = afterDeletingOneByOne(
             goes, {nextFocused(-1), static_cast<int32_t>(SendMessageA(list_, LVM_GETTOPINDEX, 0, 0))},
             static_cast<int32_t>(SendMessageA(list_, LVM_GETCOUNTPERPAGE, 0, 0)));
@@ -302,6 +307,7 @@ public:
             SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(after.focus),
                          reinterpret_cast<LPARAM>(&item));
         }
+        SendMessageA(list_, LVM_SETSELECTIONMARK, 0, mark);
         scrollTo(after.top);
     }
 
