@@ -204,13 +204,7 @@ public:
 
     std::string text(int32_t row, int32_t column, size_t bufferSize) const override {
         if (!hasCell(row, column) || bufferSize == 0) return {};
-        std::vector<char> buffer(static_cast<size_t>(textCapacity(bufferSize)), '\0');
-        LVITEMA item{};
-        item.iSubItem = column;
-        item.pszText = buffer.data();
-        item.cchTextMax = textCapacity(bufferSize);
-        SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-        return received(item.pszText, buffer);
+        return readText(row, column, textCapacity(bufferSize));
     }
 
     RowRead readRow(int32_t row, size_t bufferSize) const override {
@@ -264,7 +258,6 @@ public:
         struct Kept {
             int32_t image;
             bool selected;
-            LPARAM param;
             std::string texts[2];
         };
         std::vector<Kept> kept;
@@ -272,33 +265,18 @@ public:
         for (int32_t row = 0; row < count; ++row) {
             if (goes[static_cast<size_t>(row)]) continue;
             LVITEMA item{};
-            item.mask = LVIF_IMAGE | LVIF_STATE | LVIF_PARAM;
+            item.mask = LVIF_IMAGE | LVIF_STATE;
             item.iItem = row;
             item.stateMask = LVIS_SELECTED;
             SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
             kept.push_back({item.iImage,
                             (item.state & LVIS_SELECTED) != 0,
-                            item.lParam,
                             {wholeText(row, 0), columns_ > 1 ? wholeText(row, 1) : std::string()}});
         }
         SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
-        for (Kept& k : kept) {
-            LVITEMA item{};
-            item.mask = LVIF_IMAGE | LVIF_TEXT | LVIF_STATE | LVIF_PARAM;
-            item.iItem = INT_MAX;
-            item.iImage = k.image;
-            item.pszText = k.texts[0].data();
-            item.stateMask = LVIS_SELECTED;
-            item.state = k.selected ? LVIS_SELECTED : 0u;
-            item.lParam = k.param;
-            const auto row = static_cast<int32_t>(
-                SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-            if (row < 0 || columns_ < 2 || k.texts[1].empty()) continue;
-            LVITEMA second{};
-            second.iSubItem = 1;
-            second.pszText = k.texts[1].data();
-            SendMessageA(list_, LVM_SETITEMTEXTA, static_cast<WPARAM>(row),
-                         reinterpret_cast<LPARAM>(&second));
+        for (const Kept& k : kept) {
+            const int32_t row = insertRow(INT_MAX, k.image, k.texts[0], {k.selected, false});
+            if (!k.texts[1].empty()) setText(row, 1, k.texts[1]);
         }
         if (after.focus >= 0) {
             LVITEMA item{};
@@ -492,17 +470,22 @@ private:
         return first < second ? -1 : first > second ? 1 : 0;
     }
 
-    // A row's whole text, however long (the row is there).
+    // A text of a row that is there, read into a buffer of `capacity` bytes.
+    std::string readText(int32_t row, int32_t column, int capacity) const {
+        std::vector<char> buffer(static_cast<size_t>(capacity), '\0');
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = buffer.data();
+        item.cchTextMax = capacity;
+        SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        return received(item.pszText, buffer);
+    }
+
+    // The whole text, however long.
     std::string wholeText(int32_t row, int32_t column) const {
-        for (int size = 2048;; size *= 4) {
-            std::vector<char> buffer(static_cast<size_t>(size), '\0');
-            LVITEMA item{};
-            item.iSubItem = column;
-            item.pszText = buffer.data();
-            item.cchTextMax = size;
-            SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-            std::string read = received(item.pszText, buffer);
-            if (read.size() + 1 < buffer.size() || size >= (1 << 24)) return read;
+        for (int capacity = 2048;; capacity *= 4) {
+            std::string read = readText(row, column, capacity);
+            if (read.size() + 1 < size_t(capacity) || capacity >= (1 << 24)) return read;
         }
     }
 
