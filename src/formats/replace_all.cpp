@@ -1,6 +1,7 @@
 #include "formats/replace_all.h"
 
 #include <cstring>
+#include <stdexcept>
 
 namespace brio {
 
@@ -29,19 +30,48 @@ size_t forEachMatch(std::string_view text, std::string_view placeholder, Match&&
 
 } // namespace
 
-void replaceAll(std::string& out, std::string_view text, std::string_view placeholder,
-                std::string_view value) {
+std::optional<size_t> replacedSize(size_t textSize, size_t matches, size_t placeholderSize, size_t valueSize,
+                                   size_t limit) {
+    if (valueSize <= placeholderSize) {
+        const size_t shrink = placeholderSize - valueSize;
+        // The matches lie in the text: they cannot take more bytes than it has.
+        if (shrink != 0 && matches > textSize / shrink) return std::nullopt;
+        const size_t size = textSize - matches * shrink;
+        return size <= limit ? std::optional<size_t>(size) : std::nullopt;
+    }
+    if (textSize > limit) return std::nullopt;
+    // Each match adds `growth` bytes; the room left under the limit says how many may, without a
+    // product that could wrap.
+    const size_t growth = valueSize - placeholderSize;
+    if (matches > (limit - textSize) / growth) return std::nullopt;
+    return textSize + matches * growth;
+}
+
+bool replaceAll(std::string& out, std::string_view text, std::string_view placeholder, std::string_view value,
+                size_t limit) {
     if (placeholder.empty() || placeholder.size() > text.size()) {
+        if (text.size() > limit) {
+            out.clear();
+            return false;
+        }
         out.assign(text);
-        return;
+        return true;
     }
     // The result is sized once and filled with plain copies. Its size is at most the text's when the
-    // value is no longer than the placeholder; otherwise the matches are counted first. Searching goes
+    // value is no longer than the placeholder and the text is within the limit; otherwise the matches are
+    // counted first. Searching goes
     // on in the original text after each match, which is the same as going on after the inserted value.
-    size_t size = text.size();
-    if (value.size() > placeholder.size())
-        size += forEachMatch(text, placeholder, [](size_t) {}) * (value.size() - placeholder.size());
-    out.resize(size);
+    const bool mayGrow = value.size() > placeholder.size();
+    const std::optional<size_t> size =
+        mayGrow || text.size() > limit
+            ? replacedSize(text.size(), forEachMatch(text, placeholder, [](size_t) {}), placeholder.size(),
+                           value.size(), limit)
+            : std::optional<size_t>(text.size()); // at most this; cut to the result's size below
+    if (!size) {
+        out.clear();
+        return false;
+    }
+    out.resize(*size);
     char* to = out.data();
     size_t from = 0;
     const auto copy = [&](const char* bytes, size_t n) {
@@ -56,6 +86,13 @@ void replaceAll(std::string& out, std::string_view text, std::string_view placeh
     });
     copy(text.data() + from, text.size() - from);
     out.resize(size_t(to - out.data()));
+    return true;
+}
+
+void replaceAll(std::string& out, std::string_view text, std::string_view placeholder,
+                std::string_view value) {
+    if (!replaceAll(out, text, placeholder, value, out.max_size()))
+        throw std::length_error("replaceAll: the result is longer than a string can hold");
 }
 
 std::string replaceAll(std::string_view text, std::string_view placeholder, std::string_view value) {

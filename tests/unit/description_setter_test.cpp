@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <stdexcept>
+#include <string>
+
 #include "boundary/settings.h"
 #include "description/speed_setter.h"
 #include "fake_networks.h"
@@ -371,6 +375,53 @@ TEST_F(DescriptionSetterTest, SpeedPlaceholdersAreFilledDownloadFirst) {
     setter->apply("{DownSpeed}", 64);
     ASSERT_EQ(nets.sets.size(), 1u);
     EXPECT_EQ(nets.sets[0].text, "");
+}
+
+// The speeds may add kLongestGrowth bytes to a description, and not one more; a text that is long
+// already passes as it is.
+TEST_F(DescriptionSetterTest, SpeedsThatWouldMakeTheDescriptionTooLongAreRefused) {
+    nets.addNetwork(10);
+    auto setter = makeSetter();
+    constexpr size_t kGrowth = SpeedDescriptionSetter::kLongestGrowth;
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string down, up;         // the speed texts
+        std::optional<size_t> growth; // none: refused
+    };
+    const auto times = [](std::string_view part, size_t n) {
+        std::string out;
+        for (size_t i = 0; i < n; ++i)
+            out += part;
+        return out;
+    };
+    const std::string d(20, 'd'); // each "{DownSpeed}" grows by 9 bytes
+    const Case cases[] = {
+        {"download to the limit", "{DownSpeed}", std::string(kGrowth + 11, 'd'), "", kGrowth},
+        {"download one past", "{DownSpeed}", std::string(kGrowth + 12, 'd'), "", std::nullopt},
+        {"both to the limit", "{DownSpeed}{UpSpeed}", std::string(kGrowth / 2 + 11, 'd'),
+         std::string(kGrowth / 2 + 9, 'u'), kGrowth},
+        {"upload one past", "{DownSpeed}{UpSpeed}", std::string(kGrowth / 2 + 11, 'd'),
+         std::string(kGrowth / 2 + 10, 'u'), std::nullopt},
+        {"upload brought in by the download", "{DownSpeed}", "{UpSpeed}", std::string(kGrowth + 12, 'u'),
+         std::nullopt},
+        {"many placeholders to the limit", times("{DownSpeed}", kGrowth / 9), d, "", kGrowth / 9 * 9},
+        {"one placeholder more", times("{DownSpeed}", kGrowth / 9 + 1), d, "", std::nullopt},
+        {"long text without placeholders", std::string(4 * kGrowth, 'x'), d, d, 0},
+    };
+    for (const Case& c : cases) {
+        speedTexts() = SpeedTexts{};
+        speedTexts().emuleDown = c.down;
+        speedTexts().emuleUp = c.up;
+        if (c.growth) {
+            EXPECT_EQ(setter->formatFor(c.text, 10).size(), c.text.size() + *c.growth) << c.name;
+        } else {
+            EXPECT_THROW(setter->formatFor(c.text, 10), DescriptionTooLong) << c.name;
+            EXPECT_THROW(setter->apply(c.text, 64), std::length_error) << c.name;
+        }
+    }
+    // A refused description goes to no network.
+    EXPECT_EQ(nets.sets.size(), 0u);
 }
 
 // Restoring network 15: only online (neither 0 nor 66) does it take its own path, which asks for the

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "formats/replace_all.h"
@@ -70,6 +73,91 @@ TEST(FormatsReplaceAllOrder, ManyOccurrences) {
         expected += "xvalue";
     }
     EXPECT_EQ(replaceAll(text, "{P}", "value"), expected);
+}
+
+// --- results that cannot be built ---
+
+struct SizeCase {
+    const char* name;
+    size_t text, matches, placeholder, value, limit;
+    std::optional<size_t> expected;
+};
+
+class FormatsReplacedSize : public testing::TestWithParam<SizeCase> {};
+
+TEST_P(FormatsReplacedSize, NeverWraps) {
+    const SizeCase& c = GetParam();
+    EXPECT_EQ(replacedSize(c.text, c.matches, c.placeholder, c.value, c.limit), c.expected);
+}
+
+constexpr size_t kMax = SIZE_MAX;
+// The onlinesig.dat of 21,846 "{UpSpeed}" and no separator: both speeds are the whole file, and the
+// upload substitution would need 196,614 + 21,846 x 196,605 bytes, past what 32 bits count.
+constexpr size_t kFile = 21846 * 9;
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, FormatsReplacedSize,
+    testing::Values(SizeCase{"Grows", 10, 2, 3, 5, 100, 14}, SizeCase{"GrowsToTheLimit", 10, 2, 3, 5, 14, 14},
+                    SizeCase{"GrowsPastTheLimit", 10, 2, 3, 5, 13, std::nullopt},
+                    SizeCase{"SameSize", 100, 5, 3, 3, 100, 100},
+                    SizeCase{"SameSizeOverLimit", 100, 5, 3, 3, 99, std::nullopt},
+                    SizeCase{"Shrinks", 10, 2, 5, 0, 100, 0},
+                    SizeCase{"ShrinksIntoTheLimit", 100, 10, 9, 0, 10, 10},
+                    SizeCase{"ShrinksNotEnough", 100, 10, 9, 0, 9, std::nullopt},
+                    SizeCase{"MoreMatchesThanTheTextHolds", 10, 3, 5, 0, 100, std::nullopt},
+                    SizeCase{"NoMatchesOverLimit", 100, 0, 9, 20, 99, std::nullopt},
+                    SizeCase{"MeasuredUploadFile", kFile, 21846, 9, kFile, kMax, std::nullopt},
+                    SizeCase{"MeasuredUploadFileLimited", kFile, 21846, 9, kFile, 65536, std::nullopt},
+                    SizeCase{"EndsExactlyAtTheEdge", kMax - 11, 1, 9, 20, kMax, kMax},
+                    SizeCase{"OneBytePastTheEdge", kMax - 10, 1, 9, 20, kMax, std::nullopt},
+                    // 2^31 matches growing by 2 bytes each: the product wraps to 0 in 32 bits.
+                    SizeCase{"ProductWrapsToZero", 100, size_t(1) << (sizeof(size_t) * 8 - 1), 1, 3, kMax,
+                             std::nullopt},
+                    SizeCase{"ValueToTheEdge", 20, 1, 9, kMax - 11, kMax, kMax},
+                    SizeCase{"ValuePastTheEdge", 20, 1, 9, kMax - 10, kMax, std::nullopt},
+                    // 20 + 2 x (2^31 - 10) is 2^32: 0 in 32 bits.
+                    SizeCase{"TwoValuesWrapToZero", 20, 2, 9, kMax / 2, kMax, std::nullopt},
+                    SizeCase{"ValueExactlyToTheEdge", 9, 1, 9, kMax, kMax, kMax}),
+    [](const testing::TestParamInfo<SizeCase>& info) { return std::string(info.param.name); });
+
+struct LimitCase {
+    const char* name;
+    std::string text;
+    std::string placeholder;
+    std::string value;
+    size_t limit;
+    std::optional<std::string> expected; // none: refused
+};
+
+class FormatsReplaceAllLimit : public testing::TestWithParam<LimitCase> {};
+
+TEST_P(FormatsReplaceAllLimit, RefusedResultLeavesNothing) {
+    const LimitCase& c = GetParam();
+    std::string out = "kept from before";
+    EXPECT_EQ(replaceAll(out, c.text, c.placeholder, c.value, c.limit), c.expected.has_value());
+    EXPECT_EQ(out, c.expected.value_or(""));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, FormatsReplaceAllLimit,
+    testing::Values(LimitCase{"Fits", "a{X}b", "{X}", "12345", 7, "a12345b"},
+                    LimitCase{"OneOver", "a{X}b", "{X}", "12345", 6, std::nullopt},
+                    LimitCase{"ShrinksToNothing", "{X}{X}{X}", "{X}", "", 0, ""},
+                    LimitCase{"TextAloneOver", "abcdef", "{X}", "1", 5, std::nullopt},
+                    LimitCase{"EmptyPlaceholderOver", "abcdef", "", "1", 5, std::nullopt},
+                    LimitCase{"ShortTextUnderLimit", "ab", "{X}", "1", 2, "ab"},
+                    LimitCase{"ShrinkingTextOverLimitFits", "{X}{X}ab", "{X}", "", 2, "ab"}),
+    [](const testing::TestParamInfo<LimitCase>& info) { return std::string(info.param.name); });
+
+// The whole measured file through the substitution: refused before anything is allocated for it.
+TEST(FormatsReplaceAllLimit, TheMeasuredUploadFileIsRefused) {
+    std::string file;
+    for (int i = 0; i < 21846; ++i)
+        file += "{UpSpeed}";
+    std::string out;
+    EXPECT_FALSE(replaceAll(out, file, "{UpSpeed}", file, 64 * 1024));
+    EXPECT_TRUE(out.empty());
+    EXPECT_THROW(replaceAll(file, "{UpSpeed}", file), std::length_error);
 }
 
 } // namespace
