@@ -58,8 +58,8 @@ void SpeedFeed::start(int32_t intervalSeconds) {
 void SpeedFeed::takeSpeeds(std::string_view text) {
     // Assigned, not replaced, so that the speed texts keep their memory from one tick to the next.
     const SpeedViews speeds = kind_.parse(text);
-    (speedTexts().*kind_.down).assign(speeds.down);
-    (speedTexts().*kind_.up).assign(speeds.up);
+    (speedTexts().*kind_.down).assign(speeds.down.substr(0, kLongestSpeed));
+    (speedTexts().*kind_.up).assign(speeds.up.substr(0, kLongestSpeed));
 }
 
 void SpeedFeed::applyFormat() {

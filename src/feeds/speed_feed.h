@@ -51,7 +51,8 @@ protected:
         bool* reading;       // a tick of this kind waits for its file (a message box may be open)
     };
 
-    // A feed over a file whose first reading gave `text` (not empty); the speeds are taken from it.
+    // A feed over a file whose first reading gave `text` (not empty); the speeds are taken from it, each
+    // cut to kLongestSpeed bytes, as at every later reading.
     SpeedFeed(const Kind& kind, std::string path, std::string_view text, DescriptionSetter& setter,
               const HostGateway& host);
 

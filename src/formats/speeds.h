@@ -2,10 +2,15 @@
 // never converted to numbers.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace brio {
+
+// The most of a speed a feed keeps: a speed is a figure and perhaps a unit, and anything longer is no
+// speed, only a way to make every description it goes into long.
+constexpr size_t kLongestSpeed = 64;
 
 // The two speeds as views into the text they were cut from (valid while that text is).
 struct SpeedViews {

@@ -1,6 +1,7 @@
 // Files read or written whole (the list files, the speed files), never shared with another program
 // while open. Errors are the system's codes (Windows numbering: 2 no such file, 3 no such folder, 5
-// access denied, 29 write fault, 32 held by another program without sharing, 112 disk full).
+// access denied, 29 write fault, 32 held by another program without sharing, 112 disk full, 223 file
+// too large).
 #pragma once
 
 #include <cstdint>
@@ -15,8 +16,9 @@ class OpenFile {
 public:
     virtual ~OpenFile() = default; // closes the file
 
-    // The whole file from its start; empty when it is larger than `largest`. None when it did not open
-    // or its size cannot be found, with the system's error code in `error`.
+    // The whole file from its start. None when it did not open, its size cannot be found, or it is
+    // larger than `largest` (or than this 32-bit process can hold: error 223, file too large), with the
+    // system's error code in `error`.
     std::optional<std::string> readAll(uint32_t& error, uint64_t largest = UINT64_MAX) {
         std::string bytes;
         if (!readInto(bytes, error, largest)) return std::nullopt;

@@ -113,13 +113,14 @@ TEST_P(ReadWholeFileTest, BytesUpToTheFirstZero) {
     EXPECT_TRUE(boxes.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Feeds, ReadWholeFileTest,
-    testing::Values(ReadCase{"Plain", "abc\r\n\xFF", "abc\r\n\xFF"}, ReadCase{"Empty", "", ""},
-                    ReadCase{"CutAtZero", std::string("ab\0cd", 5), "ab"},
-                    ReadCase{"ZeroFirst", std::string("\0cd", 3), ""},
-                    ReadCase{"Large", std::string(200000, 'x'), std::string(200000, 'x')}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Feeds, ReadWholeFileTest,
+                         testing::Values(ReadCase{"Plain", "abc\r\n\xFF", "abc\r\n\xFF"},
+                                         ReadCase{"Empty", "", ""},
+                                         ReadCase{"CutAtZero", std::string("ab\0cd", 5), "ab"},
+                                         ReadCase{"ZeroFirst", std::string("\0cd", 3), ""},
+                                         ReadCase{"Largest", std::string(kLargestSpeedFile, 'x'),
+                                                  std::string(kLargestSpeedFile, 'x')}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A buffer read into again and again holds the file as it is now: a shorter file leaves nothing of a
 // longer one behind, and one that cannot be read leaves the buffer empty.
@@ -175,6 +176,71 @@ TEST_F(FeedsTest, UnreadableFilesAreReportedWithTheSystemCode) {
         EXPECT_EQ(boxes, (std::vector<Box>{{sizeFailure(c.code), "Error", platform::MessageIcon::None}}))
             << c.path;
     }
+}
+
+// A file larger than a speed file can be is refused by its name, whatever folder it is in; the bytes
+// kept from before do not stay.
+TEST_F(FeedsTest, TooLargeFilesAreRefusedByTheirName) {
+    const std::string sub = folder.folder("p2p") + "/";
+    const std::string tooLarge = "Plik \"onlinesig.dat\" jest za duży (ponad 64 KB).";
+    const struct {
+        size_t size;
+        bool read;
+    } cases[] = {{kLargestSpeedFile, true}, {kLargestSpeedFile + 1, false}, {21846 * 9, false}};
+    for (const auto& c : cases) {
+        const std::string path = folder.write("p2p/onlinesig.dat", std::string(c.size, '7'));
+        std::string bytes = "before";
+        boxes.clear();
+        EXPECT_EQ(readWholeFile(path, bytes), c.read) << c.size;
+        EXPECT_EQ(bytes.size(), c.read ? c.size : 0u) << c.size;
+        if (c.read)
+            EXPECT_TRUE(boxes.empty()) << c.size;
+        else
+            EXPECT_EQ(boxes, (std::vector<Box>{{tooLarge, "Brio - Error", platform::MessageIcon::Warning}}));
+    }
+    EXPECT_EQ(fileNameOf("C:\\eMule\\config\\onlinesig.dat"), "onlinesig.dat");
+    EXPECT_EQ(fileNameOf("/home/u/.aMule/onlinesig.dat"), "onlinesig.dat");
+    EXPECT_EQ(fileNameOf("onlinesig.dat"), "onlinesig.dat");
+    EXPECT_EQ(fileNameOf("C:\\eMule\\"), "C:\\eMule\\");
+}
+
+// The onlinesig.dat of nothing but "{UpSpeed}", 196 KB, used to make a description of gigabytes: it
+// is refused at the start; one that stays within the limit gives speeds cut short, and a description
+// of their size.
+TEST_F(FeedsTest, AFileOfPlaceholdersMakesNoLongDescription) {
+    std::string placeholders;
+    while (placeholders.size() + 9 <= kLargestSpeedFile)
+        placeholders += "{UpSpeed}";
+    host.texts[setting::kFormat] = "{DownSpeed}";
+
+    std::string measured;
+    for (int i = 0; i < 21846; ++i)
+        measured += "{UpSpeed}";
+    EXPECT_FALSE(startEmule(folder.write("big.dat", measured)));
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.front().text, "Plik \"big.dat\" jest za duży (ponad 64 KB).");
+    EXPECT_EQ(controller->emuleFeed(), nullptr);
+    EXPECT_TRUE(nets.sets.empty());
+
+    boxes.clear();
+    const std::string path = folder.write("onlinesig.dat", placeholders);
+    ASSERT_TRUE(startEmule(path));
+    const std::string speed = placeholders.substr(0, kLongestSpeed);
+    EXPECT_EQ(speedTexts().emuleDown, speed);
+    EXPECT_EQ(speedTexts().emuleUp, speed);
+    // The download speed holds 7 "{UpSpeed}", each filled with the upload speed, and its last byte.
+    ASSERT_EQ(nets.sets.size(), 1u);
+    EXPECT_EQ(nets.sets[0].text.size(), 7 * kLongestSpeed + 1);
+    // Grown past the limit while running: each period says so, and the feed goes on with what it had.
+    folder.write("onlinesig.dat", measured);
+    headless::advance(20000);
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(controller->mode, mode::kEmule);
+    EXPECT_EQ(speedTexts().emuleUp, speed);
+    folder.write("onlinesig.dat", kOnlineSig);
+    headless::advance(10000);
+    EXPECT_EQ(nets.sets.back().text, "12.3");
+    EXPECT_EQ(boxes.size(), 2u);
 }
 
 // --- starting ---

@@ -25,6 +25,7 @@ constexpr uint32_t kGeneralFailure = 31;
 constexpr uint32_t kSharingViolation = 32;
 constexpr uint32_t kFileExists = 80;
 constexpr uint32_t kDiskFull = 112;
+constexpr uint32_t kFileTooLarge = 223;
 
 // As on Windows, a file is opened without sharing: while one of ours holds it, it does not open again.
 using FileKey = std::pair<dev_t, ino_t>;
@@ -134,7 +135,10 @@ public:
             return false;
         }
         bytes.clear();
-        if (s.st_size < 0 || uint64_t(s.st_size) > largest) return true;
+        if (s.st_size < 0 || uint64_t(s.st_size) > largest || uint64_t(s.st_size) > bytes.max_size()) {
+            error = kFileTooLarge;
+            return false;
+        }
         bytes.resize(size_t(s.st_size));
         // A file that shrank since its size was asked (or a failing read) gives what could be read.
         size_t done = 0;

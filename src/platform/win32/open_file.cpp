@@ -38,13 +38,12 @@ public:
             error = GetLastError();
             return false;
         }
+        bytes.clear();
         // Nothing above 4 GiB fits this 32-bit process; say so instead of reading a part of it.
-        if (high != 0) {
+        if (high != 0 || size > largest) {
             error = ERROR_FILE_TOO_LARGE;
             return false;
         }
-        bytes.clear();
-        if (size > largest) return true;
         try {
             bytes.resize(size);
         } catch (const std::bad_alloc&) {
