@@ -16,8 +16,13 @@ std::string writeTextList(const std::vector<std::string>& descriptions) {
 std::vector<std::string> readTextList(std::string_view text) {
     text = text.substr(0, text.find('\0'));
     std::vector<std::string> lines;
-    for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string_view::npos; start = end + 2)
-        lines.emplace_back(text.substr(start, end - start));
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        if (end != std::string_view::npos && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.emplace_back(line);
+    }
     return lines;
 }
 

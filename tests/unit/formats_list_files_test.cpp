@@ -69,19 +69,27 @@ TEST(TextList, WritesOneDescriptionPerLine) {
     EXPECT_EQ(writeTextList({"abc", ""}), "abc\r\n\r\n");
 }
 
-TEST(TextList, ReadsLinesEndedByCrLfOnly) {
+// Lines as Notepad and other editors end them: CR LF, LF alone, or nothing after the last line.
+TEST(TextList, ReadsLinesAsEditorsEndThem) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
         {"abc\r\n\r\nxyz\r\n", {"abc", "", "xyz"}},
-        {"abc\r\nxyz", {"abc"}},
-        {"a\nb\nc\n", {}},
-        {"a\n\r\nb\n\r\n", {"a\n", "b\n"}},
+        {"jeden\r\ndwa\r\ntrzy", {"jeden", "dwa", "trzy"}},
+        {"a\nb\nc\n", {"a", "b", "c"}},
+        {"a\nb", {"a", "b"}},
+        {"a\n\r\nb\n\r\n", {"a", "", "b", ""}},
+        {"\r\n", {""}},
+        {"\n\n", {"", ""}},
+        {"\r\n\r\nx", {"", "", "x"}},
         {"a\r\r\n", {"a\r"}},
-        {std::string("a\r\nb\0c\r\n", 8), {"a"}},
+        {"a\rb\r\n", {"a\rb"}},
+        {"x\r", {"x\r"}},
+        {std::string("a\r\nb\0c\r\n", 8), {"a", "b"}},
+        {std::string("\0a\r\n", 4), {}},
         {"", {}},
     };
     for (const auto& [file, lines] : cases)
         EXPECT_EQ(readTextList(file), lines) << file;
-    const std::vector<std::string> lines = {"jeden", "", "dwa\r", "\ntrzy"};
+    const std::vector<std::string> lines = {"jeden", "", "dwa\r", " trzy ", ""};
     EXPECT_EQ(readTextList(writeTextList(lines)), lines);
 }
 
