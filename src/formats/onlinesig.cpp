@@ -20,9 +20,17 @@ size_t findLineEnd(std::string_view text, size_t from) {
     return text.find_first_of("\r\n", from);
 }
 
-// The bytes from `from` up to `end`, or to the end of the text when `end` was not found.
+// Where the second line starts: behind the line end found, which is CR LF as one when it is that.
+size_t behindLineEnd(std::string_view text, size_t found) {
+    if (found == kNone) return 0;
+    return text.compare(found, 2, "\r\n") == 0 ? found + 2 : found + 1;
+}
+
+// The bytes from `from` up to `end`, or to the end of the text when `end` was not found; a speed
+// stops before a line end too (a field that runs on to the end of its line or of the file).
 std::string_view field(std::string_view text, size_t from, size_t end) {
-    return text.substr(from, end == kNone ? kNone : end - from);
+    const std::string_view bytes = text.substr(from, end == kNone ? kNone : end - from);
+    return bytes.substr(0, bytes.find_first_of("\r\n"));
 }
 
 } // namespace
@@ -32,9 +40,10 @@ SpeedViews cutOnlineSig(std::string_view text) {
     const size_t p2 = findBar(text, behind(p1));
     const size_t p3 = findBar(text, behind(p2));
     const size_t p4 = findLineEnd(text, behind(p3));
-    const size_t p5 = findBar(text, behind(p4));
+    const size_t secondLine = behindLineEnd(text, p4);
+    const size_t p5 = findBar(text, secondLine);
     const size_t p6 = findBar(text, behind(p5));
-    return SpeedViews{field(text, behind(p4), p5), field(text, behind(p5), p6)};
+    return SpeedViews{field(text, secondLine, p5), field(text, behind(p5), p6)};
 }
 
 Speeds parseOnlineSig(std::string_view text) {

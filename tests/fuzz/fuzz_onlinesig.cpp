@@ -1,5 +1,5 @@
 // parseOnlineSig against a plain walk over the bytes that follows the separators one by one; both
-// speeds are always cut from the text itself.
+// speeds are always cut from the text itself and hold no line-end byte.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,10 +19,14 @@ template <class Is> long next(std::string_view text, long from, Is is) {
     return -1;
 }
 
+// The bytes from `from` to `end` (to the end: -1), up to the first line-end byte among them.
 std::string cut(std::string_view text, long from, long end) {
     std::string out;
-    for (long i = from; i < (end < 0 ? static_cast<long>(text.size()) : end); ++i)
-        out += text[static_cast<size_t>(i)];
+    for (long i = from; i < (end < 0 ? static_cast<long>(text.size()) : end); ++i) {
+        const char c = text[static_cast<size_t>(i)];
+        if (c == '\r' || c == '\n') break;
+        out += c;
+    }
     return out;
 }
 
@@ -37,13 +41,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < 3; ++i)
         p = next(text, after(p), bar);
     const long p4 = next(text, after(p), lineEnd);
-    const long p5 = next(text, after(p4), bar);
+    // CR LF ends the line as one.
+    const bool crLf = p4 >= 0 && text.substr(static_cast<size_t>(p4), 2) == "\r\n";
+    const long second = crLf ? p4 + 2 : after(p4);
+    const long p5 = next(text, second, bar);
     const long p6 = next(text, after(p5), bar);
 
     const brio::Speeds speeds = brio::parseOnlineSig(text);
-    check(speeds.down == cut(text, after(p4), p5));
+    check(speeds.down == cut(text, second, p5));
     check(speeds.up == cut(text, after(p5), p6));
     check(text.find(speeds.down) != std::string_view::npos);
     check(text.find(speeds.up) != std::string_view::npos);
+    check(speeds.down.find_first_of("\r\n") == std::string::npos);
+    check(speeds.up.find_first_of("\r\n") == std::string::npos);
     return 0;
 }
