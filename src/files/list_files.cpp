@@ -10,6 +10,7 @@
 #include "boundary/messages.h"
 #include "formats/autostatus.h"
 #include "formats/integer.h"
+#include "formats/list_encoding.h"
 #include "formats/status.h"
 #include "formats/text_list.h"
 #include "list/list_editor.h"
@@ -43,11 +44,9 @@ bool writeWhole(const std::string& path, const std::vector<std::string>& parts, 
     return file->replaceOld(error);
 }
 
-// The file by its name alone, as the user picked it (a name that ends in a separator: all of it).
+// The file by its name alone, as the user picked it.
 void showSaveFailure(const std::string& path, uint32_t error) {
-    const size_t separator = path.find_last_of("\\/");
-    const std::string name =
-        separator == std::string::npos || separator + 1 == path.size() ? path : path.substr(separator + 1);
+    const std::string name(fileNameOf(path));
     char text[1024];
     std::snprintf(text, sizeof text, "Nie można zapisać pliku \"%s\" (kod błędu %u).", name.c_str(),
                   static_cast<unsigned>(error));
@@ -91,7 +90,7 @@ bool ImportSession::onImportConfirmed(std::string_view seconds, int32_t checkedP
     const int32_t position =
         checkedPosition >= 0 && checkedPosition < kStatusCount ? checkedPosition : kUncheckedPosition;
     std::vector<StatusEntry> entries;
-    for (std::string& line : readTextList(*bytes))
+    for (std::string& line : readTextList(listFileText(*bytes)))
         entries.push_back({position, std::move(line), time});
     editor_.appendAll(entries);
     return true;
@@ -145,7 +144,7 @@ void openListFile(ListEditor& editor, const platform::ChosenFile& chosen, const 
         // Nothing is appended after a failure's message box, during which the editor may have gone.
         const std::unique_ptr<platform::OpenFile> file = platform::openFileForReading(chosen.path);
         if (const std::optional<std::string> bytes = readListFile(*file))
-            editor.appendAll(readAutoStatus(*bytes));
+            editor.appendAll(readAutoStatus(listFileText(*bytes)));
         return;
     }
     waiting.reset();

@@ -1,9 +1,11 @@
 // Any bytes read as an AutoStatus file or a plain-text list give entries that write and read back
-// unchanged. Byte 0 chooses the reader; the rest is the file.
+// unchanged. Byte 0 chooses the reader; the rest is the file. Its text in code page 1250 is never
+// longer than its bytes, and is those bytes themselves unless they are UTF-8.
 #include <cstdint>
 #include <string_view>
 
 #include "formats/autostatus.h"
+#include "formats/list_encoding.h"
 #include "formats/list_text.h"
 #include "formats/text_list.h"
 
@@ -18,10 +20,15 @@ void check(bool condition) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     const std::string_view file(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const std::string_view content = file.substr(0, file.find('\0'));
+    const std::string text = brio::listFileText(file);
+    check(text.size() <= content.size());
+    check(text.find('\0') == std::string::npos);
+    if (content.substr(0, 3) != "\xEF\xBB\xBF" && !brio::isUtf8BeyondAscii(content)) check(text == content);
     if (data[0] & 1) {
         const auto lines = brio::readTextList(file);
         for (const auto& line : lines)
-            check(line.find('\0') == std::string::npos && line.find("\r\n") == std::string::npos);
+            check(line.find('\0') == std::string::npos && line.find('\n') == std::string::npos);
         check(brio::readTextList(brio::writeTextList(lines)) == lines);
     } else {
         const auto entries = brio::readAutoStatus(file);

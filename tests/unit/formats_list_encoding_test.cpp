@@ -1,0 +1,76 @@
+// List files in UTF-8 (as Notepad saves them) and in code page 1250 (as Brio writes them): the bytes are
+// compared, as code page 1250 is what the list holds.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "formats/autostatus.h"
+#include "formats/list_encoding.h"
+#include "formats/text_list.h"
+
+namespace brio {
+namespace {
+
+struct EncodingCase {
+    const char* name;
+    std::string file;
+    std::string text; // code page 1250
+};
+
+class FormatsListEncoding : public testing::TestWithParam<EncodingCase> {};
+
+TEST_P(FormatsListEncoding, TextInCodePage1250) {
+    EXPECT_EQ(listFileText(GetParam().file), GetParam().text);
+}
+
+// "Zażółć gęślą jaźń" in UTF-8, and in code page 1250.
+const std::string kUtf8 = "Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87 g\xC4\x99\xC5\x9Bl\xC4\x85 ja\xC5\xBA\xC5\x84";
+const std::string kCp1250 = "Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1";
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, FormatsListEncoding,
+    testing::Values(EncodingCase{"Utf8WithoutMark", kUtf8 + "\r\n", kCp1250 + "\r\n"},
+                    EncodingCase{"Utf8WithMark", "\xEF\xBB\xBF" + kUtf8, kCp1250},
+                    EncodingCase{"MarkOnly", "\xEF\xBB\xBF", ""},
+                    EncodingCase{"MarkBeforeAscii",
+                                 "\xEF\xBB\xBF"
+                                 "abc\r\n",
+                                 "abc\r\n"},
+                    // Brio's own files, and anything else that is not UTF-8, stay as they are.
+                    EncodingCase{"Cp1250", kCp1250 + "\r\n", kCp1250 + "\r\n"},
+                    EncodingCase{"Ascii", "status=1\r\ntext=abc", "status=1\r\ntext=abc"},
+                    EncodingCase{"MostlyUtf8OneCp1250Byte", kUtf8 + "\xB9", kUtf8 + "\xB9"},
+                    EncodingCase{"CutSequenceAtTheEnd", "ab\xC5", "ab\xC5"},
+                    EncodingCase{"OverlongSlash", "a\xC0\xAF", "a\xC0\xAF"},
+                    EncodingCase{"Surrogate", "\xED\xA0\x80", "\xED\xA0\x80"},
+                    EncodingCase{"PastTheLastCharacter", "\xF4\x90\x80\x80", "\xF4\x90\x80\x80"},
+                    EncodingCase{"MarkInTheMiddle", "a\xEF\xBB\xBF", "a?"},
+                    // Characters code page 1250 lacks, one "?" each; the ones it has in its upper half.
+                    EncodingCase{"Missing",
+                                 "\xE2\x82\xAC \xE2\x84\xA2 \xC2\xA0 \xC3\xB1 \xE4\xB8\xAD \xF0\x9F\x98\x80",
+                                 "\x80 \x99 \xA0 ? ? ?"},
+                    EncodingCase{"EdgesOfTheTable", "\xCB\x99\xC2\xBB\xE2\x80\x9A", "\xFF\xBB\x82"},
+                    // After the mark the file is UTF-8 whatever follows: what is not becomes "?".
+                    EncodingCase{"MarkThenMalformed",
+                                 "\xEF\xBB\xBF"
+                                 "a\xB9"
+                                 "b\xE2\x82",
+                                 "a?b??"},
+                    EncodingCase{"UpToTheFirstZero", std::string("\xC5\x82\0\xFF", 4), "\xB3"},
+                    EncodingCase{"ZeroBeforeTheMark", std::string("\0\xEF\xBB\xBF", 4), ""},
+                    EncodingCase{"Empty", "", ""}),
+    [](const testing::TestParamInfo<EncodingCase>& info) { return std::string(info.param.name); });
+
+// Both kinds of list read from a UTF-8 file give the rows the code page 1250 file gives, the mark not
+// being part of the first line.
+TEST(FormatsListEncoding, BothListTypesReadTheConvertedText) {
+    EXPECT_EQ(readTextList(listFileText("\xEF\xBB\xBF" + kUtf8 + "\r\nb")),
+              (std::vector<std::string>{kCp1250, "b"}));
+    EXPECT_EQ(readAutoStatus(listFileText("\xEF\xBB\xBFtext=" + kUtf8 + "\r\n")),
+              (std::vector<StatusEntry>{{0, kCp1250, 10}}));
+    EXPECT_EQ(readAutoStatus(listFileText("status=2\ntext=" + kUtf8)),
+              (std::vector<StatusEntry>{{2, kCp1250, 10}}));
+}
+
+} // namespace
+} // namespace brio
