@@ -1,12 +1,14 @@
 // Win32 files read whole, as the feeds and the list files read them: the system's codes for files that
 // cannot be read (the headless layer reports the same ones), a file held open by another program
-// without sharing, and bytes read whole, zero bytes included.
+// without sharing, and bytes read whole, zero bytes included. And files saved where a path reaches
+// MAX_PATH, and over a file the user hid.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/open_file.h"
 
@@ -63,10 +65,10 @@ TEST_F(Win32Files, ReadsEveryByte) {
     write(file("speed.dat"), "");
     EXPECT_TRUE(readFile(file("speed.dat")).opened);
     EXPECT_EQ(readFile(file("speed.dat")).bytes, "");
-    // A file larger than asked for reads as empty.
+    // A file larger than asked for is too large to read.
     write(file("speed.dat"), "12345");
-    EXPECT_TRUE(readFile(file("speed.dat"), 4).opened);
-    EXPECT_EQ(readFile(file("speed.dat"), 4).bytes, "");
+    EXPECT_FALSE(readFile(file("speed.dat"), 4).opened);
+    EXPECT_EQ(readFile(file("speed.dat"), 4).error, static_cast<uint32_t>(ERROR_FILE_TOO_LARGE));
     EXPECT_EQ(readFile(file("speed.dat"), 5).bytes, "12345");
 }
 
@@ -98,6 +100,94 @@ TEST_F(Win32Files, AFileHeldWithoutSharingCannotBeRead) {
     // And the reader holds nothing once it is done.
     EXPECT_TRUE(readFile(file("speed.dat")).opened);
     EXPECT_TRUE(DeleteFileA(file("speed.dat").c_str()));
+}
+
+// --- saving ---
+
+// Saves the bytes through a new file that then replaces the old one; the system's code on failure.
+uint32_t save(const std::string& path, const std::string& bytes) {
+    uint32_t error = 0;
+    const auto file = platform::createFileForWriting(path, error);
+    if (!file) return error;
+    if (!file->write(bytes, error) || !file->replaceOld(error)) return error;
+    return 0;
+}
+
+// The files a save may leave beside the one it wrote.
+std::vector<std::string> leftBeside(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA((folder + "\\~brio*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do
+        names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// A folder as deep as Windows lets one be made (MAX_PATH - 12 with its name), and in it a file whose path
+// is as long as the calls ending in A take: the file dialogs give such paths, and "Wczytaj" reads them,
+// but a file made beside it for the save has a longer name than the file has.
+TEST_F(Win32Files, SavesWhereThePathReachesMaxPath) {
+    std::vector<std::string> folders;
+    std::string deep = folder_;
+    constexpr size_t kDeepest = MAX_PATH - 13;
+    ASSERT_LT(deep.size(), kDeepest - 1);
+    while (deep.size() < kDeepest) {
+        // Folders of 40 letters, the last one making the path exactly as long as it may be.
+        const size_t room = kDeepest - deep.size() - 1;
+        deep += "\\" + std::string(room > 41 ? 40 : room, 'g');
+        ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr)) << deep.size() << " " << GetLastError();
+        folders.push_back(deep);
+    }
+    const std::string path = deep + "\\" + std::string(MAX_PATH - 1 - deep.size() - 1 - 4, 'l') + ".sts";
+    ASSERT_EQ(path.size(), size_t(MAX_PATH - 1));
+
+    for (const char* bytes : {"pierwszy\r\n", "drugi, na miejsce pierwszego\r\n"}) {
+        SCOPED_TRACE(bytes);
+        EXPECT_EQ(save(path, bytes), 0u);
+        const Read read = readFile(path);
+        EXPECT_TRUE(read.opened) << read.error;
+        EXPECT_EQ(read.bytes, bytes);
+        EXPECT_EQ(leftBeside(deep), std::vector<std::string>{});
+    }
+    // A relative path is saved where it leads.
+    char before[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, before);
+    ASSERT_TRUE(SetCurrentDirectoryA(deep.c_str()));
+    EXPECT_EQ(save(std::string(MAX_PATH - 1 - deep.size() - 1 - 4, 'l') + ".sts", "trzeci\r\n"), 0u);
+    SetCurrentDirectoryA(before);
+    EXPECT_EQ(readFile(path).bytes, "trzeci\r\n");
+
+    EXPECT_TRUE(DeleteFileA(path.c_str()));
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it)
+        EXPECT_TRUE(RemoveDirectoryA(it->c_str())) << *it;
+}
+
+// A list the user hid (or marked as a system file) stays so when Brio saves over it.
+TEST_F(Win32Files, SavingOverAHiddenFileKeepsItHidden) {
+    const struct {
+        const char* what;
+        DWORD attributes;
+    } cases[] = {{"hidden", FILE_ATTRIBUTE_HIDDEN},
+                 {"hidden system", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
+                 {"plain", FILE_ATTRIBUTE_NORMAL}};
+    const std::string path = file("ukryta.sts");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        write(path, "stare");
+        ASSERT_TRUE(SetFileAttributesA(path.c_str(), c.attributes));
+        EXPECT_EQ(save(path, "nowe\r\n"), 0u);
+        EXPECT_EQ(readFile(path).bytes, "nowe\r\n");
+        const DWORD now = GetFileAttributesA(path.c_str());
+        ASSERT_NE(now, INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(now & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+                  c.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+        EXPECT_EQ(leftBeside(folder_), std::vector<std::string>{});
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_TRUE(DeleteFileA(path.c_str()));
+    }
 }
 
 } // namespace

@@ -71,13 +71,50 @@ private:
     DWORD openError_;
 };
 
+// A path as the wide-character calls take it beyond MAX_PATH: whole (a relative path is made full
+// first) and with the long-path prefix, \\?\ for a drive, \\?\UNC\ for a \\server\share. The bytes are
+// the ANSI code page's, as the file dialogs and the calls ending in A take them. Empty when the path
+// cannot be converted.
+std::wstring longPath(const std::string& path) {
+    if (path.empty()) return {};
+    const int length = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), length);
+    if (wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return {};
+    std::wstring full(needed, L'\0');
+    const DWORD written = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+    if (written == 0 || written >= needed) return {};
+    full.resize(written);
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+// Beside the file it is to replace: a move within one folder is one step.
+std::wstring besideIt(const std::wstring& path, const wchar_t* pattern, DWORD serial) {
+    wchar_t name[16];
+    wsprintfW(name, pattern, static_cast<unsigned>(serial & 0xFFFF));
+    const size_t separator = path.find_last_of(L"\\/");
+    return (separator == std::wstring::npos ? std::wstring() : path.substr(0, separator + 1)) + name;
+}
+
+DWORD nextSerial() {
+    static DWORD serial = GetTickCount() ^ GetCurrentProcessId();
+    return serial++;
+}
+
+// What an old file keeps of itself however it is replaced.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
 class Win32NewFile final : public NewFile {
 public:
-    Win32NewFile(HANDLE handle, std::string temporary, std::string path)
+    Win32NewFile(HANDLE handle, std::wstring temporary, std::wstring path)
         : handle_(handle), temporary_(std::move(temporary)), path_(std::move(path)) {}
     ~Win32NewFile() override {
         if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-        if (!temporary_.empty()) DeleteFileA(temporary_.c_str());
+        if (!temporary_.empty()) DeleteFileW(temporary_.c_str());
     }
     Win32NewFile(const Win32NewFile&) = delete;
     Win32NewFile& operator=(const Win32NewFile&) = delete;
@@ -112,46 +149,83 @@ public:
         if (flushed && !closed) error = GetLastError();
         handle_ = INVALID_HANDLE_VALUE;
         if (!flushed || !closed) return false;
-        // MoveFileEx refuses these on Windows; asked first, so that every system Brio runs on (Wine
-        // keeps the read-only attribute in the file's mode) says the same.
-        const DWORD attributes = GetFileAttributesA(path_.c_str());
+        // Windows refuses these; asked first, so that every system Brio runs on (Wine keeps the
+        // read-only attribute in the file's mode) says the same.
+        const DWORD attributes = GetFileAttributesW(path_.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES &&
             (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
             error = ERROR_ACCESS_DENIED;
             return false;
         }
-        if (!MoveFileExA(temporary_.c_str(), path_.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            error = GetLastError();
-            return false;
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            if (!MoveFileExW(temporary_.c_str(), path_.c_str(), MOVEFILE_WRITE_THROUGH)) {
+                error = GetLastError();
+                return false;
+            }
+            temporary_.clear();
+            return true;
         }
+        if (!replaceExisting(attributes, error)) return false;
         temporary_.clear();
         return true;
     }
 
 private:
-    HANDLE handle_;
-    std::string temporary_; // empty once it has taken the old file's place
-    std::string path_;
-};
+    // The old file is replaced so that it keeps what it was besides its bytes (attributes, security,
+    // creation time). Through a backup of its own: without one, a failing ReplaceFile may leave no old
+    // file at all. Whatever fails, the old file ends where it was.
+    bool replaceExisting(DWORD attributes, uint32_t& error) {
+        std::wstring backup;
+        for (int attempt = 0; attempt < 64 && backup.empty(); ++attempt) {
+            std::wstring name = besideIt(path_, L"~brio%04X.bak", nextSerial());
+            if (GetFileAttributesW(name.c_str()) == INVALID_FILE_ATTRIBUTES) backup = std::move(name);
+        }
+        if (backup.empty()) {
+            error = ERROR_FILE_EXISTS;
+            return false;
+        }
+        if (!ReplaceFileW(path_.c_str(), temporary_.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
+                          nullptr, nullptr)) {
+            error = GetLastError();
+            // The new file could not take the name after the old one left it: the old one goes back.
+            if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+                MoveFileExW(backup.c_str(), path_.c_str(),
+                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+            else
+                DeleteFileW(backup.c_str());
+            // A file held open elsewhere: said as a move over it says it, and as every desktop Brio runs
+            // on says it (Windows answers 1175 here, Wine 32).
+            if (error == ERROR_SHARING_VIOLATION || error == ERROR_UNABLE_TO_REMOVE_REPLACED)
+                error = ERROR_ACCESS_DENIED;
+            return false;
+        }
+        DeleteFileW(backup.c_str());
+        // Where the system did not carry them over (Wine), the attributes the user gave the file.
+        const DWORD now = GetFileAttributesW(path_.c_str());
+        if (now != INVALID_FILE_ATTRIBUTES && (now & kKeptAttributes) != (attributes & kKeptAttributes))
+            SetFileAttributesW(path_.c_str(), (now & ~kKeptAttributes) | (attributes & kKeptAttributes));
+        return true;
+    }
 
-// Beside the file it is to replace: a move within one folder is one step.
-std::string temporaryBeside(const std::string& path, DWORD serial) {
-    char name[16];
-    wsprintfA(name, "~brio%04X.tmp", static_cast<unsigned>(serial & 0xFFFF));
-    const size_t separator = path.find_last_of("\\/:");
-    return (separator == std::string::npos ? std::string() : path.substr(0, separator + 1)) + name;
-}
+    HANDLE handle_;
+    std::wstring temporary_; // empty once it has taken the old file's place
+    std::wstring path_;
+};
 
 } // namespace
 
 std::unique_ptr<NewFile> createFileForWriting(const std::string& path, uint32_t& error) {
-    static DWORD serial = GetTickCount() ^ GetCurrentProcessId();
+    const std::wstring target = longPath(path);
+    if (target.empty()) {
+        error = ERROR_PATH_NOT_FOUND;
+        return nullptr;
+    }
     for (int attempt = 0; attempt < 64; ++attempt) {
-        const std::string temporary = temporaryBeside(path, serial++);
-        HANDLE handle = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        std::wstring temporary = besideIt(target, L"~brio%04X.tmp", nextSerial());
+        HANDLE handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle != INVALID_HANDLE_VALUE) return std::make_unique<Win32NewFile>(handle, temporary, path);
+        if (handle != INVALID_HANDLE_VALUE)
+            return std::make_unique<Win32NewFile>(handle, std::move(temporary), target);
         error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return nullptr;
     }
