@@ -325,5 +325,24 @@ TEST_F(ListFilesTest, ASaveReplacesTheOldFileWhole) {
     EXPECT_EQ(folderEntries(), std::vector<std::string>{"old.txt"});
 }
 
+// The replaced file keeps who may read it (as a Windows file keeps its attributes and security), and a
+// hidden file (here: by its name) stays hidden.
+TEST_F(ListFilesTest, ASaveKeepsWhatTheOldFileWas) {
+    editor->append({0, "a", 10});
+    for (const mode_t mode : {mode_t(0600), mode_t(0640), mode_t(0644)}) {
+        SCOPED_TRACE(mode);
+        write(".ukryta.txt", "stare\r\n");
+        ASSERT_EQ(chmod(path(".ukryta.txt").c_str(), mode), 0);
+        answer(".ukryta.txt", 2);
+        save();
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_EQ(read(".ukryta.txt"), "a\r\n");
+        struct stat s {};
+        ASSERT_EQ(stat(path(".ukryta.txt").c_str(), &s), 0);
+        EXPECT_EQ(s.st_mode & 07777, mode);
+        EXPECT_EQ(folderEntries(), std::vector<std::string>{".ukryta.txt"});
+    }
+}
+
 } // namespace
 } // namespace brio

@@ -206,6 +206,10 @@ public:
             error = kWriteFault;
             return false;
         }
+        // The old file keeps who may read and write it, as Windows keeps a replaced file's attributes
+        // and security (a name hides a file here: it stays with the name).
+        struct stat old {};
+        if (::stat(path_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd_, old.st_mode & 07777);
         // On the disk before it takes the old file's place.
         if (::fsync(fd_) != 0) {
             error = writeFailure(errno);
