@@ -172,12 +172,16 @@ bool Interpreter::importCommand(const Words& w) {
 
 bool Interpreter::fileCommand(const Words& w) {
     std::string name;
-    if (w.size() == 4 && w[1].text == "write") {
+    if ((w.size() == 4 || (w.size() == 6 && w[4].text == "times")) && w[1].text == "write") {
+        // "times N" writes the bytes N times over: a large file without a large script.
         std::string bytes;
-        if (!text(w, 2, name) || !text(w, 3, bytes)) return false;
+        int32_t times = 1;
+        if (!text(w, 2, name) || !text(w, 3, bytes) || (w.size() == 6 && !number(w, 5, times))) return false;
+        if (times < 0) return fail("use: file write \"NAME\" \"BYTES\" [times N], N at least 0");
         std::ofstream out(name, std::ios::binary | std::ios::trunc);
-        if (!out.write(bytes.data(), std::streamsize(bytes.size())))
-            return fail("cannot write " + cp1250ToUtf8(name));
+        for (int32_t i = 0; i < times && out; ++i)
+            out.write(bytes.data(), std::streamsize(bytes.size()));
+        if (!out) return fail("cannot write " + cp1250ToUtf8(name));
         return true;
     }
     if (w.size() == 3 && (w[1].text == "show" || w[1].text == "delete" || w[1].text == "readonly")) {
@@ -201,7 +205,7 @@ bool Interpreter::fileCommand(const Words& w) {
                                  (bytes ? " " + displayed(*bytes) : " missing"));
         return true;
     }
-    return fail("use: file write \"NAME\" \"BYTES\" | file show|delete|readonly \"NAME\"");
+    return fail("use: file write \"NAME\" \"BYTES\" [times N] | file show|delete|readonly \"NAME\"");
 }
 
 bool Interpreter::expectList(const Words& w) {

@@ -195,7 +195,7 @@ const char* helpText() {
            "  list show | click ROW|none | select [ROW...] | rightclick ROW|none [choose N] | sort COLUMN\n"
            "  list edit ROW \"TEXT\"|cancel | drag ROW [label|icon|stateicon] | width COLUMN N\n"
            "  clipboard [hold|release] | filedialog answer \"PATH\" [filter N] | filedialog cancel\n"
-           "  import [status N] [time \"TEXT\"] ok|cancel | file write \"NAME\" \"BYTES\" | file "
+           "  import [status N] [time \"TEXT\"] ok|cancel | file write \"NAME\" \"BYTES\" [times N] | file "
            "show|delete|readonly "
            "\"NAME\"\n"
            "  picture page NAME \"FILE\" | menu ROW \"FILE\" | dialog \"FILE\"   (PNG files; the Windows "
