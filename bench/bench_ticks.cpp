@@ -6,9 +6,15 @@
 // buffer, freed again; a cycling step over 1,000 entries as much as over 10 (ratio 1.00). A cycling
 // step re-arms its one-shot timer, which the headless desktop records in a block of its own. The summary
 // gives PASS or FAIL per target; the program exits 0 either way.
+//
+// Then the time of a feed tick over the largest speed file a feed accepts (64 KB of "{UpSpeed}", the
+// worst a file can do: both speeds are all of it, cut short), beside the time of a steal tick in the
+// same run. Target: at most 200 steal ticks.
+#include <chrono>
 #include <cstdio>
 #include <string>
 
+#include "platform/read_whole_file.h"
 #include "tests/alloc/tick_session.h"
 
 namespace {
@@ -79,6 +85,65 @@ void feed(Summary& summary, const char* name, const char* file, const char* path
                    unchanged.blocks <= 1 && unchanged.bytes <= bytes.size() + 1 && unchanged.bytesLeft == 0);
 }
 
+// Wall time per period of whatever runs in the session, in microseconds, over `periods` periods.
+double microsecondsPerTick(TickSession& s, int periods) {
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < periods; ++i)
+        s.advance(kTick);
+    const std::chrono::duration<double, std::micro> took = std::chrono::steady_clock::now() - start;
+    return took.count() / periods;
+}
+
+// A feed tick over the largest file a feed reads, against a steal tick. One session at a time: the
+// sessions share the one plug-in the process loads.
+void largestSpeedFile(Summary& summary) {
+    constexpr int kPeriods = 2000;
+    constexpr int kStealPeriods = 20000; // a steal tick takes a microsecond or so: more of them to time
+    const char* file = "bench_largest.dat";
+    std::string bytes;
+    while (bytes.size() + 9 <= brio::kLargestSpeedFile)
+        bytes += "{UpSpeed}";
+    brio::test::writeFile(file, bytes);
+    Allocated allocated;
+    double feedTime = 0;
+    {
+        TickSession feed(BRIO_PLUGIN_PATH);
+        const bool started =
+            ready(feed, {"config Brio/format = \"Pobieranie {DownSpeed}, wysylanie {UpSpeed}\"",
+                         std::string("config Brio/emulePath = \"") + file + "\"", "start", "use 445103"}) &&
+            // Running, not refused: the file is as large as a speed file may be, and no larger.
+            feed.run({"expect action 445103 status 4"}) && feed.failures() == 0;
+        if (!started) {
+            std::remove(file);
+            return summary.target("eMule tick, largest file: the feed runs", false);
+        }
+        feed.advance(kTick);
+        allocated = feed.advance(kTick);
+        feedTime = microsecondsPerTick(feed, kPeriods);
+    }
+    std::remove(file);
+    double stealTime = 0;
+    {
+        TickSession steal(BRIO_PLUGIN_PATH);
+        if (!ready(steal, {"contact add 5 \"Ala\" description \"opis\"", "start", "contact 5 use 445101"}))
+            return summary.target("steal tick", false);
+        steal.advance(kTick);
+        stealTime = microsecondsPerTick(steal, kStealPeriods);
+    }
+    const std::string what = "eMule tick, largest file (" + std::to_string(bytes.size()) + " bytes)";
+    row(what.c_str(), allocated);
+    summary.target("eMule tick, largest file: at most its buffer, freed",
+                   allocated.blocks <= 1 && allocated.bytes <= bytes.size() + 1 && allocated.bytesLeft == 0);
+    std::printf("Time per tick (microseconds):\n");
+    std::printf("  %-46s %10.2f\n", what.c_str(), feedTime);
+    std::printf("  %-46s %10.2f\n", "  baseline: steal tick, description unchanged", stealTime);
+    const double ratio = stealTime > 0 ? feedTime / stealTime : 0.0;
+    std::printf("  feed tick against steal tick: ratio %.1f\n", ratio);
+    // A few scans of 64 KB at memchr's speed: tens of steal ticks, well under a millisecond (a search
+    // for a line end that went byte by byte made it some 400 to 1,500).
+    summary.target("eMule tick, largest file: within 200 steal ticks", ratio > 0 && ratio <= 200.0);
+}
+
 Allocated cycling(int entries) {
     TickSession s(BRIO_PLUGIN_PATH);
     if (!ready(s, {"config Brio/list = \"" + brio::test::listText(entries) + "\"", "start", "use 445115"}))
@@ -103,6 +168,7 @@ int main() {
          "<STATS><DOWNLOAD_SPEED><TEXT>" + std::string(100, '1') + padding +
              "</TEXT></DOWNLOAD_SPEED><UPLOAD_SPEED><TEXT>456.7" + padding +
              "</TEXT></UPLOAD_SPEED></STATS>");
+    largestSpeedFile(summary);
     const Allocated few = cycling(10);
     const Allocated many = cycling(1000);
     row("100 cycling steps, 1000 entries", many);

@@ -1,5 +1,7 @@
 #include "formats/onlinesig.h"
 
+#include <algorithm>
+
 namespace brio {
 
 namespace {
@@ -16,8 +18,10 @@ size_t findBar(std::string_view text, size_t from) {
     return text.find('|', from);
 }
 
+// The first CR or LF: two scans for one byte each, which run at memchr's speed, where a search for
+// either byte at once goes byte by byte.
 size_t findLineEnd(std::string_view text, size_t from) {
-    return text.find_first_of("\r\n", from);
+    return std::min(text.find('\r', from), text.find('\n', from));
 }
 
 // Where the second line starts: behind the line end found, which is CR LF as one when it is that.
@@ -30,7 +34,7 @@ size_t behindLineEnd(std::string_view text, size_t found) {
 // stops before a line end too (a field that runs on to the end of its line or of the file).
 std::string_view field(std::string_view text, size_t from, size_t end) {
     const std::string_view bytes = text.substr(from, end == kNone ? kNone : end - from);
-    return bytes.substr(0, bytes.find_first_of("\r\n"));
+    return bytes.substr(0, findLineEnd(bytes, 0));
 }
 
 } // namespace
