@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++-multilib cmake make
-  libgtest-dev:i386 libbenchmark-dev:i386
+  libgtest-dev:i386 libbenchmark-dev:i386 librapidcheck-dev:i386
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32:i386 xvfb xauth
   fonts-wine fonts-liberation locales pngcheck

@@ -196,6 +196,43 @@ TEST_F(DescriptionSetterTest, HiddenNetworksAreLeftAloneButNetwork15RecordsThePa
     EXPECT_TRUE(nets.sets.empty());
 }
 
+// A hidden status the setter sent itself does not lock it out: the next description and the restore
+// reach the network. Once the network was seen shown again, a hidden status is the user's.
+TEST_F(DescriptionSetterTest, TheHiddenStatusItSentItselfIsNotTheUsers) {
+    nets.addNetwork(15);
+    nets.addNetwork(10);
+    nets.networks[15].description = "own15";
+    nets.networks[10].description = "own10";
+    auto setter = makeSetter();
+    setter->saveCurrent();
+    setter->apply("hiding", 66);
+    setter->apply("next", 64);
+    setter->apply("hiding again", 66);
+    setter->saveCurrent(); // a switch: nothing new to save
+    setter->restoreAll();
+    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{15, 66, "hiding"},
+                                               {10, 66, "hiding"},
+                                               {15, 64, "next"},
+                                               {10, 64, "next"},
+                                               {15, 66, "hiding again"},
+                                               {10, 66, "hiding again"},
+                                               {15, -1, "own15"},
+                                               {10, -1, "own10"}}));
+    EXPECT_EQ(nets.networks[10].status, 66); // statuses are never restored
+
+    nets.sets.clear();
+    nets.networks[10].status = 64; // the user shows again on 10
+    setter->apply("seen shown", -1);
+    nets.networks[10].status = 66; // and hides
+    setter->saveCurrent();
+    setter->apply("not for a hidden user", 64);
+    setter->restoreAll();
+    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{15, -1, "seen shown"},
+                                               {10, -1, "seen shown"},
+                                               {15, 64, "not for a hidden user"},
+                                               {15, -1, "seen shown"}}));
+}
+
 TEST_F(DescriptionSetterTest, DisabledNetworkIsSavedButNeverChanged) {
     nets.addNetwork(15);
     nets.addNetwork(10);

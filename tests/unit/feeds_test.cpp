@@ -434,6 +434,26 @@ TEST_F(FeedsTest, AFeedStartedOverAnotherActivityRestoresWhatThatShowed) {
     EXPECT_EQ(shown().back(), "saved");
 }
 
+// A feed whose first application fails runs neither ticking nor stored, and what the cycle replaced
+// comes back: nothing is left running, and the next use starts the feed afresh.
+TEST_F(FeedsTest, AFeedWhoseFirstApplicationFailsLeavesNothingRunning) {
+    controller->setCycling(true,
+                           std::string("0\x0c"
+                                       "10\x0d"
+                                       "E1\x0e"),
+                           true);
+    const std::string path = folder.write("onlinesig.dat", kOnlineSig);
+    nets.setsToFail = 1;
+    EXPECT_ANY_THROW(startEmule(path));
+    EXPECT_EQ(controller->emuleFeed(), nullptr);
+    EXPECT_EQ(controller->mode, mode::kNone);
+    EXPECT_FALSE(controller->cycling());
+    EXPECT_EQ(headless::runningTimers(), 0u);
+    EXPECT_EQ(shown(), (std::vector<std::string>{"E1", "saved"}));
+    EXPECT_TRUE(startEmule(path));
+    EXPECT_EQ(shown().back(), "D: 12.3 U: 4.5");
+}
+
 TEST_F(FeedsTest, AzureusStartedWhileEmuleRunsStopsItAndTakesPrecedence) {
     ASSERT_TRUE(startEmule(folder.write("onlinesig.dat", kOnlineSig)));
     ASSERT_TRUE(startAzureus(folder.write("stats.xml", azureusStats("48.2", "7.1"))));
