@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <unordered_set>
 
-#include "host/file_bytes.h"
+#include "host/common/file_bytes.h"
 #include "unit/png_reader.h"
 
 int main(int argc, char** argv) {

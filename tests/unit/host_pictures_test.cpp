@@ -4,11 +4,11 @@
 
 #include <cstdlib>
 
-#include "host/action_tree.h"
-#include "host/host.h"
-#include "host/interpreter.h"
-#include "host/page_layout.h"
-#include "host/png.h"
+#include "host/model/action_tree.h"
+#include "host/messenger/host.h"
+#include "host/commands/interpreter.h"
+#include "host/desktop/page_layout.h"
+#include "host/desktop/png.h"
 #include "png_reader.h"
 
 namespace brio::host {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/png.h"
+#include "host/desktop/png.h"
 
 namespace brio::test {
 
