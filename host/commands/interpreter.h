@@ -1,3 +1,7 @@
+// commands/: the command language on top of the messenger: the script reader, the interpreter, and
+// the expect, show, list and picture commands. Uses every room below it: common/, model/, desktop/,
+// messenger/.
+//
 // Runs the command language (script.h) against a host: one line at a time, writing the transcript.
 #pragma once
 

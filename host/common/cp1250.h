@@ -1,3 +1,6 @@
+// common/: what every room of brio-host uses: code page 1250 and UTF-8, a file's bytes, the heap meter
+// of the plug-in's own blocks, the transcript. Uses nothing of host/ (the plug-in's src/ is below all).
+//
 // Code page 1250 <-> UTF-8, at the edge between the plug-in's bytes and the terminal or a script.
 #pragma once
 

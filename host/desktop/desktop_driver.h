@@ -1,3 +1,7 @@
+// desktop/: the desktop drivers: this interface, headless/ (over the headless desktop), win32/ (the real
+// one: message loop, boxes, dialogs, menus, list view, clipboard, pictures), and the pages' layout.
+// Uses common/ and model/.
+//
 // The host's side of the desktop: the clock that drives the plug-in's timers, the message boxes it
 // shows, and the windows of the configuration pages. Headless: the virtual clock of the headless
 // desktop. Windows: the real message loop.

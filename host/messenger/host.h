@@ -1,3 +1,7 @@
+// messenger/: the host control object and its answers to the plug-in (messages, actions, the
+// plug-in's start and end), and the plug-in loaders, headless/ and win32/. Uses common/, model/,
+// desktop/.
+//
 // The stand-in messenger's host control object: what the plug-in calls, and the host's side of the
 // plug-in's life (load, the start and stop sequences, messages and notifications sent to it). Every
 // call either way becomes a transcript line.

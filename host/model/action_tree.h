@@ -1,3 +1,6 @@
+// model/: the messenger's tables, as a messenger keeps them: the action tree, the configuration store,
+// the contacts, the plug-in registry, and the records' texts. Uses common/.
+//
 // The action tree a plug-in declares with addAction: pages, groups, controls, menus and menu items,
 // kept in the order they were added, with what the host shows of each (status, caption, value).
 #pragma once
