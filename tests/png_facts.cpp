@@ -4,7 +4,7 @@
 #include <unordered_set>
 
 #include "host/common/file_bytes.h"
-#include "unit/png_reader.h"
+#include "png_reader.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

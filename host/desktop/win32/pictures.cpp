@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host/model/action_tree.h"
-#include "host/desktop/png.h"
+#include "host/desktop/picture_file.h"
 
 namespace brio::host {
 

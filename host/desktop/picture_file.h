@@ -1,5 +1,5 @@
-// PNG files of the pictures brio-host takes: 8-bit RGB, compressed with deflate's fixed codes, so that
-// the same pixels always give the same bytes.
+// The PNG files of the pictures brio-host takes: 8-bit RGB, written by stb_image_write, so that the
+// same pixels always give the same bytes.
 #pragma once
 
 #include <cstdint>
@@ -11,9 +11,5 @@ namespace brio::host {
 // `pixels` holds width * height values 0x00RRGGBB, row by row from the top. Empty when the sizes do
 // not match or are 0.
 std::string encodePng(uint32_t width, uint32_t height, const std::vector<uint32_t>& pixels);
-
-// The checksums the format uses.
-uint32_t crc32(const uint8_t* bytes, size_t size, uint32_t crc = 0);
-uint32_t adler32(const uint8_t* bytes, size_t size);
 
 } // namespace brio::host
