@@ -37,10 +37,12 @@ dist: setup
 pictures: setup build-win
 	@scripts/pictures.sh $(WIN) docs/pictures
 
-# A longer fuzzing run than the one inside `make test`: FUZZ_SECONDS per target.
+# A longer fuzzing run than the one inside `make test`: FUZZ_SECONDS per target, and PROPERTY_CASES
+# cases of the property tests.
 FUZZ_SECONDS ?= 120
-fuzz: setup
-	@FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz.sh $(FUZZ)
+PROPERTY_CASES ?= 100000
+fuzz: setup build-linux
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) PROPERTY_CASES=$(PROPERTY_CASES) scripts/fuzz.sh $(FUZZ)
 
 # Linux's benchmarks, then the Windows build's under Wine (the list view's figures on both desktops).
 bench: setup build-linux build-win

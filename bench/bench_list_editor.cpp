@@ -31,8 +31,8 @@
 #include "formats/list_text.h"
 #include "formats/status.h"
 #include "formats/text_list.h"
-#include "host/desktop_driver.h"
-#include "host/host.h"
+#include "host/desktop/desktop_driver.h"
+#include "host/messenger/host.h"
 #include "list/list_editor.h"
 #include "platform/open_file.h"
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "host/heap_meter.h"
+#include "host/common/heap_meter.h"
 
 namespace {
 

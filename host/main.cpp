@@ -7,11 +7,11 @@
 #include <optional>
 #include <string>
 
-#include "host/cp1250.h"
-#include "host/file_bytes.h"
-#include "host/host.h"
-#include "host/interpreter.h"
-#include "host/transcript.h"
+#include "host/common/cp1250.h"
+#include "host/common/file_bytes.h"
+#include "host/messenger/host.h"
+#include "host/commands/interpreter.h"
+#include "host/common/transcript.h"
 
 namespace {
 

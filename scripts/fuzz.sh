@@ -23,4 +23,16 @@ for src in tests/fuzz/fuzz_*.cpp; do
   fi
   rm -rf "$work"
 done
+# The property tests with many more cases than `make test` runs, on a seed of the time: PROPERTY_CASES
+# of them (`make fuzz` sets it), from the Linux build.
+if [ -n "${PROPERTY_CASES:-}" ]; then
+  seed=$(date +%s)
+  if RC_PARAMS="seed=$seed max_success=$PROPERTY_CASES max_size=200" build/tests/property_tests >"$dir/property.log" 2>&1; then
+    echo "fuzz: property ok"
+  else
+    echo "fuzz: property FAILED (seed $seed, log: $dir/property.log)"
+    tail -40 "$dir/property.log"
+    failed=1
+  fi
+fi
 exit $failed

@@ -5,10 +5,10 @@ set -euo pipefail
 
 packages=(
   g++-multilib cmake make
-  libgtest-dev:i386 libbenchmark-dev:i386
+  libgtest-dev:i386 libbenchmark-dev:i386 librapidcheck-dev:i386
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32:i386 xvfb xauth
-  fonts-wine fonts-liberation locales pngcheck
+  fonts-wine fonts-liberation locales pngcheck libstb-dev
   clang libclang-rt-14-dev
   zip unzip
 )

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/desktop_driver.h"
+#include "host/desktop/desktop_driver.h"
 #include "platform/list_view.h"
 
 namespace brio::test {

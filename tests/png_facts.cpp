@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <unordered_set>
 
-#include "host/file_bytes.h"
-#include "unit/png_reader.h"
+#include "host/common/file_bytes.h"
+#include "png_reader.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

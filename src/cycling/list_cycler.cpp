@@ -7,7 +7,10 @@
 namespace brio {
 
 ListCycler::ListCycler(const HostGateway& host, std::string_view listText)
-    : host_(host), entries_(buildCycleList(listText)) {
+    : ListCycler(host, buildCycleList(listText)) {}
+
+ListCycler::ListCycler(const HostGateway& host, std::vector<StatusEntry> entries)
+    : host_(host), entries_(std::move(entries)) {
     position_ = host_.readInt(setting::kOrder) == order::kFromEnd ? entries_.size() : 0;
     random_.seed(platform::secondsSinceEpoch());
 }

@@ -43,6 +43,8 @@ class ListCycler {
 public:
     // Builds the cycle list from a list text; "Brio/order" decides where the walk starts.
     ListCycler(const HostGateway& host, std::string_view listText);
+    // The same over a cycle list built already.
+    ListCycler(const HostGateway& host, std::vector<StatusEntry> entries);
 
     bool empty() const { return entries_.empty(); }
     size_t size() const { return entries_.size(); }

@@ -42,8 +42,28 @@ bool DescriptionSetter::takesPart(int32_t network) const {
     return host_.send(msg::kNetCapability, network, 2) != 0;
 }
 
-void DescriptionSetter::send(int32_t network, int32_t status, const std::string& text) const {
+void DescriptionSetter::send(int32_t network, int32_t status, const std::string& text) {
     host_.send(msg::kSetNetStatus, network, 2, status, addressOf(text.c_str()));
+    if (status == kKeepStatus) return;
+    for (Sent& s : sentStatus_) {
+        if (s.network == network) {
+            s.status = status;
+            return;
+        }
+    }
+    sentStatus_.push_back(Sent{network, status});
+}
+
+bool DescriptionSetter::hiddenByUser(int32_t network, int32_t status) {
+    auto it = std::find_if(sentStatus_.begin(), sentStatus_.end(),
+                           [network](const Sent& s) { return s.network == network; });
+    const bool hiddenByUs = it != sentStatus_.end() && it->status == kHiddenStatus;
+    if (status != kHiddenStatus) {
+        // Shown again since: a later hidden status is the user's, whatever was sent before.
+        if (hiddenByUs) sentStatus_.erase(it);
+        return false;
+    }
+    return !hiddenByUs;
 }
 
 std::string DescriptionSetter::formatFor(std::string_view text, int32_t network) {
@@ -89,13 +109,13 @@ void DescriptionSetter::applyIn(std::string& description, std::string& formatted
             if (lastStatus_ == status && formatted == lastText_) continue;
             lastStatus_ = status;
             lastText_ = formatted; // counts as applied even when the network is hidden below
-            if (netStatus(n) == kHiddenStatus) continue;
+            if (hiddenByUser(n, netStatus(n))) continue;
             send(n, status, formatted);
             continue;
         }
         if (!takesPart(n) || !choice.enabled) continue;
         formatFor(description, n, formatted);
-        if (netStatus(n) == kHiddenStatus) continue;
+        if (hiddenByUser(n, netStatus(n))) continue;
         send(n, status, formatted);
     }
 }
@@ -115,13 +135,19 @@ std::string DescriptionSetter::fitToNetwork(std::string_view text, int32_t, int3
 }
 
 void DescriptionSetter::saveCurrent() {
-    for (const NetworkChoice& choice : choices_) {
-        const int32_t n = choice.network;
+    const bool adding = holding_;
+    // By index: a host call may let the page change the list meanwhile.
+    for (size_t i = 0; i < choices_.size(); ++i) {
+        const int32_t n = choices_[i].network;
         if (!(n == kLimitedNetwork && netStatus(n) != 0) && !takesPart(n)) continue;
-        if (netStatus(n) == kHiddenStatus) continue;
+        if (hiddenByUser(n, netStatus(n))) continue;
+        // A network saved before this chain of activities began shows an activity's text now.
+        if (adding && std::any_of(saved_.begin(), saved_.end(), [n](const Saved& s) { return s.network == n; }))
+            continue;
         const char* current = fromAddress<const char>(host_.send(msg::kNetDescription, n, -1));
         if (current) remember(current, n);
     }
+    holding_ = true;
 }
 
 void DescriptionSetter::remember(std::string_view text, int32_t network) {
@@ -138,12 +164,12 @@ void DescriptionSetter::restore(int32_t network) {
     if (excluded(network)) return;
     if (network == kLimitedNetwork) {
         const int32_t status = netStatus(network);
-        if (status != 0 && status != kHiddenStatus) {
+        if (status != 0 && (status != kHiddenStatus || !hiddenByUser(network, status))) {
             if (isEnabled(network)) send(network, kKeepStatus, savedDescription(network));
             return;
         }
     }
-    if (!takesPart(network) || netStatus(network) == kHiddenStatus || !isEnabled(network)) return;
+    if (!takesPart(network) || hiddenByUser(network, netStatus(network)) || !isEnabled(network)) return;
     send(network, kKeepStatus, savedDescription(network));
 }
 
@@ -154,6 +180,7 @@ void DescriptionSetter::restoreAll() {
         networks.push_back(s.network);
     for (int32_t n : networks)
         restore(n);
+    holding_ = false;
 }
 
 std::string DescriptionSetter::savedDescription(int32_t network) const {

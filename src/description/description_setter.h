@@ -36,10 +36,17 @@ public:
     static std::string fitToNetwork(std::string_view text, int32_t network, int32_t reserve);
     static void fitToNetwork(std::string& text, int32_t reserve); // the same, in place
 
+    // Records what each network shows, before an activity changes it. Between a save and the restore
+    // that gives the descriptions back (an activity replacing another), a save only adds networks not
+    // saved yet: what the user had before the first activity is what comes back.
     void saveCurrent();
     void remember(std::string_view text, int32_t network);
     void restore(int32_t network);
+    // Puts the saved descriptions back; the next save records afresh.
     void restoreAll();
+    // The descriptions shown now stay, as the user's own: the next save records afresh.
+    void keepShown() { holding_ = false; }
+    bool holding() const { return holding_; }
     std::string savedDescription(int32_t network) const;
 
     bool isEnabled(int32_t network) const;
@@ -60,14 +67,25 @@ private:
         int32_t network;
     };
     int32_t netStatus(int32_t network) const;
+    // Whether a network showing `status` is hidden by the user: the hidden status counts only when
+    // this setter did not send it itself, so that a list entry that hides the user does not lock the
+    // setter out of that network.
+    bool hiddenByUser(int32_t network, int32_t status);
     bool takesPart(int32_t network) const; // netCapability
-    void send(int32_t network, int32_t status, const std::string& text) const;
+    void send(int32_t network, int32_t status, const std::string& text);
     void applyIn(std::string& description, std::string& formatted, std::string_view text, int32_t status);
 
     HostGateway host_;
     std::vector<NetworkChoice> choices_;
     int32_t column_;
     std::vector<Saved> saved_;
+    bool holding_ = false; // saved descriptions are out, not given back yet
+    // Per network, the status last sent by apply (-1 is no status and is not recorded).
+    struct Sent {
+        int32_t network;
+        int32_t status;
+    };
+    std::vector<Sent> sentStatus_;
     std::string lastText_;
     std::optional<int32_t> lastStatus_;
     // What apply works in, kept from one call to the next for their memory, and whether one runs.

@@ -69,7 +69,16 @@ void stealAction(PluginState& state, int32_t contact) {
     const HostText name = host.holdContactText(contact, contactColumn::kName);
     host.setActionCaption(action::kSteal, action::kHostContactMenu, stealLabel(name.view()));
     host.setActionStatus(action::kSteal, action::kHostContactMenu, action::kStatusOn);
-    controller.setStealing(true, contact);
+    try {
+        controller.setStealing(true, contact);
+    } catch (...) {
+        // A start that failed: the item must not claim that stealing runs.
+        if (state.controller && !state.controller->stealing()) {
+            host.setActionCaption(action::kSteal, action::kHostContactMenu, "Kradnij opis!");
+            host.setActionStatus(action::kSteal, action::kHostContactMenu, action::kStatusOff);
+        }
+        throw;
+    }
 }
 
 // "Emule" and "Azureus": the transfer-speed feeds switch on and off.

@@ -8,6 +8,7 @@
 #include "cycling/steal_timer.h"
 #include "description/speed_setter.h"
 #include "feeds/speed_feed.h"
+#include "formats/list_text.h"
 #include "platform/message_box.h"
 #include "platform/read_whole_file.h"
 #include "platform/timers.h"
@@ -98,31 +99,31 @@ void ModeController::setCycling(bool start, const std::optional<std::string>& li
         if (restore) setter_->restoreAll();
         return;
     }
-    if (mode != mode::kNone) stopMode(mode);
-    setter_->saveCurrent();
-    host_.logText("txt = %i", listText ? addressOf(listText->c_str()) : 0);
-    if (!listText) return;
-
-    auto cycler = std::make_unique<ListCycler>(host_, *listText);
-    // A list without entries starts nothing: no entry is invented and no timer runs.
-    if (cycler->empty()) return;
-    cycler_ = std::move(cycler);
+    // A list without entries cannot start: whatever runs goes on, no entry is invented, no timer runs.
+    if (!listText) {
+        host_.logText("txt = %i", 0);
+        return;
+    }
+    std::vector<StatusEntry> entries = buildCycleList(*listText);
+    if (entries.empty()) return;
+    beginStart();
+    host_.logText("txt = %i", addressOf(listText->c_str()));
+    cycler_ = std::make_unique<ListCycler>(host_, std::move(entries));
     host_.logText("list = %i", addressOf(cycler_.get()));
     setMode(mode::kCycling);
-    const auto [entry, end] = cycler_->nextEntry();
-    (void)end; // the first step of a list with entries always goes on
-    // Taken before apply: the entry belongs to the cycler, which a host call may end.
-    const int32_t seconds = entry.seconds;
-    host_.logText("Prepare to change status");
+    const SwitchWatch watch(switches_);
     try {
+        const auto [entry, end] = cycler_->nextEntry();
+        (void)end; // the first step of a list with entries always goes on
+        // Taken before apply: the entry belongs to the cycler, which a host call may end.
+        const int32_t seconds = entry.seconds;
+        host_.logText("Prepare to change status");
         setter_->apply(entry.description, entry.status);
+        if (watch.undisturbed()) armCycleTimer(this, seconds);
     } catch (...) {
-        // A cycle whose first step failed has no timer to go on with: it must not stay marked as running.
-        discardCycler();
-        setMode(mode::kNone);
+        undoStart(watch, mode::kCycling);
         throw;
     }
-    armCycleTimer(this, seconds);
 }
 
 void ModeController::setStealing(bool on, int32_t contact) {
@@ -132,13 +133,49 @@ void ModeController::setStealing(bool on, int32_t contact) {
         setter_->restoreAll();
         return;
     }
-    if (mode != mode::kNone) stopMode(mode);
-    setter_->saveCurrent();
+    beginStart();
     auto stealer = std::make_unique<StealTimer>();
     stealer->start(host_, contact, *setter_);
     stealer_ = std::move(stealer);
-    stealer_->tick(); // the first description is copied without waiting for the timer
     setMode(mode::kStealing);
+    // The first description is copied without waiting for the timer; a copy that fails is retried at
+    // the next tick, so stealing runs whatever this one does.
+    stealer_->tick();
+}
+
+void ModeController::beginStart() {
+    if (mode != mode::kNone) stopMode(mode);
+    const SwitchWatch watch(switches_);
+    try {
+        // Replacing another activity, this adds only the networks not saved yet.
+        setter_->saveCurrent();
+    } catch (...) {
+        undoStart(watch, mode::kNone);
+        throw;
+    }
+}
+
+void ModeController::undoStart(const SwitchWatch& watch, int32_t m) noexcept {
+    // Another switch made meanwhile (inside a host call) stands; so does a controller that went.
+    if (!watch.undisturbed()) return;
+    try {
+        stopMode(m);
+    } catch (...) {
+        discardAll();
+    }
+    try {
+        setter_->restoreAll();
+    } catch (...) {
+        // Then the descriptions stay as the failed start left them; the item shows nothing running.
+    }
+}
+
+void ModeController::discardAll() noexcept {
+    discardCycler();
+    stealer_.reset();
+    emuleFeed_.reset();
+    azureusFeed_.reset();
+    setMode(mode::kNone);
 }
 
 void ModeController::cycleTick(uint32_t) {
@@ -152,6 +189,7 @@ void ModeController::cycleTick(uint32_t) {
         owner->setMode(mode::kNone);
         try {
             owner->host_.setActionStatus(action::kCycling, action::kPopup, action::kStatusOff);
+            owner->setter_->restoreAll(); // an ended cycle gives back what it replaced
         } catch (...) {
             // Then the menu item goes on showing the ended cycle; using it starts or stops cycling afresh.
         }
@@ -169,6 +207,7 @@ void ModeController::nextCycleStep() {
         owner->setter_->apply(entry.description, entry.status);
         owner->discardCycler();
         owner->setMode(mode::kNone);
+        owner->setter_->keepShown(); // the last entry stays as the user's own
         owner->host_.setActionStatus(action::kCycling, action::kPopup, action::kStatusOff);
         break;
     case listEnd::kSwitchOff:
@@ -199,27 +238,27 @@ bool ModeController::switchFeed(std::unique_ptr<Feed>& feed, int32_t feedMode, c
         platform::showMessage(noPathText, "Brio - Error", platform::MessageIcon::Warning);
         return false;
     }
-    if (mode != mode::kNone) stopMode(mode);
-    setter_->saveCurrent();
-    // A file that cannot be read is reported in a message box, whose message loop lets the user switch
-    // activities (or the host end the interface) before the reading returns. Whatever was switched
-    // meanwhile stands: this start then only reports its own failure, and takes nothing over.
-    const SwitchWatch watch(switches_);
+    // The file is read before anything is stopped: a start that cannot succeed changes nothing. A file
+    // that cannot be read is reported in a message box, whose message loop lets the user switch
+    // activities (or the host end the interface) before the reading returns; whatever was switched
+    // meanwhile stands, and this start only reports its own failure.
+    const SwitchWatch reading(switches_);
     const std::string text = readWholeFile(path);
-    if (!watch.undisturbed()) {
-        if (text.empty() && watch.alive())
-            platform::showMessage(badPathText, "Brio - Error", platform::MessageIcon::Warning);
+    if (text.empty()) {
+        if (reading.alive()) platform::showMessage(badPathText, "Brio - Error", platform::MessageIcon::Warning);
         return false;
     }
-    std::unique_ptr<Feed> created = Feed::create(path, text, *setter_, host_);
-    if (!created) {
-        platform::showMessage(badPathText, "Brio - Error", platform::MessageIcon::Warning);
-        return false;
-    }
-    // Undisturbed, the stop above left no feed of this kind (it runs only in its own mode).
-    feed = std::move(created);
+    if (!reading.undisturbed()) return false;
+    beginStart();
+    feed = Feed::create(path, text, *setter_, host_); // the text is not empty: a feed is made
     setMode(feedMode);
-    feed->start(interval);
+    const SwitchWatch watch(switches_);
+    try {
+        feed->start(interval);
+    } catch (...) {
+        undoStart(watch, feedMode);
+        throw;
+    }
     return true;
 }
 
@@ -234,11 +273,7 @@ bool ModeController::setAzureusFeed(bool on, const std::string& path, int32_t in
 }
 
 void ModeController::abandon() {
-    discardCycler();
-    emuleFeed_.reset();
-    azureusFeed_.reset();
-    stealer_.reset();
-    setMode(mode::kNone);
+    discardAll();
     host_ = HostGateway();
     setter_->detachHost();
 }

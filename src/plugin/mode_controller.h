@@ -36,7 +36,8 @@ public:
     // Stops the given running activity so that another can start; restores nothing.
     void stopMode(int32_t m);
 
-    // Starts list cycling over a list text (none: nothing starts), or stops it.
+    // Starts list cycling over a list text, or stops it. A text without entries (or none) starts nothing
+    // and leaves whatever runs running.
     void setCycling(bool start, const std::optional<std::string>& listText, bool restore);
     bool cycling() const { return cycler_ != nullptr; }
 
@@ -48,8 +49,8 @@ public:
 
     // Starts a transfer-speed feed over the file at `path`, reading it every `interval` seconds, or
     // switches it off (an empty path and 0) and puts the saved descriptions back. False, with the user
-    // told why in a message box, when the feed could not start: no path (the running activity goes on),
-    // or a file that yields nothing (the running activity has been stopped).
+    // told why in a message box, when the feed could not start (no path, a file that yields nothing):
+    // then whatever runs goes on, and every description stays as it was.
     bool setEmuleFeed(bool on, const std::string& path, int32_t interval);
     bool setAzureusFeed(bool on, const std::string& path, int32_t interval);
     const EmuleFeed* emuleFeed() const { return emuleFeed_.get(); }
@@ -104,6 +105,11 @@ private:
     bool switchFeed(std::unique_ptr<Feed>& feed, int32_t feedMode, const char* noPathText,
                     const char* badPathText, bool on, const std::string& path, int32_t interval);
     void discardCycler();
+    // Every start: the running activity stops (restoring nothing) and the descriptions are saved.
+    void beginStart();
+    // A start that failed leaves nothing of itself running or ticked, and the saved descriptions back.
+    void undoStart(const SwitchWatch& watch, int32_t m) noexcept;
+    void discardAll() noexcept;
 
     HostGateway host_;
     std::unique_ptr<DescriptionSetter> setter_;

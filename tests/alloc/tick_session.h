@@ -6,9 +6,9 @@
 #include <initializer_list>
 #include <string>
 
-#include "host/heap_meter.h"
-#include "host/host.h"
-#include "host/interpreter.h"
+#include "host/common/heap_meter.h"
+#include "host/messenger/host.h"
+#include "host/commands/interpreter.h"
 
 namespace brio::test {
 

@@ -200,6 +200,43 @@ TEST_F(DescriptionSetterTest, HiddenNetworksAreLeftAloneButNetwork15RecordsThePa
     EXPECT_TRUE(nets.sets.empty());
 }
 
+// A hidden status the setter sent itself does not lock it out: the next description and the restore
+// reach the network. Once the network was seen shown again, a hidden status is the user's.
+TEST_F(DescriptionSetterTest, TheHiddenStatusItSentItselfIsNotTheUsers) {
+    nets.addNetwork(15);
+    nets.addNetwork(10);
+    nets.networks[15].description = "own15";
+    nets.networks[10].description = "own10";
+    auto setter = makeSetter();
+    setter->saveCurrent();
+    setter->apply("hiding", 66);
+    setter->apply("next", 64);
+    setter->apply("hiding again", 66);
+    setter->saveCurrent(); // a switch: nothing new to save
+    setter->restoreAll();
+    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{15, 66, "hiding"},
+                                               {10, 66, "hiding"},
+                                               {15, 64, "next"},
+                                               {10, 64, "next"},
+                                               {15, 66, "hiding again"},
+                                               {10, 66, "hiding again"},
+                                               {15, -1, "own15"},
+                                               {10, -1, "own10"}}));
+    EXPECT_EQ(nets.networks[10].status, 66); // statuses are never restored
+
+    nets.sets.clear();
+    nets.networks[10].status = 64; // the user shows again on 10
+    setter->apply("seen shown", -1);
+    nets.networks[10].status = 66; // and hides
+    setter->saveCurrent();
+    setter->apply("not for a hidden user", 64);
+    setter->restoreAll();
+    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{15, -1, "seen shown"},
+                                               {10, -1, "seen shown"},
+                                               {15, 64, "not for a hidden user"},
+                                               {15, -1, "seen shown"}}));
+}
+
 TEST_F(DescriptionSetterTest, DisabledNetworkIsSavedButNeverChanged) {
     nets.addNetwork(15);
     nets.addNetwork(10);
@@ -214,20 +251,28 @@ TEST_F(DescriptionSetterTest, DisabledNetworkIsSavedButNeverChanged) {
     EXPECT_EQ(nets.sets.size(), 2u); // network 15: apply and restore
 }
 
+// A save while saved descriptions are out (one activity replacing another) adds only networks not saved
+// yet; once they were given back, the next save records afresh, one record per network.
 TEST_F(DescriptionSetterTest, SaveCurrentKeepsOneRecordPerNetwork) {
     nets.addNetwork(15);
     nets.addNetwork(10);
     nets.networks[15].description = "a";
-    nets.networks[10].description = "b";
+    nets.networks[10] = {66, "hidden", true, 1};
     auto setter = makeSetter();
     setter->saveCurrent();
+    nets.networks[15].description = "set by an activity";
+    nets.networks[10] = {64, "b", true, 1}; // shown again meanwhile
     setter->saveCurrent();
+    setter->restoreAll();
+    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{15, -1, "a"}, {10, -1, "b"}}));
+
+    nets.sets.clear();
     nets.networks[10].description = "c";
     nets.networks[15].hasDescription = false; // a null answer keeps what was saved
     setter->saveCurrent();
+    setter->saveCurrent();
     setter->restoreAll();
-    std::vector<SetCall> expected{{15, -1, "a"}, {10, -1, "c"}};
-    EXPECT_EQ(nets.sets, expected);
+    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{15, -1, "a"}, {10, -1, "c"}}));
 }
 
 TEST_F(DescriptionSetterTest, RestoreAllSendsTheSavedTextUnsubstitutedAndRepeats) {
@@ -619,15 +664,15 @@ TEST_F(DescriptionSetterTest, RestoreAllFollowsTheOrderNetworksWereFirstSaved) {
 
     nets.networks[15] = {64, "b15", true, 1};
     nets.networks[10].description = "b10";
-    setter->saveCurrent();
+    setter->saveCurrent(); // 10 is saved already and not asked again
     EXPECT_EQ(takeCalls(), (std::vector<Call>{askStatus(15), askStatus(15), askDescription(15),
-                                              askCapability(10), askStatus(10), askDescription(10)}));
+                                              askCapability(10), askStatus(10)}));
 
     setter->restoreAll();
     expectRestoreRecords();
     EXPECT_EQ(takeCalls(), (std::vector<Call>{askCapability(10), askStatus(10), setStatus(10), askStatus(15),
                                               setStatus(15)}));
-    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{10, -1, "b10"}, {15, -1, "b15"}}));
+    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{10, -1, "a10"}, {15, -1, "b15"}}));
 }
 
 } // namespace

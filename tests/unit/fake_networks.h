@@ -50,6 +50,7 @@ public:
     std::vector<SetCall> sets;
     // Stands in for running out of memory while a description is set: the call throws std::bad_alloc.
     bool setsFail = false;
+    int setsToFail = 0; // the next this many sets throw std::bad_alloc, then sets work again
 
 private:
     int32_t answer(const MessageRecord& m, int target) {
@@ -79,6 +80,10 @@ private:
             return addressOf(scratch_.c_str());
         case msg::kSetNetStatus: {
             if (setsFail) throw std::bad_alloc();
+            if (setsToFail > 0) {
+                --setsToFail;
+                throw std::bad_alloc();
+            }
             const std::string text = m.p2 ? fromAddress<const char>(m.p2) : "";
             sets.push_back(SetCall{m.net, m.p1, text});
             if (net != networks.end()) {

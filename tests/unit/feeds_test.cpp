@@ -251,7 +251,6 @@ struct StartFailure {
     const char* file; // null: no path; otherwise a file name in the folder, created with `bytes` if set
     std::optional<std::string> bytes;
     std::vector<std::string> texts; // the message boxes, in order
-    bool otherActivityRuns;         // list cycling, running before, is still running
 };
 
 class FeedStartFailureTest : public FeedsTest, public ::testing::WithParamInterface<StartFailure> {};
@@ -278,10 +277,11 @@ TEST_P(FeedStartFailureTest, TellsTheUserAndRunsNothingNew) {
     EXPECT_EQ(boxes.back().icon, platform::MessageIcon::Warning);
     EXPECT_EQ(controller->emuleFeed(), nullptr);
     EXPECT_EQ(controller->azureusFeed(), nullptr);
-    EXPECT_EQ(controller->mode, c.otherActivityRuns ? mode::kCycling : mode::kNone);
-    EXPECT_EQ(controller->cycling(), c.otherActivityRuns);
-    EXPECT_EQ(headless::runningTimers(), c.otherActivityRuns ? 1u : 0u);
-    EXPECT_EQ(shown(), std::vector<std::string>{"E1"}); // nothing restored, nothing applied
+    // Whatever ran goes on: nothing restored, nothing applied.
+    EXPECT_EQ(controller->mode, mode::kCycling);
+    EXPECT_TRUE(controller->cycling());
+    EXPECT_EQ(headless::runningTimers(), 1u);
+    EXPECT_EQ(shown(), std::vector<std::string>{"E1"});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -291,16 +291,15 @@ INSTANTIATE_TEST_SUITE_P(
                      false,
                      nullptr,
                      std::nullopt,
-                     {"Brak ścieżki dostępu do pliku onlinesig.dat!"},
-                     true},
+                     {"Brak ścieżki dostępu do pliku onlinesig.dat!"}},
         StartFailure{
-            "EmuleMissing", false, "missing.dat", std::nullopt, {sizeFailure(2), kBadEmulePath}, false},
-        StartFailure{"EmuleEmpty", false, "empty.dat", "", {kBadEmulePath}, false},
-        StartFailure{"EmuleOnlyZeros", false, "zeros.dat", std::string(2, '\0'), {kBadEmulePath}, false},
-        StartFailure{"AzureusNoPath", true, nullptr, std::nullopt, {"Brak ścieżki dostępu do pliku!"}, true},
+            "EmuleMissing", false, "missing.dat", std::nullopt, {sizeFailure(2), kBadEmulePath}},
+        StartFailure{"EmuleEmpty", false, "empty.dat", "", {kBadEmulePath}},
+        StartFailure{"EmuleOnlyZeros", false, "zeros.dat", std::string(2, '\0'), {kBadEmulePath}},
+        StartFailure{"AzureusNoPath", true, nullptr, std::nullopt, {"Brak ścieżki dostępu do pliku!"}},
         StartFailure{
-            "AzureusMissing", true, "missing.xml", std::nullopt, {sizeFailure(2), kBadAzureusPath}, false},
-        StartFailure{"AzureusEmpty", true, "empty.xml", "", {kBadAzureusPath}, false}),
+            "AzureusMissing", true, "missing.xml", std::nullopt, {sizeFailure(2), kBadAzureusPath}},
+        StartFailure{"AzureusEmpty", true, "empty.xml", "", {kBadAzureusPath}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FeedsTest, StartReadsTheFileAndAppliesTheFormatWithStatusesKept) {
@@ -475,11 +474,11 @@ TEST_F(FeedsTest, AnotherActivityStopsTheFeedWithoutRestoring) {
     EXPECT_EQ(shown(), (std::vector<std::string>{"D: 12.3 U: 4.5", "up !"}));
     EXPECT_EQ(headless::runningTimers(), 1u); // the cycle's, not the feed's
     controller->setCycling(false, std::nullopt, true);
-    EXPECT_EQ(nets.sets.back().text, "D: 12.3 U: 4.5"); // what the feed showed when cycling started
+    EXPECT_EQ(nets.sets.back().text, "saved"); // what the user had before the feed
 }
 
-// A feed started over another activity saves what that activity showed; switched off, the feed puts
-// that back.
+// A feed started over another activity keeps what was saved before that activity began; switched off,
+// the feed puts the user's own description back.
 TEST_F(FeedsTest, AFeedStartedOverAnotherActivityRestoresWhatThatShowed) {
     controller->setCycling(true,
                            std::string("0\x0c"
@@ -490,7 +489,7 @@ TEST_F(FeedsTest, AFeedStartedOverAnotherActivityRestoresWhatThatShowed) {
     EXPECT_FALSE(controller->cycling());
     EXPECT_EQ(headless::runningTimers(), 1u);
     EXPECT_TRUE(controller->setEmuleFeed(false, "", 0));
-    EXPECT_EQ(shown(), (std::vector<std::string>{"E1", "D: 12.3 U: 4.5", "E1"}));
+    EXPECT_EQ(shown(), (std::vector<std::string>{"E1", "D: 12.3 U: 4.5", "saved"}));
 
     host.contacts[{3, contactColumn::kDescription}] = "cudzy";
     controller->setStealing(true, 3);
@@ -498,7 +497,27 @@ TEST_F(FeedsTest, AFeedStartedOverAnotherActivityRestoresWhatThatShowed) {
     EXPECT_EQ(controller->mode, mode::kAzureus);
     EXPECT_EQ(headless::runningTimers(), 1u);
     EXPECT_TRUE(controller->setAzureusFeed(false, "", 0));
-    EXPECT_EQ(shown().back(), "cudzy");
+    EXPECT_EQ(shown().back(), "saved");
+}
+
+// A feed whose first application fails runs neither ticking nor stored, and what the cycle replaced
+// comes back: nothing is left running, and the next use starts the feed afresh.
+TEST_F(FeedsTest, AFeedWhoseFirstApplicationFailsLeavesNothingRunning) {
+    controller->setCycling(true,
+                           std::string("0\x0c"
+                                       "10\x0d"
+                                       "E1\x0e"),
+                           true);
+    const std::string path = folder.write("onlinesig.dat", kOnlineSig);
+    nets.setsToFail = 1;
+    EXPECT_ANY_THROW(startEmule(path));
+    EXPECT_EQ(controller->emuleFeed(), nullptr);
+    EXPECT_EQ(controller->mode, mode::kNone);
+    EXPECT_FALSE(controller->cycling());
+    EXPECT_EQ(headless::runningTimers(), 0u);
+    EXPECT_EQ(shown(), (std::vector<std::string>{"E1", "saved"}));
+    EXPECT_TRUE(startEmule(path));
+    EXPECT_EQ(shown().back(), "D: 12.3 U: 4.5");
 }
 
 TEST_F(FeedsTest, AzureusStartedWhileEmuleRunsStopsItAndTakesPrecedence) {

@@ -2,7 +2,7 @@
 // hold the real control to it under Wine), and brio-host's headless driver scrolls before pointing.
 #include <gtest/gtest.h>
 
-#include "host/desktop_driver.h"
+#include "host/desktop/desktop_driver.h"
 #include "platform/headless/driver.h"
 #include "platform/list_view.h"
 #include "tests/list_view_scrolling.h"

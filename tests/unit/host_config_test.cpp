@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "host/config_store.h"
+#include "host/model/config_store.h"
 
 namespace brio::host {
 namespace {

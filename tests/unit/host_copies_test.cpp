@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/host.h"
+#include "host/messenger/host.h"
 
 namespace brio::host {
 namespace {

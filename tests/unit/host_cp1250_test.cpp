@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "host/cp1250.h"
+#include "host/common/cp1250.h"
 
 namespace brio::host {
 namespace {

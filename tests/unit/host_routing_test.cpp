@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "boundary/messages.h"
-#include "host/host.h"
+#include "host/messenger/host.h"
 
 namespace brio::host {
 namespace {

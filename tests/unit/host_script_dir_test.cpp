@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "host/host.h"
-#include "host/interpreter.h"
-#include "host/script.h"
-#include "host/transcript.h"
+#include "host/messenger/host.h"
+#include "host/commands/interpreter.h"
+#include "host/commands/script.h"
+#include "host/common/transcript.h"
 
 namespace brio::host {
 namespace {

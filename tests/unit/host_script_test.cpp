@@ -5,9 +5,9 @@
 #include <cstdlib>
 
 #include "boundary/messages.h"
-#include "host/host.h"
-#include "host/interpreter.h"
-#include "host/script.h"
+#include "host/messenger/host.h"
+#include "host/commands/interpreter.h"
+#include "host/commands/script.h"
 
 namespace brio::host {
 namespace {

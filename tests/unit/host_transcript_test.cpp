@@ -1,7 +1,7 @@
 // Comparing a transcript with the expected one: the {n} wildcard and where two transcripts part.
 #include <gtest/gtest.h>
 
-#include "host/transcript.h"
+#include "host/common/transcript.h"
 
 namespace brio::host {
 namespace {

@@ -263,9 +263,9 @@ TEST_F(ListCyclingTest, StartingAgainStopsWithoutRestoring) {
     EXPECT_EQ(shown(), (std::vector<std::string>{"E1", "second"}));
     EXPECT_EQ(cyclingItemStatuses(), std::vector<int32_t>{0});
     EXPECT_EQ(nets.sets[1].status, 34);
-    // The second start saved what the first had set.
+    // The second start kept what was saved before the first.
     controller->setCycling(false, std::nullopt, true);
-    EXPECT_EQ(shown().back(), "E1");
+    EXPECT_EQ(shown().back(), "saved");
 }
 
 TEST_F(ListCyclingTest, LogLinesOfAStart) {

@@ -227,9 +227,9 @@ TEST_F(StealTest, CyclingStartedWhileStealingStopsItWithoutRestoring) {
     describe("zmiana");
     advanceSeconds(5);
     EXPECT_EQ(shown().size(), 2u);
-    // The cycle saved what stealing had set, and that is what comes back.
+    // The cycle kept what was saved before stealing, and the user's own description comes back.
     controller->setCycling(false, std::nullopt, true);
-    EXPECT_EQ(shown().back(), "Na wakacjach!");
+    EXPECT_EQ(shown().back(), "own");
 }
 
 TEST_F(StealTest, StealingStartedWhileCyclingStopsTheCycle) {
@@ -250,7 +250,7 @@ TEST_F(StealTest, StealingStartedWhileCyclingStopsTheCycle) {
     advanceSeconds(10);
     EXPECT_EQ(shown(), (std::vector<std::string>{"E1", "Na wakacjach!"}));
     controller->setStealing(false);
-    EXPECT_EQ(shown().back(), "E1");
+    EXPECT_EQ(shown().back(), "own");
 }
 
 TEST_F(StealTest, ShutdownAndAbandonLeaveNoTimer) {

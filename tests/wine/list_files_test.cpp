@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/desktop_driver.h"
+#include "host/desktop/desktop_driver.h"
 #include "platform/file_dialogs.h"
 #include "platform/import_dialog.h"
 #include "platform/open_file.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "host/desktop_driver.h"
+#include "host/desktop/desktop_driver.h"
 #include "platform/clipboard.h"
 #include "platform/common_controls.h"
 #include "platform/list_view.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/desktop_driver.h"
+#include "host/desktop/desktop_driver.h"
 #include "platform/message_box.h"
 #include "platform/timers.h"
 

@@ -1,0 +1,54 @@
+// Windows: the plug-in is a DLL found by LoadLibraryA; its entry point has the decorated stdcall name.
+#include <windows.h>
+
+#include "host/messenger/plugin_loader.h"
+
+namespace brio::host {
+
+namespace {
+
+constexpr const char* kEntryPointName = "_IMessageProc@4";
+
+std::string systemMessage(DWORD code) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message = "error " + std::to_string(code);
+    if (length != 0 && text) {
+        std::string described(text, length);
+        while (!described.empty() && (described.back() == '\n' || described.back() == '\r'))
+            described.pop_back();
+        message += " (" + described + ")";
+    }
+    LocalFree(text);
+    return message;
+}
+
+class Win32Library final : public PluginLibrary {
+public:
+    Win32Library(HMODULE module, EntryPoint entry) : PluginLibrary(module, entry) {}
+    ~Win32Library() override { FreeLibrary(static_cast<HMODULE>(module_)); }
+    Win32Library(const Win32Library&) = delete;
+    Win32Library& operator=(const Win32Library&) = delete;
+};
+
+} // namespace
+
+std::unique_ptr<PluginLibrary> PluginLibrary::load(const std::string& path, std::string& error) {
+    HMODULE module = LoadLibraryA(path.c_str());
+    if (!module) {
+        error = "cannot load " + path + ": " + systemMessage(GetLastError());
+        return nullptr;
+    }
+    FARPROC found = GetProcAddress(module, kEntryPointName);
+    if (!found) {
+        error = path + " has no entry point " + kEntryPointName;
+        FreeLibrary(module);
+        return nullptr;
+    }
+    return std::make_unique<Win32Library>(module,
+                                          reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(found)));
+}
+
+} // namespace brio::host
