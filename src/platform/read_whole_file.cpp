@@ -26,10 +26,11 @@ void showTooLarge(std::string_view path) {
     platform::showMessage(text, "Brio - Error", platform::MessageIcon::Warning);
 }
 
-bool readWholeFile(const std::string& path, std::string& bytes) {
+bool readWholeFile(const std::string& path, std::string& bytes, uint32_t* failure) {
     uint32_t error = 0;
     if (!platform::readFile(path, bytes, error, kLargestSpeedFile)) {
         bytes.clear();
+        if (failure) *failure = error;
         // The path is not used after this: the box's message loop may let its owner go.
         if (error == kFileTooLarge)
             showTooLarge(path);

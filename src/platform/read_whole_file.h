@@ -15,7 +15,8 @@ std::string readWholeFile(const std::string& path);
 // The same into `bytes`, whose memory is reused: a file read again and again at the same size costs no
 // allocation. False (the bytes empty) for a file that could not be read; the message box comes last,
 // after which neither `path` nor `bytes` is touched (its message loop may let their owner go).
-bool readWholeFile(const std::string& path, std::string& bytes);
+// `failure`, when given, gets the system's code of a file that could not be read.
+bool readWholeFile(const std::string& path, std::string& bytes, uint32_t* failure = nullptr);
 
 // Larger files are no speed files: eMule's onlinesig.dat is two short lines, Azureus's statistics a few
 // KB. Reading more on every timer tick would only cost the messenger time (and the speeds cut from it

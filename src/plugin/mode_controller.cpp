@@ -243,9 +243,13 @@ bool ModeController::switchFeed(std::unique_ptr<Feed>& feed, int32_t feedMode, c
     // activities (or the host end the interface) before the reading returns; whatever was switched
     // meanwhile stands, and this start only reports its own failure.
     const SwitchWatch reading(switches_);
-    const std::string text = readWholeFile(path);
+    std::string text;
+    uint32_t failure = 0;
+    const bool read = readWholeFile(path, text, &failure);
     if (text.empty()) {
-        if (reading.alive()) platform::showMessage(badPathText, "Brio - Error", platform::MessageIcon::Warning);
+        // A file too large was named in a box of its own: its path is right.
+        if (reading.alive() && (read || failure != kFileTooLarge))
+            platform::showMessage(badPathText, "Brio - Error", platform::MessageIcon::Warning);
         return false;
     }
     if (!reading.undisturbed()) return false;
@@ -255,6 +259,13 @@ bool ModeController::switchFeed(std::unique_ptr<Feed>& feed, int32_t feedMode, c
     const SwitchWatch watch(switches_);
     try {
         feed->start(interval);
+    } catch (const DescriptionTooLong&) {
+        // A format whose speeds cannot be filled in: the feed says so and nothing of it stays.
+        undoStart(watch, feedMode);
+        if (watch.alive())
+            platform::showMessage("Opis z formatowania byłby za długi!", "Brio - Error",
+                                  platform::MessageIcon::Warning);
+        return false;
     } catch (...) {
         undoStart(watch, feedMode);
         throw;

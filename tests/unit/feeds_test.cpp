@@ -520,6 +520,28 @@ TEST_F(FeedsTest, AFeedWhoseFirstApplicationFailsLeavesNothingRunning) {
     EXPECT_EQ(shown().back(), "D: 12.3 U: 4.5");
 }
 
+// Speeds that would make the format's description too long to build: the start says so, and nothing
+// of it stays; what ran before is given back as the user had it.
+TEST_F(FeedsTest, AFormatTooLongToFillStartsNothing) {
+    controller->setCycling(true,
+                           std::string("0\x0c"
+                                       "10\x0d"
+                                       "E1\x0e"),
+                           true);
+    std::string format;
+    for (int i = 0; i < 1300; ++i)
+        format += "{DownSpeed}";
+    host.texts[setting::kFormat] = format;
+    boxes.clear();
+    EXPECT_FALSE(startEmule(folder.write("onlinesig.dat", "1|a|b|c\n" + std::string(64, '9') + "|4.5|7\n")));
+    EXPECT_EQ(boxes, (std::vector<Box>{{"Opis z formatowania byłby za długi!", "Brio - Error",
+                                        platform::MessageIcon::Warning}}));
+    EXPECT_EQ(controller->emuleFeed(), nullptr);
+    EXPECT_EQ(controller->mode, mode::kNone);
+    EXPECT_EQ(headless::runningTimers(), 0u);
+    EXPECT_EQ(shown(), (std::vector<std::string>{"E1", "saved"}));
+}
+
 TEST_F(FeedsTest, AzureusStartedWhileEmuleRunsStopsItAndTakesPrecedence) {
     ASSERT_TRUE(startEmule(folder.write("onlinesig.dat", kOnlineSig)));
     ASSERT_TRUE(startAzureus(folder.write("stats.xml", azureusStats("48.2", "7.1"))));
