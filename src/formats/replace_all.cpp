@@ -59,8 +59,8 @@ bool replaceAll(std::string& out, std::string_view text, std::string_view placeh
     }
     // The result is sized once and filled with plain copies. Its size is at most the text's when the
     // value is no longer than the placeholder and the text is within the limit; otherwise the matches are
-    // counted first. Searching goes
-    // on in the original text after each match, which is the same as going on after the inserted value.
+    // counted first. Searching goes on in the original text after each match, which is the same as going
+    // on after the inserted value.
     const bool mayGrow = value.size() > placeholder.size();
     const std::optional<size_t> size =
         mayGrow || text.size() > limit
