@@ -138,6 +138,9 @@ public:
     // cancelled) until another answer is set.
     virtual void setFileDialogObserver(std::function<void(const FileDialogSeen&)> observer) = 0;
     virtual void setFileDialogAnswer(const std::optional<FileDialogAnswer>& answer) = 0;
+    // A dialog that refused the answer (a file to open that does not exist, a folder that does not
+    // exist) is reported here, and then cancelled, as the user gives up.
+    virtual void setFileDialogRefusedObserver(std::function<void()> observer) = 0;
 
     // The text import's options dialog, answered as a user would: the button of status position
     // `checked` (-1: none) checked, `seconds` typed into the time field, then "OK" or "Anuluj". False,

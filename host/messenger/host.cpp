@@ -46,6 +46,10 @@ Host::Host(Transcript& transcript) : transcript_(transcript) {
                     : std::string(" -> cancelled");
         call("fileDialog", line);
     });
+    desktop_->setFileDialogRefusedObserver([this] {
+        const heap::HostRuns host;
+        call("fileDialog", " refused -> cancelled");
+    });
 }
 
 void Host::setFileDialogAnswer(const std::optional<FileDialogAnswer>& answer) {

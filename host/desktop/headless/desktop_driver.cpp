@@ -96,6 +96,9 @@ public:
     void setFileDialogObserver(std::function<void(const FileDialogSeen&)> observer) override {
         onFileDialog_ = std::move(observer);
     }
+    void setFileDialogRefusedObserver(std::function<void()> observer) override {
+        onFileDialogRefused_ = std::move(observer);
+    }
     void setFileDialogAnswer(const std::optional<FileDialogAnswer>& answer) override {
         answer_ = answer;
         headless::answerFileDialogs(chosen());
@@ -128,6 +131,9 @@ private:
                 seen.filters.emplace_back(f.label, f.pattern);
             onFileDialog_(seen);
         });
+        headless::onFileDialogRefused([this] {
+            if (onFileDialogRefused_) onFileDialogRefused_();
+        });
         headless::answerFileDialogs(chosen());
     }
 
@@ -142,6 +148,7 @@ private:
     std::function<void(const MessageBoxSeen&)> onMessageBox_;
     std::function<InsideBox()> insideBoxes_;
     std::function<void(const FileDialogSeen&)> onFileDialog_;
+    std::function<void()> onFileDialogRefused_;
     std::optional<FileDialogAnswer> answer_;
     int32_t nextWindow_ = 0x1000;
 };

@@ -357,6 +357,7 @@ void Win32Driver::pressFileDialog(HWND dialog) {
     if (fileDialogAnswered_) {
         // The dialog took the answer and stayed open (it refused the name, and said why in a box
         // answered above): the user gives up.
+        if (fileDialogRefused_) fileDialogRefused_();
         pressButton(dialog, IDCANCEL);
         return;
     }

@@ -72,6 +72,9 @@ public:
     void setWorkInsideBoxes(std::function<InsideBox()> next) override { insideBoxes_ = std::move(next); }
     void setFileDialogObserver(std::function<void(const FileDialogSeen&)> observer) override;
     void setFileDialogAnswer(const std::optional<FileDialogAnswer>& answer) override;
+    void setFileDialogRefusedObserver(std::function<void()> observer) override {
+        fileDialogRefused_ = std::move(observer);
+    }
     bool importDialogOpen() override { return importDialog() != nullptr; }
     bool answerImportDialog(int32_t checked, const std::string& seconds, bool ok) override;
 
@@ -126,6 +129,7 @@ private:
     static inline bool pluginGone = false;          // unloaded, and not loaded again since
     static inline size_t timersOfGoneLibraries = 0; // found by deliverQueued
     std::function<void(const FileDialogSeen&)> fileDialogObserver_;
+    std::function<void()> fileDialogRefused_;
     std::optional<FileDialogAnswer> fileDialogAnswer_;
     HWND fileDialog_ = nullptr;
     bool fileDialogAnswered_ = false;

@@ -85,7 +85,11 @@ void holdClipboard(bool held);
 
 // File dialogs: each is handed to the observer and answered with `answer` (none: cancelled), also
 // when the answer names a filter the dialog does not have or a path longer than its 259 bytes.
+// As the real dialogs do, the open dialog refuses a file that does not exist, and both refuse a folder
+// and a file in a folder that does not exist; a save over an existing file is agreed to (its question
+// is answered "yes"). A refused answer is reported to `refused`, and the dialog is cancelled.
 void onFileDialog(std::function<void(const platform::FileDialogRequest&)> observer);
+void onFileDialogRefused(std::function<void()> refused);
 void answerFileDialogs(const std::optional<platform::ChosenFile>& answer);
 
 // The text import's options dialog: whether one is open, the icons it shows (status positions 0-5),

@@ -1,4 +1,6 @@
 // The headless file dialogs and import options dialog, answered by the driver.
+#include <sys/stat.h>
+
 #include <utility>
 
 #include "platform/file_dialogs.h"
@@ -15,9 +17,29 @@ class HeadlessImportDialog;
 
 struct Dialogs {
     std::function<void(const platform::FileDialogRequest&)> observer;
+    std::function<void()> refused;
     std::optional<platform::ChosenFile> answer;
     HeadlessImportDialog* importDialog = nullptr; // the open one
 };
+
+bool isFolder(const std::string& path) {
+    struct stat s {};
+    return ::stat(path.c_str(), &s) == 0 && S_ISDIR(s.st_mode);
+}
+
+bool isFile(const std::string& path) {
+    struct stat s {};
+    return ::stat(path.c_str(), &s) == 0 && !S_ISDIR(s.st_mode);
+}
+
+// Whether the dialog takes the name: a folder's name opens the folder instead; the file to open must
+// exist, the folder to save in too.
+bool takesName(const platform::FileDialogRequest& request, const std::string& path) {
+    if (isFolder(path)) return false;
+    if (!request.save) return isFile(path);
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos || isFolder(slash == 0 ? "/" : path.substr(0, slash));
+}
 
 // Never destroyed, as the rest of the headless desktop.
 Dialogs& dialogs() {
@@ -70,6 +92,10 @@ std::optional<ChosenFile> askForFile(const FileDialogRequest& request) {
     if (!d.answer || d.answer->filterIndex < 1 || size_t(d.answer->filterIndex) > request.filters.size() ||
         d.answer->path.empty() || d.answer->path.size() > kPathLimit)
         return std::nullopt;
+    if (!takesName(request, d.answer->path)) {
+        if (d.refused) d.refused();
+        return std::nullopt;
+    }
     return d.answer;
 }
 
@@ -86,6 +112,10 @@ namespace headless {
 
 void onFileDialog(std::function<void(const platform::FileDialogRequest&)> observer) {
     dialogs().observer = std::move(observer);
+}
+
+void onFileDialogRefused(std::function<void()> refused) {
+    dialogs().refused = std::move(refused);
 }
 
 void answerFileDialogs(const std::optional<platform::ChosenFile>& answer) {
@@ -109,6 +139,7 @@ bool answerImportDialog(int32_t checked, const std::string& seconds, bool ok) {
 void resetDialogs() {
     Dialogs& d = dialogs();
     d.observer = nullptr;
+    d.refused = nullptr;
     d.answer.reset();
 }
 

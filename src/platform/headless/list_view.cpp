@@ -161,8 +161,11 @@ public:
         if (!has(row)) return {};
         const int32_t rowWidth = std::accumulate(widths_.begin(), widths_.end(), 0);
         if (p.x >= rowWidth) return {};
-        // With whole rows selectable, every column to the right of the icon counts as the label.
-        return {row, p.x < kLabelLeft ? RowPart::Icon : RowPart::Label};
+        // With whole rows selectable the whole row is hit: on the label, which runs from the icon's
+        // right edge to the first column's right edge (nowhere when the column is narrower than the
+        // icon), or else on the icon, as the desktop's control answers.
+        const bool onLabel = p.x >= kLabelLeft && p.x < firstColumnWidth();
+        return {row, onLabel ? RowPart::Label : RowPart::Icon};
     }
 
     void sortRows(const std::function<int(int32_t, int32_t)>& compare) override {
@@ -240,11 +243,14 @@ public:
     }
     int32_t topRow() const { return top_; }
 
-    // The middle of a row's label (or of its icon) in list coordinates, where the row is now.
+    // The middle of a row's label (or of its icon) in list coordinates, where the row is now. The
+    // label's rectangle ends with the first column, before its start when the column is narrower than
+    // the icon: its middle then lies on the icon.
     Point rowPoint(int32_t row, bool onIcon) const {
-        return {onIcon ? (kIconLeft + kLabelLeft) / 2 : kLabelLeft + 8,
+        return {onIcon ? (kIconLeft + kLabelLeft) / 2 : (kLabelLeft + firstColumnWidth()) / 2,
                 kHeaderHeight + (row - top_) * kRowHeight + kRowHeight / 2};
     }
+    int32_t firstColumnWidth() const { return widths_.empty() ? 0 : widths_[0]; }
     // Below the last row, which the view is scrolled to first, or at the bottom of the view if no
     // space is left there.
     Point emptyPoint() {
