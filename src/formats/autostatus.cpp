@@ -12,7 +12,7 @@ namespace {
 constexpr std::string_view kHeader = "# PowerGG - plik AutoStatusu\r\n"
                                      "# Oficjalna strona programu: http://www.powergg.net\r\n"
                                      "# Plik wygenerowany za pomocą Brio (Norvane)\r\n"
-                                     "# Strona projektu: http://brio.norvane.net\r\n"
+                                     "# Strona projektu: https://brio.norvane.net/\r\n"
                                      "\r\n";
 
 bool sameKey(std::string_view key, std::string_view expected) {

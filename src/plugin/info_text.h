@@ -6,6 +6,6 @@ namespace brio {
 inline constexpr char kInformationText[] =
     "Brio — zabawa statusem.<br/>"
     "Opisy z listy, kradzione od znajomych albo z prędkościami eMule i Azureusa.<br/>"
-    "Autorzy: zespół Brio, <a href=\"https://brio.example.org/\">https://brio.example.org/</a>";
+    "Autorzy: zespół Brio, <a href=\"https://brio.norvane.net/\">https://brio.norvane.net/</a>";
 
 } // namespace brio

@@ -52,13 +52,15 @@ check_texts() {
 }
 
 # Every caption of the pages and menus, as the plug-in declares them (startup's transcript), is named
-# in the guide; the network check boxes (445300 + network) carry the host's names.
+# in the guide, in quotation marks: "..." or the Polish „...”; the network check boxes (445300 + network)
+# carry the host's names.
 check_guide() {
     local guide missing=0 caption
     guide="$(iconv -f CP1250 -t UTF-8 "$work/$root/instrukcja.txt" | tr -s ' \r\n' '   ')"
     while IFS= read -r caption; do
         [ -n "$caption" ] || continue
-        grep -qF -- "\"$caption\"" <<<"$guide" || { echo "the guide does not name \"$caption\""; missing=1; }
+        grep -qF -e "\"$caption\"" -e "„$caption”" <<<"$guide" ||
+            { echo "the guide does not name \"$caption\""; missing=1; }
     done < <(sed -nE '/^  addAction 4453[0-9][0-9] /d
                       s/^  addAction [0-9]+ parent [0-9]+ (page|group|label|button|check|popup|choice)( flags 0x[0-9A-F]+)? "([^"]*)".*/\3/p' \
                  "$top/tests/scenarios/startup.expected" |

@@ -13,7 +13,7 @@ namespace {
 const std::string kHeader = "# PowerGG - plik AutoStatusu\r\n"
                             "# Oficjalna strona programu: http://www.powergg.net\r\n"
                             "# Plik wygenerowany za pomocą Brio (Norvane)\r\n"
-                            "# Strona projektu: http://brio.norvane.net\r\n"
+                            "# Strona projektu: https://brio.norvane.net/\r\n"
                             "\r\n";
 
 TEST(AutoStatus, WritesTheHeaderAndOneRecordPerEntry) {

@@ -356,7 +356,7 @@ TEST_F(PagesTest, AVersionFillingItsWholeBufferIsCutInsideIt) {
 TEST(PagesInformation, CreditsAreAnHtmlFragment) {
     const std::string info = kInformationText;
     EXPECT_NE(info.find("Brio — zabawa statusem"), std::string::npos);
-    EXPECT_NE(info.find("<a href=\"https://brio.example.org/\">"), std::string::npos);
+    EXPECT_NE(info.find("<a href=\"https://brio.norvane.net/\">"), std::string::npos);
     EXPECT_EQ(info.find('\x1A'), std::string::npos); // would end the tipRich parameter early
 }
 
