@@ -82,6 +82,7 @@ inline const std::vector<ScrollHitCase>& scrollHitCases() {
         {0, {30, 34}, 0, P::Label},      // to its bottom line
         {0, {30, 35}, 1, P::Label},      // the next row
         {0, {10, 35}, 1, P::Icon},       // its icon
+        {0, {1, 35}, 1, P::Label},       // left of the icon: the row all the same
         {0, {300, 35}, 1, P::Label},     // whole rows: column 1 too
         {0, {340, 35}, -1, P::Nowhere},  // right of the columns
         {0, {30, 225}, 12, P::Label},    // the sliver of the 13th row

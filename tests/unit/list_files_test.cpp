@@ -79,6 +79,12 @@ protected:
     void open() {
         if (const auto chosen = askForListFileToOpen()) openListFile(*editor, *chosen, gateway, session);
     }
+    // The file as the dialog gave it, gone or changed by the time it is read or written (the dialogs
+    // themselves refuse a name that is no file to open, or no folder to save in).
+    void saveTo(const std::string& name, int32_t filter) { saveListFile(*editor, {path(name), filter}); }
+    void openFrom(const std::string& name, int32_t filter) {
+        openListFile(*editor, {path(name), filter}, gateway, session);
+    }
 
     void startImport(const std::string& name, const std::string& bytes) {
         write(name, bytes);
@@ -139,8 +145,7 @@ TEST_F(ListFilesTest, AFileThatCannotBeReadIsReportedAndChangesNothing) {
     editor->append({1, "kept", 20});
     for (int32_t filter : {1, 2}) {
         boxes.clear();
-        answer("missing", filter);
-        open();
+        openFrom("missing", filter);
         if (filter == 2) {
             EXPECT_TRUE(boxes.empty()); // reported once the dialog has closed
             ASSERT_TRUE(headless::answerImportDialog(0, "10", true));
@@ -236,8 +241,7 @@ TEST_F(ListFilesTest, TheSameTextFileCanBeChosenAgainWhileItsImportWaits) {
 TEST_F(ListFilesTest, WhatEndsWhileAMessageBoxIsUpIsNotUsedAfterIt) {
     editor->append({1, "kept", 20});
     // An unreadable text file, its failure shown once the dialog closed: the session ends meanwhile.
-    answer("missing.txt", 2);
-    open();
+    openFrom("missing.txt", 2);
     ASSERT_NE(session, nullptr);
     headless::onMessage([this](const headless::ShownMessage& m) {
         boxes.push_back(m);
@@ -251,9 +255,7 @@ TEST_F(ListFilesTest, WhatEndsWhileAMessageBoxIsUpIsNotUsedAfterIt) {
         boxes.push_back(m);
         editor.reset();
     });
-    answer("missing.sts", 1);
-    ASSERT_TRUE(askForListFileToOpen());
-    openListFile(*editor, {path("missing.sts"), 1}, gateway, session);
+    openFrom("missing.sts", 1);
     EXPECT_EQ(boxes.size(), 2u);
     EXPECT_EQ(editor, nullptr);
 }
@@ -293,8 +295,7 @@ TEST_F(ListFilesTest, ASaveThatFailsIsReportedAndTheOldFileStays) {
                 }
             }
             headless::failFileWrite(c.failedWrite, c.error);
-            answer(c.name, filter);
-            save();
+            saveTo(c.name, filter);
             headless::failFileWrite(0, 0);
             ASSERT_EQ(boxes.size(), 1u);
             const std::string name = std::string(c.name).substr(std::string(c.name).find_last_of('/') + 1);

@@ -161,11 +161,10 @@ public:
         if (!has(row)) return {};
         const int32_t rowWidth = std::accumulate(widths_.begin(), widths_.end(), 0);
         if (p.x >= rowWidth) return {};
-        // With whole rows selectable the whole row is hit: on the label, which runs from the icon's
-        // right edge to the first column's right edge (nowhere when the column is narrower than the
-        // icon), or else on the icon, as the desktop's control answers.
-        const bool onLabel = p.x >= kLabelLeft && p.x < firstColumnWidth();
-        return {row, onLabel ? RowPart::Label : RowPart::Icon};
+        // With whole rows selectable the desktop's control answers "on the label" for the whole row but
+        // the icon, whatever the columns' widths.
+        const bool onIcon = p.x >= kIconLeft && p.x < kLabelLeft;
+        return {row, onIcon ? RowPart::Icon : RowPart::Label};
     }
 
     void sortRows(const std::function<int(int32_t, int32_t)>& compare) override {
