@@ -78,6 +78,11 @@ Win32Driver::Win32Driver(std::function<void(const MessageBoxSeen&)> onMessageBox
     QueryPerformanceFrequency(&frequency_);
     watch(true);
     activeDriver = this;
+    // A messenger has its main window before any plug-in speaks (hidden while it sits in the tray), so
+    // a box without an owner is never the process's first window.
+    if (registerPageClass())
+        mainWindow_ = CreateWindowExA(0, kPageClass, "Norvane", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr,
+                                      nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 Win32Driver::~Win32Driver() {
@@ -85,6 +90,7 @@ Win32Driver::~Win32Driver() {
     if (activeDriver == this) activeDriver = nullptr;
     holdClipboard(false);
     if (clipboardWindow_) DestroyWindow(clipboardWindow_);
+    if (mainWindow_) DestroyWindow(mainWindow_);
     if (fileDialogTimer_) KillTimer(nullptr, fileDialogTimer_);
     for (const BoxWork& w : boxWork_)
         KillTimer(nullptr, w.timer);

@@ -173,7 +173,7 @@ bool Win32Driver::rightClickRow(int32_t row, int32_t choose, std::vector<std::st
     POINT at = row >= 0 ? centreOf(rowRect(list, row, LVIR_LABEL).value_or(RECT{})) : emptyPoint(list);
     POINT onScreen = at;
     ClientToScreen(list, &onScreen);
-    SetCursorPos(onScreen.x, onScreen.y);
+    movePointer(list, onScreen);
     // A menu shown while the notification is handled is answered by the hook.
     menuChoice_ = choose;
     menuItems_ = &menuItems;
@@ -242,7 +242,7 @@ bool Win32Driver::dragOnto(int32_t target, DropPart part) {
     HWND page = GetParent(list);
     POINT onScreen = *drop;
     ClientToScreen(list, &onScreen);
-    SetCursorPos(onScreen.x, onScreen.y);
+    movePointer(list, onScreen);
     POINT inPage = *drop;
     MapWindowPoints(list, page, &inPage, 1);
     const LPARAM where = MAKELPARAM(inPage.x, inPage.y);
@@ -291,9 +291,24 @@ void Win32Driver::answerMenu(HWND owner, HMENU menu) {
         postKey(owner, VK_ESCAPE);
         return;
     }
-    for (int i = 0; i <= menuChoice_; ++i)
+    // Home selects the first item wherever the pointer left the menu's highlight; Down moves on.
+    postKey(owner, VK_HOME);
+    for (int i = 0; i < menuChoice_; ++i)
         postKey(owner, VK_DOWN);
     postKey(owner, VK_RETURN);
+}
+
+// The pointer's move reaches the windows under it as a message of its own, a moment after
+// SetCursorPos, when the system's input has come through. It is let in at once, so that it cannot fall
+// into a loop that starts afterwards (a menu's, whose highlight it would move) and every run goes alike.
+void Win32Driver::movePointer(HWND list, POINT onScreen) {
+    POINT now{};
+    if (GetCursorPos(&now) && now.x == onScreen.x && now.y == onScreen.y) return; // no move, no message
+    SetCursorPos(onScreen.x, onScreen.y);
+    const DWORD start = GetTickCount();
+    while (!(GetQueueStatus(QS_MOUSEMOVE) & (QS_MOUSEMOVE << 16)) && GetTickCount() - start < kPointerWaitMs)
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_MOUSEMOVE);
+    deliverQueued(list);
 }
 
 void CALLBACK Win32Driver::menuPictureTick(HWND, UINT, UINT_PTR id, DWORD) {

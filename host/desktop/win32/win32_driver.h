@@ -91,6 +91,8 @@ private:
     static POINT emptyPoint(HWND list);
     static std::optional<POINT> dropPoint(HWND list, int32_t row, DropPart part);
     void answerMenu(HWND owner, HMENU menu);
+    static void movePointer(HWND list, POINT onScreen);
+    static constexpr DWORD kPointerWaitMs = 100;
     static void CALLBACK menuPictureTick(HWND, UINT, UINT_PTR id, DWORD);
     static BOOL CALLBACK findShownMenu(HWND window, LPARAM found);
 
@@ -123,6 +125,7 @@ private:
     std::vector<HWND> pages_; // open page windows, oldest first
     HIMAGELIST statusImages_ = nullptr;
     HWND clipboardWindow_ = nullptr;
+    HWND mainWindow_ = nullptr; // the messenger's own, made first
     std::array<HICON, kStatusColours.size()> statusIcons_{}; // made on first request
     // The plug-in's file dialogs: how they are answered, and the one being answered.
     static constexpr UINT kFileDialogTickMs = 20;
