@@ -1,0 +1,281 @@
+#!/usr/bin/env python3
+"""Writes a random but meaningful brio-host script from a seed, for the differential run: networks,
+contacts and settings, every menu item and the contact's, the pages and the "Lista" page's list view
+worked in every way, file dialogs, the import dialog, message boxes worked inside, time passing.
+
+The script keeps to what the user could do at each moment (rows that are there, a selection to drag),
+so that it runs to its end on both builds, and lets time pass in whole periods of the plug-in's
+timers (10 seconds), where both builds agree on what falls due. It names its files relative to the
+working directory. Usage: generate.py SEED [STEPS]
+"""
+import random
+import sys
+
+STEAL, EMULE, LISTA, AZUREUS = 445101, 445103, 445115, 445119
+LOAD, SAVE, ADD, REPLACE = 445113, 445114, 445111, 445112
+STATUS_FIELD, DESCRIPTION_FIELD, TIME_FIELD = 445108, 445109, 445110
+WORDS = ["w pracy", "Zażółć gęślą jaźń", "na obiedzie", "{DownSpeed}/{UpSpeed}", "x", "śpię", "kawa",
+         "D: {DownSpeed}", "zaraz wracam"]
+NETWORKS = [15, 10, 12]
+CONTACTS = [5, 6]
+
+
+def quoted(text):
+    # The texts here hold no quote; their backslashes are brio-host's escapes (\r, \x0C).
+    return '"' + text + '"'
+
+
+def entry_text(entries):
+    return "".join(f"{s}\\x0C{t}\\x0D{d}\\x0E" for s, t, d in entries)
+
+
+class Script:
+    def __init__(self, seed):
+        self.r = random.Random(seed)
+        self.lines = []
+        self.page = None      # the open page, if any
+        self.rows = 0         # rows of the list view while "Lista" is open
+        self.stored = 0       # entries of the stored list
+        self.selected = set() # the selection, while it is known; None when it is not
+        self.picked = False   # a row was clicked since the rows last moved
+        # The activity that runs, as far as the user can tell (a cycle may end by itself: then it is
+        # taken as running, which only matters for what its item's next use does).
+        self.running = None
+
+    def say(self, line):
+        self.lines.append(line)
+
+    def word(self):
+        return self.r.choice(WORDS)
+
+    # --- the set-up ---
+
+    def setup(self):
+        r = self.r
+        self.say(f"# seed-made script: networks, contacts, settings")
+        for n in NETWORKS:
+            status = r.choice([64, 64, 65, 67, 66])
+            self.say(f"network add {n} {quoted('sieć ' + str(n))} status {status} description {quoted(self.word())}")
+        for c in CONTACTS:
+            self.say(f"contact add {c} {quoted('kontakt ' + str(c))} status {r.choice([0, 64, 65])} "
+                     f"description {quoted(self.word())}")
+        self.say('file write "gen_onlinesig.dat" "1|a|b|c\\r\\n12.3|4.5|7\\r\\n"')
+        self.say('file write "gen_empty.dat" ""')
+        self.say('file write "gen_stats.xml" "<STATS><GLOBAL><DOWNLOAD_SPEED><TEXT>48.2 kB/s</TEXT>'
+                 '</DOWNLOAD_SPEED><UPLOAD_SPEED><TEXT>7.1 kB/s</TEXT></UPLOAD_SPEED></GLOBAL></STATS>"')
+        self.say('file delete "gen_missing.dat"')
+        entries = [(r.randrange(6), r.choice([10, 20, 30]), self.word()) for _ in range(r.randrange(2, 6))]
+        self.stored = len(entries)
+        self.say(f"config Brio/list = {quoted(entry_text(entries))}")
+        self.say(f"config Brio/format = {quoted(r.choice(['D: {DownSpeed} U: {UpSpeed}', '{UpSpeed}', 'stały']))}")
+        self.say("config Brio/emuleTimer = 10")
+        self.settings()
+        self.say("start")
+
+    def settings(self):
+        r = self.r
+        # In order or from the end: the random order draws from a generator seeded with the wall clock.
+        self.say(f"config Brio/order = {r.choice([0, 1])}")
+        self.say(f"config Brio/onListEnd = {r.randrange(3)}")
+        self.say(f"config Brio/cntIn = {r.choice([0, 1])}")
+
+    # --- what the user does ---
+
+    def feed_path(self, key):
+        choice = self.r.choice(["present", "present", "missing", "empty"])
+        name = {"present": "gen_onlinesig.dat" if key == "emulePath" else "gen_stats.xml",
+                "missing": "gen_missing.dat", "empty": "gen_empty.dat"}[choice]
+        self.say(f"config Brio/{'emulePath' if key == 'emulePath' else 'azureusFile'} = {quoted(name)}")
+        return choice
+
+    def menu_item(self):
+        r = self.r
+        what = r.choice(["emule", "azureus", "lista", "steal", "steal"])
+        if self.running == what:
+            self.running = None  # used again: switched off
+        elif what == "emule" or what == "azureus":
+            state = self.feed_path("emulePath" if what == "emule" else "azureusFile")
+            # A file that cannot be read shows a box: the user may work inside it.
+            if state != "present" and r.random() < 0.5:
+                inside = r.choice(["lista", "steal", "advance", "hide"])
+                self.say("onbox " + {"lista": f"use {LISTA}", "steal": f"contact {r.choice(CONTACTS)} use {STEAL}",
+                                     "advance": "advance 10s",
+                                     "hide": f"network {r.choice(NETWORKS)} status 66"}[inside])
+                if inside in ("lista", "steal"):
+                    self.running = None if self.running == inside else inside
+            if state == "present":
+                self.running = what
+        elif what == "lista":
+            if self.stored:
+                self.running = "lista"
+        else:
+            self.running = "steal"
+        item = {"emule": EMULE, "azureus": AZUREUS, "lista": LISTA}.get(what)
+        self.say(f"use {item}" if item else f"contact {r.choice(CONTACTS)} use {STEAL}")
+
+    def world(self):
+        r = self.r
+        kind = r.randrange(5)
+        if kind == 0:
+            self.say(f"network {r.choice(NETWORKS)} status {r.choice([64, 65, 66, 67])}")
+        elif kind == 1:
+            self.say(f"network {r.choice(NETWORKS)} description {quoted(self.word())}")
+        elif kind == 2:
+            self.say(f"contact {r.choice(CONTACTS)} description {quoted(r.choice(['', self.word()]))}")
+        elif kind == 3:
+            self.settings()
+        else:
+            self.say(f"clipboard {r.choice(['hold', 'release'])}")
+
+    def list_step(self):
+        r = self.r
+        rows, sel = self.rows, self.selected
+        choices = ["add", "load_sts", "load_txt", "save", "width"]
+        if rows:
+            choices += ["click", "click", "select", "rightclick", "rightclick", "sort", "edit", "none"]
+            if sel and len(sel) < rows:
+                choices += ["drag", "drag"]
+            if self.picked:
+                choices.append("replace")
+        what = r.choice(choices)
+        if what == "click":
+            row = r.randrange(rows)
+            self.say(f"list click {row}")
+            self.selected, self.picked = {row}, True
+        elif what == "none":
+            self.say("list click none")
+            self.selected = set()
+        elif what == "select":
+            chosen = sorted(r.sample(range(rows), r.randint(1, min(3, rows))))
+            self.say("list select " + " ".join(map(str, chosen)))
+            self.selected = set(chosen)
+        elif what == "rightclick":
+            row = r.randrange(rows)
+            choose = r.choice([0, 1, 2, 2, 3, -1])
+            self.say(f"list rightclick {row}" + (f" choose {choose}" if choose >= 0 else ""))
+            if sel is None or row not in sel:
+                sel = {row}
+            if choose == 0:
+                self.rows += 1
+                self.selected, self.picked = None, False
+            elif choose == 2:
+                if sel is None:
+                    self.say("list click none")  # not known: nothing to delete but the row under the pointer
+                    self.selected = set()
+                else:
+                    self.rows -= len(sel)
+                    self.selected, self.picked = set(), False
+            elif choose == 3:
+                self.rows, self.selected, self.picked = 0, set(), False
+            else:
+                self.selected = sel
+        elif what == "sort":
+            self.say(f"list sort {r.randrange(2)}")
+            self.selected, self.picked = None, False
+        elif what == "edit":
+            row = r.randrange(rows)
+            self.say(f"list edit {row} " + r.choice([quoted(self.word()), quoted(""), "cancel"]))
+            self.selected = None
+        elif what == "drag":
+            target = r.choice([t for t in range(rows) if t not in sel])
+            self.say(f"list drag {target} {r.choice(['label', 'label', 'icon'])}")
+            self.selected, self.picked = None, False
+        elif what == "width":
+            column = r.randrange(2)
+            self.say(f"list width {column} {r.choice([8, 30, 297] if column == 0 else [30, 55])}")
+        elif what == "add":
+            description = r.choice([self.word(), self.word(), ""])
+            self.say(f"set {STATUS_FIELD} {quoted(str(r.randrange(6)))}")
+            self.say(f"set {DESCRIPTION_FIELD} {quoted(description)}")
+            self.say(f"set {TIME_FIELD} {quoted(str(r.choice([5, 10, 45])))}")
+            self.say(f"press {ADD}")
+            if description:
+                self.rows += 1
+        elif what == "replace":
+            self.say(f"set {DESCRIPTION_FIELD} {quoted(self.word())}")
+            self.say(f"press {REPLACE}")
+            self.selected = None
+        elif what == "load_sts":
+            k = r.randint(1, 3)
+            body = "".join(f"status={r.randrange(6)}\\r\\ntime={r.choice([10, 20])}\\r\\ntext={self.word()}\\r\\n\\r\\n"
+                           for _ in range(k))
+            self.say(f"file write \"gen_in.sts\" {quoted(body)}")
+            self.say('filedialog answer "gen_in.sts" filter 1')
+            self.say(f"press {LOAD}")
+            self.rows += k
+        elif what == "load_txt":
+            k = r.randint(1, 3)
+            body = "\\r\\n".join(self.word() for _ in range(k))
+            self.say(f"file write \"gen_in.txt\" {quoted(body)}")
+            self.say('filedialog answer "gen_in.txt" filter 2')
+            self.say(f"press {LOAD}")
+            if r.random() < 0.8:
+                self.say(f"import status {r.randrange(6)} time {quoted(str(r.choice([5, 30])))} ok")
+                self.rows += k
+            else:
+                self.say("import cancel")
+        elif what == "save":
+            if r.random() < 0.2:
+                self.say('filedialog answer "gen_no_such_folder/x.sts" filter 1')  # refused
+                self.say(f"press {SAVE}")
+            else:
+                filter_ = r.choice([1, 2])
+                name = "gen_out.sts" if filter_ == 1 else "gen_out.txt"
+                self.say(f"filedialog answer {quoted(name)} filter {filter_}")
+                self.say(f"press {SAVE}")
+                self.say(f"file show {quoted(name)}")
+
+    def pages(self):
+        r = self.r
+        if self.page is None:
+            page = r.choice(["Lista", "Lista", "Brio"])
+            self.say(f"open page {page}")
+            self.page = page
+            if page == "Lista":
+                self.rows, self.selected, self.picked = self.stored, set(), False
+        else:
+            self.say(f"close page {self.page}")
+            if self.page == "Lista":
+                self.stored = self.rows
+            self.page = None
+
+    def step(self):
+        r = self.r
+        roll = r.random()
+        if self.page == "Lista" and roll < 0.45:
+            self.list_step()
+        elif roll < 0.6:
+            self.menu_item()
+        elif roll < 0.75:
+            self.say(f"advance {r.choice([10, 10, 20])}s")
+        elif roll < 0.88:
+            self.world()
+        elif roll < 0.97:
+            self.pages()
+        elif self.page is None:
+            self.say("restart")
+            self.running = None
+
+    def finish(self):
+        if self.page:
+            self.say("list show" if self.page == "Lista" else "show networks")
+            self.say(f"close page {self.page}")
+        self.say("show networks")
+        self.say("stop")
+
+
+def main():
+    seed = int(sys.argv[1])
+    steps = int(sys.argv[2]) if len(sys.argv) > 2 else 40
+    s = Script(seed)
+    s.setup()
+    for _ in range(steps):
+        s.step()
+        if s.page == "Lista" and s.r.random() < 0.15:
+            s.say("list show")
+    s.finish()
+    print("\n".join(s.lines))
+
+
+if __name__ == "__main__":
+    main()
