@@ -1,5 +1,6 @@
-// Windows: the plug-in's timers are real thread timers, so letting time pass means running this
-// thread's message loop; its message boxes are real too, and a window hook answers each one with OK.
+// Windows: the plug-in's timers are thread timers, kept on the host's clock once brio-host has taken
+// them over (host_clock.h), and real ones otherwise, when letting time pass means running this thread's
+// message loop for real time; its message boxes are real, and a window hook answers each one with OK.
 #include <windows.h>
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <cstring>
 #include <utility>
 
+#include "host/desktop/win32/host_clock.h"
 #include "host/desktop/win32/win32_driver.h"
 
 namespace brio::host::win32 {
@@ -99,6 +101,10 @@ void Win32Driver::watchAlways(bool on) {
 }
 
 void Win32Driver::advance(uint64_t ms) {
+    if (hostClock().inUse()) {
+        hostClock().advance(ms, [] { deliverQueued(); });
+        return;
+    }
     const uint64_t deadline = nowMs() + ms + kGraceMs;
     for (;;) {
         deliverQueued();
