@@ -80,6 +80,8 @@ tests/wine/run_checks.sh build-win 2>&1 | tee "$log/wine.txt"
 [ "${PIPESTATUS[0]}" -eq 0 ] || wine_status=1
 tests/wine/run_scenarios.sh build-win 2>&1 | tee -a "$log/wine.txt"
 [ "${PIPESTATUS[0]}" -eq 0 ] || wine_status=1
+tests/wine/check_ledger.sh build-win 2>&1 | tee -a "$log/wine.txt"
+[ "${PIPESTATUS[0]}" -eq 0 ] || wine_status=1
 tests/wine/check_pictures.sh build-win build 2>&1 | tee -a "$log/wine.txt"
 [ "${PIPESTATUS[0]}" -eq 0 ] || wine_status=1
 count_lines "$log/wine.txt" wine "$wine_status"

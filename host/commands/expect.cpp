@@ -20,6 +20,7 @@ bool Interpreter::expect(const Words& w) {
     if (what == "network") return expectNetwork(w);
     if (what == "action") return expectAction(w);
     if (what == "heap") return expectHeap(w);
+    if (what == "objects") return expectObjects(w);
     if (what == "row" || what == "rows" || what == "clipboard" || what == "file" || what == "import-dialog")
         return expectList(w);
     int32_t n = 0;
@@ -63,7 +64,7 @@ bool Interpreter::expect(const Words& w) {
         return true;
     }
     return fail("use: expect "
-                "answer|same-address|config|errors|calls|log|copies|heap|network|action|row|rows|clipboard|"
+                "answer|same-address|config|errors|calls|log|copies|heap|objects|network|action|row|rows|clipboard|"
                 "file|"
                 "import-dialog ... "
                 "(try help)");
@@ -83,6 +84,25 @@ bool Interpreter::expectHeap(const Words& w) {
                           std::to_string(now.blocksInUse) + " blocks, at the heap mark " +
                           std::to_string(heapMark_->bytesInUse) + " bytes in " +
                           std::to_string(heapMark_->blocksInUse) + " blocks");
+    return true;
+}
+
+bool Interpreter::expectObjects(const Words& w) {
+    if (w.size() != 3 || w[2].text != "same") return fail("use: expect objects same");
+    const std::vector<ObjectCount> now = pluginObjects();
+    // As with the heap: with no mark yet, the first check takes it.
+    if (!objectsMark_) {
+        objectsMark_ = now;
+        return true;
+    }
+    std::string changed;
+    for (size_t i = 0; i < now.size(); ++i) {
+        const int64_t before = i < objectsMark_->size() ? (*objectsMark_)[i].inUse : 0;
+        if (now[i].inUse == before) continue;
+        changed += (changed.empty() ? "" : ", ") + std::to_string(now[i].inUse) + " " + now[i].kind +
+                   " (at the mark " + std::to_string(before) + ")";
+    }
+    if (!changed.empty()) expectationFailed("the plug-in holds " + changed);
     return true;
 }
 

@@ -170,6 +170,7 @@ bool Interpreter::dispatch(const Words& w, std::string_view line) {
     if (c == "set") return setCommand(w);
     if (c == "show") return show(w);
     if (c == "heap") return heapCommand(w);
+    if (c == "objects") return objectsCommand(w);
     if (c == "repeat") return fail("repeat ... end is for scripts");
     if (c == "end") return fail("end without repeat");
     if (c == "menu") return w.size() == 2 ? showMenu(w[1].text) : fail("use: menu NAME");
@@ -202,6 +203,12 @@ bool Interpreter::heapCommand(const Words& w) {
     if (w.size() != 2 || w[1].text != "mark") return fail("use: heap mark");
     if (!heap::counting()) return fail("the plug-in's heap is not measured in this build");
     heapMark_ = heap::plugin();
+    return true;
+}
+
+bool Interpreter::objectsCommand(const Words& w) {
+    if (w.size() != 2 || w[1].text != "mark") return fail("use: objects mark");
+    objectsMark_ = pluginObjects();
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/common/heap_meter.h"
+#include "host/messenger/plugin_objects.h"
 #include "host/messenger/host.h"
 #include "host/commands/script.h"
 
@@ -68,6 +69,7 @@ private:
     bool show(const Words& w);
     bool expect(const Words& w);
     bool heapCommand(const Words& w);
+    bool objectsCommand(const Words& w);
     bool runLines(const std::vector<std::string>& lines, size_t from, size_t to,
                   const std::vector<size_t>& blockEnds, std::vector<int>& rounds);
 
@@ -90,6 +92,7 @@ private:
     void showIcons();
     void showActions();
     void showHeap();
+    void showObjects();
     bool showPage(const std::string& name);
     bool showMenu(const std::string& name);
 
@@ -99,6 +102,7 @@ private:
     bool expectNetwork(const Words& w);
     bool expectAction(const Words& w);
     bool expectHeap(const Words& w);
+    bool expectObjects(const Words& w);
 
     // Word helpers: false (with the error set) when the word is missing or of the wrong form.
     bool number(const Words& w, size_t i, int32_t& value);
@@ -119,6 +123,7 @@ private:
     int boxDepth_ = 0;                      // message boxes whose commands are running
     std::string boxError_;                  // the first line inside a box that could not be run
     std::optional<heap::Figures> heapMark_; // the plug-in's heap at the last `heap mark`
+    std::optional<std::vector<ObjectCount>> objectsMark_; // what it held at the last `objects mark`
 };
 
 } // namespace brio::host

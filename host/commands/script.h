@@ -33,8 +33,15 @@
 //   repeat N ... end                        (scripts only) the lines between, N times; blocks nest, and
 //                                           inside one $REPEAT is the innermost block's round (from 1)
 //   heap mark                               remember the plug-in's heap in use (Linux: brio-host counts
-//                                           the blocks made while the plug-in's code runs)
+//                                           the blocks made while the plug-in's code runs; Windows:
+//                                           the blocks of Brio.dll's C runtime heap)
 //   show heap                               the plug-in's heap: in use, and made in all
+//   objects mark                            remember what the plug-in holds of the desktop, by kind
+//                                           (Windows: its windows, menus, image lists, icons, GDI
+//                                           objects, properties, timers, global memory, files and C
+//                                           runtime heap blocks; Linux: the headless desktop's windows
+//                                           and timers)
+//   show objects                            what it holds, by kind, and how many it made
 //   transcript off | transcript on          drop lines (not failures or faults) while off
 //   expect answer N | answer text "TEXT"
 //   expect same-address                     the last text answer is at the address of the first
@@ -47,6 +54,8 @@
 //   expect copies N                         contact texts handed out and not released yet
 //   expect heap same                        the plug-in's heap in use is what it was at the heap mark
 //                                           (with no mark yet, the first one takes it)
+//   expect objects same                     the plug-in holds of every kind what it held at the
+//                                           objects mark (with no mark yet, the first one takes it)
 //   expect network NET status N | description "TEXT"|none | sends N
 //   expect action ID status N | value "TEXT" | caption "TEXT"
 //   quit | exit                             (standard input only) stop reading commands

@@ -37,12 +37,14 @@ bool Interpreter::show(const Words& w) {
         showActions();
     else if (w.size() == 2 && what == "heap")
         showHeap();
+    else if (w.size() == 2 && what == "objects")
+        showObjects();
     else if (w.size() == 3 && what == "page")
         return showPage(w[2].text);
     else if (w.size() == 3 && what == "menu")
         return showMenu(w[2].text);
     else
-        return fail("use: show config|networks|contacts|plugins|icons|actions|heap|page NAME|menu NAME");
+        return fail("use: show config|networks|contacts|plugins|icons|actions|heap|objects|page NAME|menu NAME");
     return true;
 }
 
@@ -56,6 +58,13 @@ void Interpreter::showHeap() {
                              std::to_string(f.blocksInUse) + " blocks; it made " +
                              std::to_string(f.allocations) + " blocks of " + std::to_string(f.bytesMade) +
                              " bytes in all");
+}
+
+// Each kind this build counts; how many were made in all where that is known.
+void Interpreter::showObjects() {
+    for (const ObjectCount& c : pluginObjects())
+        host_.transcript().plain("  " + c.kind + ": " + std::to_string(c.inUse) + " held" +
+                                 (c.made ? ", " + std::to_string(c.made) + " made" : ""));
 }
 
 void Interpreter::showConfig() {

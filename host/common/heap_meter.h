@@ -3,8 +3,9 @@
 // is freed, and one made while the host answers a call of the plug-in is the host's. So the figures
 // show the plug-in's own memory, not the growth of the host's transcript, histories or copy ledger.
 // The blocks are counted by counting_new.cpp, which replaces the global operator new and is linked only
-// into the programs that measure (brio-host on Linux, the allocation tests, the tick benchmark);
-// elsewhere nothing is counted. The plug-in allocates only through operator new (its containers).
+// into the programs that measure (brio-host on Linux, the allocation tests, the tick benchmark). On
+// Windows the Brio.dll's own C runtime heap is counted instead, by the object ledger of brio-host
+// (host/messenger/win32/object_ledger.h); elsewhere nothing is counted. The plug-in allocates only through operator new (its containers).
 #pragma once
 
 #include <cstddef>

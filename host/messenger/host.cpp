@@ -7,6 +7,7 @@
 #include "boundary/messages.h"
 #include "host/common/cp1250.h"
 #include "host/common/heap_meter.h"
+#include "host/messenger/plugin_objects.h"
 #include "host/model/plugin_text.h"
 
 namespace brio::host {
@@ -306,9 +307,21 @@ void Host::unload() {
         const heap::PluginRuns plugin;
         library_.reset(); // the library's own unload may still stop its timers
     }
-    const size_t timers = desktop_->pluginUnloaded();
+    size_t timers = desktop_->pluginUnloaded();
     transcript_.plain("plug-in unloaded");
+    // Whatever else the plug-in still holds is lost to its messenger for good (on Linux the headless
+    // desktop has dropped it all by now, and reported its timers above).
+    std::vector<std::string> held;
+    for (const ObjectCount& c : pluginObjects()) {
+        if (c.inUse <= 0) continue;
+        if (c.kind == "timers")
+            timers = std::max(timers, static_cast<size_t>(c.inUse));
+        else
+            held.push_back(std::to_string(c.inUse) + " " + c.kind);
+    }
     if (timers) fault(std::to_string(timers) + " timer(s) of the plug-in still running when it was unloaded");
+    for (const std::string& h : held)
+        fault(h + " of the plug-in still held when it was unloaded");
 }
 
 bool Host::start(std::string& error) {

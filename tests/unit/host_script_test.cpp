@@ -160,7 +160,7 @@ TEST(HostScript, InterpreterReportsBadLines) {
         {"contact add 5 Ala", "demo.brio:7: \"Ala\" must be in double quotes"},
         {"expect answer x", "demo.brio:7: \"x\" is not a number"},
         {"expect nothing", "demo.brio:7: use: expect "
-                           "answer|same-address|config|errors|calls|log|copies|heap|network|action|row|rows|"
+                           "answer|same-address|config|errors|calls|log|copies|heap|objects|network|action|row|rows|"
                            "clipboard|file|import-dialog ... "
                            "(try help)"},
         {"repeat 3", "demo.brio:7: repeat ... end is for scripts"},

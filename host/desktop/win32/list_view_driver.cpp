@@ -263,6 +263,10 @@ PictureTaken Win32Driver::pictureMenu(int32_t row, const std::string& path) {
     HWND list = listView();
     if (!list) return {"no list view is shown (open page Lista)", {}};
     if (row < 0 || row >= rowCountOf(list)) return {"no row " + std::to_string(row), {}};
+    // The menu is pictured over the list, so the page it is in comes on screen (pages are kept off it).
+    HWND page = GetAncestor(list, GA_ROOT);
+    ShowWindow(page, SW_SHOWNOACTIVATE);
+    UpdateWindow(page);
     menuPicture_ = MenuPicture{path, list, nullptr, {"the plug-in showed no menu", {}}};
     std::vector<std::string> items;
     rightClickRow(row, -1, items);

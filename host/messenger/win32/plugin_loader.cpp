@@ -1,7 +1,11 @@
 // Windows: the plug-in is a DLL found by LoadLibraryA; its entry point has the decorated stdcall name.
+// Once loaded, its imports of the timer, clock, object and heap calls are pointed at brio-host's
+// (object_ledger.h): its timers run on the host's clock and what it holds is counted.
 #include <windows.h>
 
+#include "host/desktop/win32/host_clock.h"
 #include "host/messenger/plugin_loader.h"
+#include "host/messenger/win32/object_ledger.h"
 
 namespace brio::host {
 
@@ -28,7 +32,12 @@ std::string systemMessage(DWORD code) {
 class Win32Library final : public PluginLibrary {
 public:
     Win32Library(HMODULE module, EntryPoint entry) : PluginLibrary(module, entry) {}
-    ~Win32Library() override { FreeLibrary(static_cast<HMODULE>(module_)); }
+    // The library's own unload still reaches the ledger; its timers left on the host's clock stay
+    // counted but never run again, their procedures gone with it.
+    ~Win32Library() override {
+        FreeLibrary(static_cast<HMODULE>(module_));
+        win32::hostClock().clear();
+    }
     Win32Library(const Win32Library&) = delete;
     Win32Library& operator=(const Win32Library&) = delete;
 };
@@ -41,6 +50,8 @@ std::unique_ptr<PluginLibrary> PluginLibrary::load(const std::string& path, std:
         error = "cannot load " + path + ": " + systemMessage(GetLastError());
         return nullptr;
     }
+    win32::ledger().restart();
+    win32::redirectToLedger(module);
     FARPROC found = GetProcAddress(module, kEntryPointName);
     if (!found) {
         error = path + " has no entry point " + kEntryPointName;
