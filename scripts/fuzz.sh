@@ -35,4 +35,10 @@ if [ -n "${PROPERTY_CASES:-}" ]; then
     failed=1
   fi
 fi
+# The differential run over DIFFERENTIAL_SEEDS new seeds (`make fuzz` sets it), from the Linux and
+# Windows builds; a failing seed's script stays in build/differential for tests/differential/reduce.py.
+if [ -n "${DIFFERENTIAL_SEEDS:-}" ]; then
+  first=$(( $(date +%s) % 100000 + 1000 ))
+  tests/differential/run.sh build build-win $(seq "$first" $((first + DIFFERENTIAL_SEEDS - 1))) || failed=1
+fi
 exit $failed

@@ -86,6 +86,11 @@ tests/wine/check_pictures.sh build-win build 2>&1 | tee -a "$log/wine.txt"
 [ "${PIPESTATUS[0]}" -eq 0 ] || wine_status=1
 count_lines "$log/wine.txt" wine "$wine_status"
 
+echo "== differential"
+# Scripts made from fixed seeds, each on both builds: the transcripts must agree.
+tests/differential/run.sh build build-win 1 2 3 4 5 6 7 8 2>&1 | tee "$log/differential.txt"
+count_lines "$log/differential.txt" differential "${PIPESTATUS[0]}"
+
 echo "== dist"
 if cmake --build build-win --target dist >"$log/dist-build.txt" 2>&1; then
   grep -E '^(dist/|sha256 )' "$log/dist-build.txt"
