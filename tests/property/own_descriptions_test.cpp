@@ -289,10 +289,11 @@ private:
             if (s.id() != msg::kModifyAction) continue;
             ActionRecord a{};
             std::memcpy(&a, s.p1Bytes.data(), std::min(s.p1Bytes.size(), sizeof a));
+            const int32_t id = a.id, type = a.type; // copies: the record is packed
             if (a.mask == 0x40)
                 stealCaption = s.p1Text;
             else
-                status[a.id] = a.type;
+                status[id] = type;
         }
         const ModeController* c = plugin().controller.get();
         const bool stealing = c && c->stealing();
