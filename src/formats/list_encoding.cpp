@@ -108,4 +108,8 @@ std::string listFileText(std::string_view bytes) {
     return std::string(bytes);
 }
 
+char16_t cp1250Character(unsigned char byte) {
+    return byte < 0x80 ? byte : kHighHalf[byte - 0x80];
+}
+
 } // namespace brio

@@ -21,4 +21,7 @@ bool isUtf8BeyondAscii(std::string_view bytes);
 // UTF-8 to code page 1250, as above.
 std::string utf8ToCp1250(std::string_view utf8);
 
+// The character a byte of code page 1250 stands for; 0 for the five bytes that stand for none.
+char16_t cp1250Character(unsigned char byte);
+
 } // namespace brio
