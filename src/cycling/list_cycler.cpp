@@ -1,13 +1,9 @@
 #include "cycling/list_cycler.h"
 
 #include "boundary/settings.h"
-#include "formats/list_text.h"
 #include "platform/timers.h"
 
 namespace brio {
-
-ListCycler::ListCycler(const HostGateway& host, std::string_view listText)
-    : ListCycler(host, buildCycleList(listText)) {}
 
 ListCycler::ListCycler(const HostGateway& host, std::vector<StatusEntry> entries)
     : host_(host), entries_(std::move(entries)) {

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -41,9 +40,8 @@ private:
 
 class ListCycler {
 public:
-    // Builds the cycle list from a list text; "Brio/order" decides where the walk starts.
-    ListCycler(const HostGateway& host, std::string_view listText);
-    // The same over a cycle list built already.
+    // Over a cycle list built from a list text (buildCycleList); "Brio/order" decides where the walk
+    // starts.
     ListCycler(const HostGateway& host, std::vector<StatusEntry> entries);
 
     bool empty() const { return entries_.empty(); }

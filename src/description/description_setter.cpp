@@ -164,7 +164,7 @@ void DescriptionSetter::restore(int32_t network) {
     if (excluded(network)) return;
     if (network == kLimitedNetwork) {
         const int32_t status = netStatus(network);
-        if (status != 0 && (status != kHiddenStatus || !hiddenByUser(network, status))) {
+        if (status != 0 && !hiddenByUser(network, status)) {
             if (isEnabled(network)) send(network, kKeepStatus, savedDescription(network));
             return;
         }

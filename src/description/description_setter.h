@@ -46,7 +46,6 @@ public:
     void restoreAll();
     // The descriptions shown now stay, as the user's own: the next save records afresh.
     void keepShown() { holding_ = false; }
-    bool holding() const { return holding_; }
     std::string savedDescription(int32_t network) const;
 
     bool isEnabled(int32_t network) const;

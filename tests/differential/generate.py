@@ -52,7 +52,7 @@ class Script:
 
     def setup(self):
         r = self.r
-        self.say(f"# seed-made script: networks, contacts, settings")
+        self.say("# seed-made script: networks, contacts, settings")
         for n in NETWORKS:
             status = r.choice([64, 64, 65, 67, 66])
             self.say(f"network add {n} {quoted('sieć ' + str(n))} status {status} description {quoted(self.word())}")
@@ -151,20 +151,21 @@ class Script:
             self.selected = set(chosen)
         elif what == "rightclick":
             row = r.randrange(rows)
+            if sel is None:
+                # Where the selection is not known (after a sort, a drop...), the user clicks the row
+                # first, so that what "Usuń" takes is known.
+                self.say(f"list click {row}")
+                sel, self.picked = {row}, True
             choose = r.choice([0, 1, 2, 2, 3, -1])
             self.say(f"list rightclick {row}" + (f" choose {choose}" if choose >= 0 else ""))
-            if sel is None or row not in sel:
+            if row not in sel:
                 sel = {row}
             if choose == 0:
                 self.rows += 1
                 self.selected, self.picked = None, False
             elif choose == 2:
-                if sel is None:
-                    self.say("list click none")  # not known: nothing to delete but the row under the pointer
-                    self.selected = set()
-                else:
-                    self.rows -= len(sel)
-                    self.selected, self.picked = set(), False
+                self.rows -= len(sel)
+                self.selected, self.picked = set(), False
             elif choose == 3:
                 self.rows, self.selected, self.picked = 0, set(), False
             else:
