@@ -110,9 +110,25 @@ int32_t ListEditor::positionOf(int32_t image) const {
     return kDefaultPosition;
 }
 
-void ListEditor::insertEntry(int32_t at, const StatusEntry& entry) {
+int32_t ListEditor::insertEntry(int32_t at, const StatusEntry& entry) {
     const int32_t row = view_->insertRow(at, imageOf(entry.status), entry.description, {});
-    if (row >= 0) view_->setText(row, 1, decimal(entry.seconds));
+    if (row < 0) return row;
+    pickedRowInserted(row);
+    view_->setText(row, 1, decimal(entry.seconds));
+    return row;
+}
+
+// The picked row is followed wherever rows come, go or move, so that "Zmień" writes over the row the
+// user picked and no other; once that row is gone, nothing is picked.
+void ListEditor::pickedRowInserted(int32_t row) {
+    if (pickedRow_ >= 0 && row <= pickedRow_) ++pickedRow_;
+}
+
+void ListEditor::pickedRowDeleted(int32_t row) {
+    if (pickedRow_ == row)
+        pickedRow_ = -1;
+    else if (pickedRow_ > row)
+        --pickedRow_;
 }
 
 void ListEditor::loadListText(std::string_view text) {
@@ -153,10 +169,12 @@ void ListEditor::appendAll(const std::vector<StatusEntry>& entries) {
 }
 
 void ListEditor::replacePicked(const StatusEntry& entry) {
-    // Rows may have gone since the pick: only a row that is still there is replaced.
-    if (pickedRow_ < 0 || pickedRow_ >= view_->rowCount()) return;
-    view_->deleteRow(pickedRow_);
-    insertEntry(pickedRow_, entry);
+    // The picked row was followed since the pick; with it gone nothing is picked. The new row stays
+    // the picked one.
+    const int32_t picked = pickedRow_;
+    if (picked < 0 || picked >= view_->rowCount()) return;
+    view_->deleteRow(picked);
+    pickedRow_ = insertEntry(picked, entry);
 }
 
 StatusEntry ListEditor::pick() {
@@ -184,10 +202,14 @@ void ListEditor::deleteSelected() {
         selected.push_back(row);
     const RedrawPause pause(*view_);
     view_->deleteRows(selected);
+    // From the last, so that each position is still the row's own.
+    for (auto row = selected.rbegin(); row != selected.rend(); ++row)
+        pickedRowDeleted(*row);
 }
 
 void ListEditor::deleteAll() {
     view_->deleteAllRows();
+    pickedRow_ = -1;
 }
 
 void ListEditor::sortBy(int32_t column) {
@@ -222,6 +244,7 @@ void ListEditor::sortBy(int32_t column) {
         const int32_t x = placeOf(a), y = placeOf(b);
         return x < y ? -1 : x > y ? 1 : 0;
     });
+    if (pickedRow_ >= 0) pickedRow_ = placeOf(pickedRow_);
 }
 
 void ListEditor::storeColumnWidths() const {
@@ -303,10 +326,13 @@ void ListEditor::dropOn(int32_t target) {
         const int32_t at = from < target ? target + 1 : target;
         const int32_t to = view_->insertRow(at, row.image, row.text, row.state);
         if (to < 0) return;
+        pickedRowInserted(to);
         if (at < from) ++target;
         const int32_t original = to <= from ? from + 1 : from;
         view_->setText(to, 1, view_->text(original, 1, kMoveBuffer));
+        if (pickedRow_ == original) pickedRow_ = to; // the picked row moves with its copy
         view_->deleteRow(original);
+        pickedRowDeleted(original);
     }
 }
 

@@ -44,7 +44,8 @@ public:
     void append(const StatusEntry& entry);
     // Appends the entries in order, as append does one by one, with the control drawn once at the end.
     void appendAll(const std::vector<StatusEntry>& entries);
-    // The row picked last gives way to the entry; nothing happens while that row does not exist.
+    // The row picked last gives way to the entry, wherever sorts, moves, inserts and deletes have taken
+    // it since; nothing happens when it has been deleted, or before any pick.
     void replacePicked(const StatusEntry& entry);
     // The focused row's entry, remembered as the picked row; the default entry when none is focused.
     StatusEntry pick();
@@ -76,13 +77,15 @@ private:
 
     int32_t imageOf(int32_t position) const;
     int32_t positionOf(int32_t image) const;
-    void insertEntry(int32_t at, const StatusEntry& entry);
+    int32_t insertEntry(int32_t at, const StatusEntry& entry); // the row's position, -1 when not inserted
+    void pickedRowInserted(int32_t row);
+    void pickedRowDeleted(int32_t row);
     void dropOn(int32_t target);
 
     const HostGateway& host_;
     std::unique_ptr<platform::ListViewControl> view_;
     std::array<int32_t, 6> statusImages_{};
-    int32_t pickedRow_ = -1;
+    int32_t pickedRow_ = -1; // where the picked row stands now; -1 while no row is picked
     int32_t sortToggle_ = 0; // 1 after an ascending sort, 2 after a descending one
     int32_t sortColumn_ = 0;
     bool dragging_ = false;

@@ -37,7 +37,9 @@ class Script:
         self.rows = 0         # rows of the list view while "Lista" is open
         self.stored = 0       # entries of the stored list
         self.selected = set() # the selection, while it is known; None when it is not
-        self.picked = False   # a row was clicked since the rows last moved
+        # A row was picked (clicked, duplicated, copied) since the page opened. "Zmień" writes over it
+        # wherever it stands now, or over nothing once it is deleted: the number of rows stays.
+        self.picked = False
         # The activity that runs, as far as the user can tell (a cycle may end by itself: then it is
         # taken as running, which only matters for what its item's next use does).
         self.running = None
@@ -160,19 +162,22 @@ class Script:
             self.say(f"list rightclick {row}" + (f" choose {choose}" if choose >= 0 else ""))
             if row not in sel:
                 sel = {row}
+            if choose in (0, 1):
+                self.picked = True
             if choose == 0:
+                # The copy goes below the row, unselected, inside a selection too.
                 self.rows += 1
-                self.selected, self.picked = None, False
+                self.selected = {s + 1 if s > row else s for s in sel}
             elif choose == 2:
                 self.rows -= len(sel)
-                self.selected, self.picked = set(), False
+                self.selected = set()
             elif choose == 3:
-                self.rows, self.selected, self.picked = 0, set(), False
+                self.rows, self.selected = 0, set()
             else:
                 self.selected = sel
         elif what == "sort":
             self.say(f"list sort {r.randrange(2)}")
-            self.selected, self.picked = None, False
+            self.selected = None
         elif what == "edit":
             row = r.randrange(rows)
             self.say(f"list edit {row} " + r.choice([quoted(self.word()), quoted(""), "cancel"]))
@@ -180,7 +185,7 @@ class Script:
         elif what == "drag":
             target = r.choice([t for t in range(rows) if t not in sel])
             self.say(f"list drag {target} {r.choice(['label', 'label', 'icon'])}")
-            self.selected, self.picked = None, False
+            self.selected = None
         elif what == "width":
             column = r.randrange(2)
             self.say(f"list width {column} {r.choice([8, 30, 297] if column == 0 else [30, 55])}")

@@ -2,6 +2,7 @@
 // page's fields, the context menu's commands, sorting, in-place edits and drag and drop.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -187,12 +188,82 @@ TEST_F(ListEditorTest, ReplaceTakesThePickedRowOnlyWhileItIsThere) {
     ASSERT_TRUE(headless::clickListRow(1));
     editor->replacePicked({5, "B", 77});
     EXPECT_EQ(rows(), (std::vector<std::string>{"a|10|0", "B|77|5", "c|10|0"}));
-    // The picked position stays where it was while rows go.
+    // Once the picked row has gone, nothing is picked.
     ASSERT_TRUE(headless::clickListRow(2));
     ASSERT_TRUE(headless::selectListRows({1, 2}));
     editor->deleteSelected();
     editor->replacePicked({1, "gone", 10});
     EXPECT_EQ(descriptions(), (std::vector<std::string>{"a"}));
+}
+
+// "Zmień" writes over the row picked last wherever it stands now; a "Duplikuj" or a "Kopiuj" is a pick of
+// the row it copies. The rows are r0 to r4, with seconds that sort them the other way round.
+TEST_F(ListEditorTest, ReplaceFollowsThePickedRow) {
+    struct Case {
+        const char* name;
+        int32_t clicked;
+        std::function<void()> then;
+        std::vector<std::string> expected; // after "Zmień" to "X"
+    };
+    const auto menu = [this](int32_t row, int32_t choose) { return [=, this] { rightClick(row, choose); }; };
+    const Case cases[] = {
+        {"sorted", 1, [] { headless::clickListColumn(1); }, {"r4", "r3", "r2", "X", "r0"}},
+        {"others dragged above",
+         1,
+         [] {
+             headless::selectListRows({3, 4});
+             headless::dragListRowsOnto(0, false);
+         },
+         {"r3", "r4", "r0", "X", "r2"}},
+        {"itself dragged", 1, [] { headless::dragListRowsOnto(3, false); }, {"r0", "r2", "r3", "X", "r4"}},
+        {"duplicated", 2, menu(2, 0), {"r0", "r1", "X", "r2", "r3", "r4"}},
+        {"another duplicated", 3, menu(0, 0), {"X", "r0", "r1", "r2", "r3", "r4"}},
+        {"deleted above",
+         3,
+         [menu] {
+             headless::selectListRows({0, 1});
+             menu(1, 2)();
+         },
+         {"r2", "X", "r4"}},
+        {"itself deleted",
+         1,
+         [menu] {
+             headless::selectListRows({1, 2});
+             menu(2, 2)();
+         },
+         {"r0", "r3", "r4"}},
+        {"all deleted, rows added",
+         1,
+         [this, menu] {
+             menu(0, 3)();
+             appendAll({"a", "b"});
+         },
+         {"a", "b"}},
+        {"rows added and loaded",
+         4,
+         [this] {
+             editor->append({0, "a", 10});
+             editor->loadListText(std::string("0\x0c") + "10\x0d" + "b\x0e");
+         },
+         {"r0", "r1", "r2", "r3", "X", "a", "b"}},
+        {"replaced, then sorted",
+         0,
+         [this] {
+             editor->replacePicked({0, "Y", 99});
+             headless::clickListColumn(1);
+         },
+         {"r4", "r3", "r2", "r1", "X"}},
+    };
+    for (const Case& c : cases) {
+        editor.reset();
+        editor = make();
+        for (int32_t i = 0; i < 5; ++i)
+            editor->append({0, "r" + std::to_string(i), 50 - i});
+        ASSERT_TRUE(headless::clickListRow(c.clicked));
+        c.then();
+        editor->replacePicked({0, "X", 10});
+        EXPECT_EQ(descriptions(), c.expected) << c.name;
+    }
 }
 
 TEST_F(ListEditorTest, ContextMenuOnlyOverARowWhileOneHasTheFocus) {
@@ -272,6 +343,18 @@ TEST_F(ListEditorTest, ColumnClicksSortAscendingThenDescendingByBytes) {
     ASSERT_TRUE(headless::clickListColumn(0));
     EXPECT_EQ(descriptions(), (std::vector<std::string>{"B", "b", "ba", "ąz"}));
     EXPECT_EQ(rows()[0], "B|9999|2"); // rows move whole
+}
+
+// Past the size up to which the library's sort happens to keep equal elements in order.
+TEST_F(ListEditorTest, SortingKeepsEqualRowsInTheirOrder) {
+    std::vector<std::string> names;
+    for (int32_t i = 0; i < 40; ++i)
+        names.push_back("r" + std::to_string(i));
+    appendAll(names);
+    ASSERT_TRUE(headless::clickListColumn(1));
+    EXPECT_EQ(descriptions(), names);
+    ASSERT_TRUE(headless::clickListColumn(1));
+    EXPECT_EQ(descriptions(), names);
 }
 
 TEST_F(ListEditorTest, LabelEditsKeepTheOldTextWhenEmptiedOrCancelled) {

@@ -304,6 +304,20 @@ TEST_F(ListViewWin32, RowsAreInsertedAppendedReadAndDeleted) {
     EXPECT_TRUE(driver_->listViewRows().empty());
 }
 
+// The control widens a selected run over a row inserted inside it; the row still comes in with the
+// state asked for, and the run's rows keep theirs.
+TEST_F(ListViewWin32, ARowInsertedInsideASelectionHasTheStateAskedFor) {
+    create();
+    fill(3);
+    ASSERT_TRUE(driver_->selectRows({0, 1}));
+    EXPECT_EQ(control_->insertRow(1, 0, "copy", RowState{}), 1);
+    EXPECT_EQ(control_->insertRow(3, 0, "chosen", RowState{true, false}), 3);
+    std::vector<std::string> seen;
+    for (const ListRowSeen& row : driver_->listViewRows())
+        seen.push_back(row.description + (row.selected ? "+" : "") + (row.focused ? "*" : ""));
+    EXPECT_EQ(seen, (std::vector<std::string>{"r0+", "copy", "r1+*", "chosen+", "r2"}));
+}
+
 // Deleting several rows hands the focus (on the last row selected) on as the control does row by row
 // from the last: to the first row after it that stays, else to the last; the same table as headless.
 TEST_F(ListViewWin32, DeletingRowsHandsTheFocusOnAsOneByOne) {

@@ -182,15 +182,30 @@ public:
         if (!list_ || at < 0) return -1;
         std::string copy(text); // NUL-terminated
         LVITEMA item{};
-        // A row comes in neither selected nor focused; a state is set only when asked for, since setting
-        // it costs the control a look at the whole selection.
+        // A state is given only when one is asked for, since setting it costs the control a look at the
+        // whole selection.
         item.mask = LVIF_IMAGE | LVIF_TEXT | (state.selected || state.focused ? LVIF_STATE : 0u);
         item.iItem = at;
         item.iImage = image;
         item.pszText = copy.data();
         item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
         item.state = (state.selected ? LVIS_SELECTED : 0u) | (state.focused ? LVIS_FOCUSED : 0u);
-        return static_cast<int32_t>(SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        const auto row =
+            static_cast<int32_t>(SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        // The control widens a selected run over a row inserted inside it (Wine's does): the row gets the
+        // state it was asked for all the same. A row added at the end is inside no run.
+        if (row >= 0 && row + 1 < rowCount()) {
+            const auto now = static_cast<UINT>(SendMessageA(list_, LVM_GETITEMSTATE, static_cast<WPARAM>(row),
+                                                            LVIS_SELECTED | LVIS_FOCUSED));
+            if (now != item.state) {
+                LVITEMA fix{};
+                fix.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+                fix.state = item.state;
+                SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                             reinterpret_cast<LPARAM>(&fix));
+            }
+        }
+        return row;
     }
 
     void setText(int32_t row, int32_t column, std::string_view text) override {
