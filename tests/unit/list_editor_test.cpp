@@ -216,7 +216,6 @@ TEST_F(ListEditorTest, ReplaceFollowsThePickedRow) {
          },
          {"r3", "r4", "r0", "X", "r2"}},
         {"itself dragged", 1, [] { headless::dragListRowsOnto(3, false); }, {"r0", "r2", "r3", "X", "r4"}},
-        {"duplicated", 2, menu(2, 0), {"r0", "r1", "X", "r2", "r3", "r4"}},
         {"another duplicated", 3, menu(0, 0), {"X", "r0", "r1", "r2", "r3", "r4"}},
         {"deleted above",
          3,
