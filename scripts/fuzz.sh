@@ -24,16 +24,20 @@ for src in tests/fuzz/fuzz_*.cpp; do
   rm -rf "$work"
 done
 # The property tests with many more cases than `make test` runs, on a seed of the time: PROPERTY_CASES
-# of them (`make fuzz` sets it), from the Linux build.
+# of them (`make fuzz` sets it), from the Linux build; the list files' round trip, which saves and loads
+# files, a twentieth of them.
 if [ -n "${PROPERTY_CASES:-}" ]; then
   seed=$(date +%s)
-  if RC_PARAMS="seed=$seed max_success=$PROPERTY_CASES max_size=200" build/tests/property_tests >"$dir/property.log" 2>&1; then
-    echo "fuzz: property ok"
-  else
-    echo "fuzz: property FAILED (seed $seed, log: $dir/property.log)"
-    tail -40 "$dir/property.log"
-    failed=1
-  fi
+  for group in "property -ListRoundTrip.* $PROPERTY_CASES" "list_round_trip ListRoundTrip.* $((PROPERTY_CASES / 20 + 1))"; do
+    read -r name filter cases <<<"$group"
+    if RC_PARAMS="seed=$seed max_success=$cases max_size=200" build/tests/property_tests --gtest_filter="$filter" >"$dir/$name.log" 2>&1; then
+      echo "fuzz: $name ok"
+    else
+      echo "fuzz: $name FAILED (seed $seed, log: $dir/$name.log)"
+      tail -40 "$dir/$name.log"
+      failed=1
+    fi
+  done
 fi
 # The differential run over DIFFERENTIAL_SEEDS new seeds (`make fuzz` sets it), from the Linux and
 # Windows builds; a failing seed's script stays in build/differential for tests/differential/reduce.py.

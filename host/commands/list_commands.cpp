@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "host/commands/interpreter.h"
 #include "host/common/cp1250.h"
 #include "host/common/file_bytes.h"
-#include "host/commands/interpreter.h"
 
 namespace brio::host {
 
@@ -172,13 +172,15 @@ bool Interpreter::importCommand(const Words& w) {
 
 bool Interpreter::fileCommand(const Words& w) {
     std::string name;
-    if ((w.size() == 4 || (w.size() == 6 && w[4].text == "times")) && w[1].text == "write") {
-        // "times N" writes the bytes N times over: a large file without a large script.
+    const bool append = w[1].text == "append";
+    if ((w.size() == 4 || (w.size() == 6 && w[4].text == "times")) && (w[1].text == "write" || append)) {
+        // "times N" writes the bytes N times over: a large file without a large script; "append" adds
+        // them at the end, for a large file made of different parts.
         std::string bytes;
         int32_t times = 1;
         if (!text(w, 2, name) || !text(w, 3, bytes) || (w.size() == 6 && !number(w, 5, times))) return false;
-        if (times < 0) return fail("use: file write \"NAME\" \"BYTES\" [times N], N at least 0");
-        std::ofstream out(name, std::ios::binary | std::ios::trunc);
+        if (times < 0) return fail("use: file write|append \"NAME\" \"BYTES\" [times N], N at least 0");
+        std::ofstream out(name, std::ios::binary | (append ? std::ios::app : std::ios::trunc));
         for (int32_t i = 0; i < times && out; ++i)
             out.write(bytes.data(), std::streamsize(bytes.size()));
         if (!out) return fail("cannot write " + cp1250ToUtf8(name));
@@ -205,7 +207,7 @@ bool Interpreter::fileCommand(const Words& w) {
                                  (bytes ? " " + displayed(*bytes) : " missing"));
         return true;
     }
-    return fail("use: file write \"NAME\" \"BYTES\" [times N] | file show|delete|readonly \"NAME\"");
+    return fail("use: file write|append \"NAME\" \"BYTES\" [times N] | file show|delete|readonly \"NAME\"");
 }
 
 bool Interpreter::expectList(const Words& w) {

@@ -12,18 +12,37 @@ constexpr std::string_view kTextEnd = "</TEXT>";
 constexpr char kBlank = ' ';
 constexpr size_t kValueSuffix = 6;
 
+// The first `tag` at or after `from`. Every tag holds its ">" only at its end, so a tag ends at a ">",
+// and none ends within the tag's length behind another ">": the search goes from ">" to ">" (at memchr's
+// speed where they are far apart) and skips the tag's length after each one that ends no tag. A speed
+// file may be megabytes of anything; a plain search, which stops at every "<", took several frames over
+// a file full of them.
+size_t findTag(std::string_view text, std::string_view tag, size_t from = 0) {
+    const size_t length = tag.size();
+    const char lastButOne = tag[length - 2];
+    for (size_t end = from + length - 1; end < text.size(); end += length) {
+        if (text[end] != '>') {
+            end = text.find('>', end);
+            if (end == kNone) break;
+        }
+        if (text[end - 1] == lastButOne && text.compare(end + 1 - length, length, tag) == 0)
+            return end + 1 - length;
+    }
+    return kNone;
+}
+
 // The element from its start tag up to, not including, its end tag, which is looked for only behind
 // the start tag.
 std::string_view element(std::string_view text, std::string_view startTag, std::string_view endTag) {
-    const size_t begin = text.find(startTag);
+    const size_t begin = findTag(text, startTag);
     if (begin == kNone) return {};
-    const size_t end = text.find(endTag, begin + startTag.size());
+    const size_t end = findTag(text, endTag, begin + startTag.size());
     return text.substr(begin, end == kNone ? kNone : end - begin);
 }
 
 std::string_view speedIn(std::string_view element) {
-    const size_t t = element.find(kTextStart);
-    const size_t u = element.find(kTextEnd);
+    const size_t t = findTag(element, kTextStart);
+    const size_t u = findTag(element, kTextEnd);
     if (t == kNone || u == kNone) return {};
     const size_t valueStart = t + kTextStart.size();
     // An end tag ahead of the start tag leaves nothing.

@@ -10,6 +10,8 @@ namespace brio {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LittleEndianMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BigEndianMark = "\xFE\xFF";
 constexpr char kUnknown = '?';
 
 // The characters of bytes 0x80..0xFF of code page 1250; 0 where a byte stands for none.
@@ -40,11 +42,17 @@ constexpr std::array<Pair, kDefined> byCharacter() {
 }
 constexpr std::array<Pair, kDefined> kByCharacter = byCharacter();
 
-char toCp1250(char32_t c) {
-    if (c < 0x80) return static_cast<char>(c);
+// The byte of a character, or -1 for one code page 1250 lacks.
+int cp1250Byte(char32_t c) {
+    if (c < 0x80) return static_cast<int>(c);
     const auto it = std::lower_bound(kByCharacter.begin(), kByCharacter.end(), c,
                                      [](const Pair& p, char32_t x) { return p.first < x; });
-    return it != kByCharacter.end() && it->first == c ? static_cast<char>(it->second) : kUnknown;
+    return it != kByCharacter.end() && it->first == c ? it->second : -1;
+}
+
+char toCp1250(char32_t c) {
+    const int byte = cp1250Byte(c);
+    return byte < 0 ? kUnknown : static_cast<char>(byte);
 }
 
 // The character whose sequence starts at `i`, moving `i` behind it; none (-1), with `i` one byte on,
@@ -78,14 +86,44 @@ int32_t nextCharacter(std::string_view s, size_t& i) {
     return c;
 }
 
+// UTF-16 after its mark, in the byte order given, up to its first U+0000. A surrogate without its
+// partner, and a last byte without its pair, each become "?".
+std::string utf16ToCp1250(std::string_view bytes, bool bigEndian) {
+    std::string out;
+    out.reserve(bytes.size() / 2 + 1);
+    const auto unit = [&](size_t i) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        return static_cast<char32_t>(bigEndian ? first << 8 | second : second << 8 | first);
+    };
+    size_t i = 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        const char32_t u = unit(i);
+        if (u == 0) return out;
+        if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
+            const char32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                out += kUnknown; // beyond U+FFFF: none of it is in code page 1250
+                i += 2;
+                continue;
+            }
+        }
+        out += u >= 0xD800 && u <= 0xDFFF ? kUnknown : toCp1250(u);
+    }
+    if (i < bytes.size()) out += kUnknown;
+    return out;
+}
+
 } // namespace
 
-bool isUtf8BeyondAscii(std::string_view bytes) {
+bool readsAsUtf8(std::string_view bytes) {
     bool beyond = false;
     for (size_t i = 0; i < bytes.size();) {
         const int32_t c = nextCharacter(bytes, i);
         if (c < 0) return false;
-        beyond = beyond || c >= 0x80;
+        if (c < 0x80) continue;
+        if (cp1250Byte(static_cast<char32_t>(c)) < 0) return false;
+        beyond = true;
     }
     return beyond;
 }
@@ -101,10 +139,15 @@ std::string utf8ToCp1250(std::string_view utf8) {
 }
 
 std::string listFileText(std::string_view bytes) {
+    // UTF-16 first: its text is full of zero bytes.
+    if (bytes.substr(0, kUtf16LittleEndianMark.size()) == kUtf16LittleEndianMark)
+        return utf16ToCp1250(bytes.substr(kUtf16LittleEndianMark.size()), false);
+    if (bytes.substr(0, kUtf16BigEndianMark.size()) == kUtf16BigEndianMark)
+        return utf16ToCp1250(bytes.substr(kUtf16BigEndianMark.size()), true);
     bytes = bytes.substr(0, bytes.find('\0'));
     if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark)
         return utf8ToCp1250(bytes.substr(kByteOrderMark.size()));
-    if (isUtf8BeyondAscii(bytes)) return utf8ToCp1250(bytes);
+    if (readsAsUtf8(bytes)) return utf8ToCp1250(bytes);
     return std::string(bytes);
 }
 

@@ -22,7 +22,7 @@ std::string_view fileNameOf(std::string_view path) {
 
 void showTooLarge(std::string_view path) {
     const std::string text = "Plik \"" + std::string(fileNameOf(path)) + "\" jest za duży (ponad " +
-                             std::to_string(kLargestSpeedFile / 1024) + " KB).";
+                             std::to_string(kLargestSpeedFile / (1024 * 1024)) + " MB).";
     platform::showMessage(text, "Brio - Error", platform::MessageIcon::Warning);
 }
 

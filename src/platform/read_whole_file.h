@@ -9,7 +9,7 @@ namespace brio {
 
 // The file's bytes up to its first zero byte. A file that cannot be opened or sized shows the user
 // "GetFileSize() failed: GetLastError returned N" (title "Error"), a file larger than kLargestSpeedFile
-// shows 'Plik "NAME" jest za duży (ponad 64 KB).' (title "Brio - Error"); either reads as the empty
+// shows 'Plik "NAME" jest za duży (ponad 8 MB).' (title "Brio - Error"); either reads as the empty
 // text.
 std::string readWholeFile(const std::string& path);
 // The same into `bytes`, whose memory is reused: a file read again and again at the same size costs no
@@ -18,10 +18,10 @@ std::string readWholeFile(const std::string& path);
 // `failure`, when given, gets the system's code of a file that could not be read.
 bool readWholeFile(const std::string& path, std::string& bytes, uint32_t* failure = nullptr);
 
-// Larger files are no speed files: eMule's onlinesig.dat is two short lines, Azureus's statistics a few
-// KB. Reading more on every timer tick would only cost the messenger time (and the speeds cut from it
-// are cut short anyway).
-constexpr uint64_t kLargestSpeedFile = 64u * 1024u;
+// Larger files are no speed files but a file picked by mistake (a film, an archive), which is not read on
+// every timer tick. eMule's onlinesig.dat is two short lines; Azureus's statistics hold an element of
+// about a kilobyte for every download besides the global speeds, some megabytes for thousands of them.
+constexpr uint64_t kLargestSpeedFile = 8u * 1024u * 1024u;
 
 // The system's code for a file too large to be read (ERROR_FILE_TOO_LARGE).
 constexpr uint32_t kFileTooLarge = 223;

@@ -182,11 +182,11 @@ TEST_F(FeedsTest, UnreadableFilesAreReportedWithTheSystemCode) {
 // kept from before do not stay.
 TEST_F(FeedsTest, TooLargeFilesAreRefusedByTheirName) {
     const std::string sub = folder.folder("p2p") + "/";
-    const std::string tooLarge = "Plik \"onlinesig.dat\" jest za duży (ponad 64 KB).";
+    const std::string tooLarge = "Plik \"onlinesig.dat\" jest za duży (ponad 8 MB).";
     const struct {
         size_t size;
         bool read;
-    } cases[] = {{kLargestSpeedFile, true}, {kLargestSpeedFile + 1, false}, {21846 * 9, false}};
+    } cases[] = {{kLargestSpeedFile, true}, {kLargestSpeedFile + 1, false}, {3u << 20, true}};
     for (const auto& c : cases) {
         const std::string path = folder.write("p2p/onlinesig.dat", std::string(c.size, '7'));
         std::string bytes = "before";
@@ -204,21 +204,19 @@ TEST_F(FeedsTest, TooLargeFilesAreRefusedByTheirName) {
     EXPECT_EQ(fileNameOf("C:\\eMule\\"), "C:\\eMule\\");
 }
 
-// The onlinesig.dat of nothing but "{UpSpeed}", 196 KB, used to make a description of gigabytes: it
-// is refused at the start; one that stays within the limit gives speeds cut short, and a description
-// of their size.
+// An onlinesig.dat of nothing but "{UpSpeed}" (196 KB of it used to make a description of gigabytes):
+// one past the limit is refused at the start; one that stays within it gives speeds cut short, and a
+// description of their size.
 TEST_F(FeedsTest, AFileOfPlaceholdersMakesNoLongDescription) {
     std::string placeholders;
     while (placeholders.size() + 9 <= kLargestSpeedFile)
         placeholders += "{UpSpeed}";
     host.texts[setting::kFormat] = "{DownSpeed}";
 
-    std::string measured;
-    for (int i = 0; i < 21846; ++i)
-        measured += "{UpSpeed}";
+    const std::string measured = placeholders + "{UpSpeed}"; // past the limit
     EXPECT_FALSE(startEmule(folder.write("big.dat", measured)));
     ASSERT_FALSE(boxes.empty());
-    EXPECT_EQ(boxes.front().text, "Plik \"big.dat\" jest za duży (ponad 64 KB).");
+    EXPECT_EQ(boxes.front().text, "Plik \"big.dat\" jest za duży (ponad 8 MB).");
     EXPECT_EQ(controller->emuleFeed(), nullptr);
     EXPECT_TRUE(nets.sets.empty());
 
@@ -287,18 +285,13 @@ TEST_P(FeedStartFailureTest, TellsTheUserAndRunsNothingNew) {
 INSTANTIATE_TEST_SUITE_P(
     Feeds, FeedStartFailureTest,
     testing::Values(
-        StartFailure{"EmuleNoPath",
-                     false,
-                     nullptr,
-                     std::nullopt,
-                     {"Brak ścieżki dostępu do pliku onlinesig.dat!"}},
         StartFailure{
-            "EmuleMissing", false, "missing.dat", std::nullopt, {sizeFailure(2), kBadEmulePath}},
+            "EmuleNoPath", false, nullptr, std::nullopt, {"Brak ścieżki dostępu do pliku onlinesig.dat!"}},
+        StartFailure{"EmuleMissing", false, "missing.dat", std::nullopt, {sizeFailure(2), kBadEmulePath}},
         StartFailure{"EmuleEmpty", false, "empty.dat", "", {kBadEmulePath}},
         StartFailure{"EmuleOnlyZeros", false, "zeros.dat", std::string(2, '\0'), {kBadEmulePath}},
         StartFailure{"AzureusNoPath", true, nullptr, std::nullopt, {"Brak ścieżki dostępu do pliku!"}},
-        StartFailure{
-            "AzureusMissing", true, "missing.xml", std::nullopt, {sizeFailure(2), kBadAzureusPath}},
+        StartFailure{"AzureusMissing", true, "missing.xml", std::nullopt, {sizeFailure(2), kBadAzureusPath}},
         StartFailure{"AzureusEmpty", true, "empty.xml", "", {kBadAzureusPath}}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -1,5 +1,5 @@
-// List files in UTF-8 (as Notepad saves them) and in code page 1250 (as Brio writes them): the bytes are
-// compared, as code page 1250 is what the list holds.
+// List files in UTF-8 and UTF-16 (as Notepad saves them) and in code page 1250 (as Brio writes them):
+// the bytes are compared, as code page 1250 is what the list holds.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -29,40 +29,62 @@ const std::string kCp1250 = "Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1";
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, FormatsListEncoding,
-    testing::Values(EncodingCase{"Utf8WithoutMark", kUtf8 + "\r\n", kCp1250 + "\r\n"},
-                    EncodingCase{"Utf8WithMark", "\xEF\xBB\xBF" + kUtf8, kCp1250},
-                    EncodingCase{"MarkOnly", "\xEF\xBB\xBF", ""},
-                    EncodingCase{"MarkBeforeAscii",
-                                 "\xEF\xBB\xBF"
-                                 "abc\r\n",
-                                 "abc\r\n"},
-                    // Brio's own files, and anything else that is not UTF-8, stay as they are.
-                    EncodingCase{"Cp1250", kCp1250 + "\r\n", kCp1250 + "\r\n"},
-                    EncodingCase{"Ascii", "status=1\r\ntext=abc", "status=1\r\ntext=abc"},
-                    EncodingCase{"MostlyUtf8OneCp1250Byte", kUtf8 + "\xB9", kUtf8 + "\xB9"},
-                    EncodingCase{"CutSequenceAtTheEnd", "ab\xC5", "ab\xC5"},
-                    EncodingCase{"OverlongSlash", "a\xC0\xAF", "a\xC0\xAF"},
-                    EncodingCase{"Surrogate", "\xED\xA0\x80", "\xED\xA0\x80"},
-                    EncodingCase{"PastTheLastCharacter", "\xF4\x90\x80\x80", "\xF4\x90\x80\x80"},
-                    EncodingCase{"MarkInTheMiddle", "a\xEF\xBB\xBF", "a?"},
-                    // Characters code page 1250 lacks, one "?" each; the ones it has in its upper half.
-                    EncodingCase{"Missing",
-                                 "\xE2\x82\xAC \xE2\x84\xA2 \xC2\xA0 \xC3\xB1 \xE4\xB8\xAD \xF0\x9F\x98\x80",
-                                 "\x80 \x99 \xA0 ? ? ?"},
-                    EncodingCase{"EdgesOfTheTable", "\xCB\x99\xC2\xBB\xE2\x80\x9A", "\xFF\xBB\x82"},
-                    // After the mark the file is UTF-8 whatever follows: what is not becomes "?".
-                    EncodingCase{"MarkThenMalformed",
-                                 "\xEF\xBB\xBF"
-                                 "a\xB9"
-                                 "b\xE2\x82",
-                                 "a?b??"},
-                    EncodingCase{"UpToTheFirstZero", std::string("\xC5\x82\0\xFF", 4), "\xB3"},
-                    EncodingCase{"ZeroBeforeTheMark", std::string("\0\xEF\xBB\xBF", 4), ""},
-                    EncodingCase{"Empty", "", ""}),
+    testing::Values(
+        EncodingCase{"Utf8WithoutMark", kUtf8 + "\r\n", kCp1250 + "\r\n"},
+        EncodingCase{"Utf8WithMark", "\xEF\xBB\xBF" + kUtf8, kCp1250},
+        EncodingCase{"MarkOnly", "\xEF\xBB\xBF", ""},
+        EncodingCase{"MarkBeforeAscii",
+                     "\xEF\xBB\xBF"
+                     "abc\r\n",
+                     "abc\r\n"},
+        // Brio's own files, and anything else that is not UTF-8, stay as they are.
+        EncodingCase{"Cp1250", kCp1250 + "\r\n", kCp1250 + "\r\n"},
+        EncodingCase{"Ascii", "status=1\r\ntext=abc", "status=1\r\ntext=abc"},
+        // Brio's own "PÓŁ" and "DÓŁ": D3 A3 is valid UTF-8, of a letter code page 1250 lacks.
+        EncodingCase{"Pol", "P\xD3\xA3\r\nD\xD3\xA3", "P\xD3\xA3\r\nD\xD3\xA3"},
+        EncodingCase{"MostlyUtf8OneCp1250Byte", kUtf8 + "\xB9", kUtf8 + "\xB9"},
+        EncodingCase{"CutSequenceAtTheEnd", "ab\xC5", "ab\xC5"},
+        EncodingCase{"OverlongSlash", "a\xC0\xAF", "a\xC0\xAF"},
+        EncodingCase{"Surrogate", "\xED\xA0\x80", "\xED\xA0\x80"},
+        EncodingCase{"PastTheLastCharacter", "\xF4\x90\x80\x80", "\xF4\x90\x80\x80"},
+        // Valid UTF-8 holding a character code page 1250 lacks is no UTF-8 list either.
+        EncodingCase{"MarkInTheMiddle", "a\xEF\xBB\xBF", "a\xEF\xBB\xBF"},
+        EncodingCase{"Utf8WithAnN", kUtf8 + " \xC3\xB1", kUtf8 + " \xC3\xB1"},
+        // After a mark, characters code page 1250 lacks become one "?" each.
+        EncodingCase{"Missing",
+                     "\xEF\xBB\xBF\xE2\x82\xAC \xE2\x84\xA2 \xC2\xA0 \xC3\xB1 \xE4\xB8\xAD \xF0\x9F\x98\x80",
+                     "\x80 \x99 \xA0 ? ? ?"},
+        EncodingCase{"EdgesOfTheTable", "\xCB\x99\xC2\xBB\xE2\x80\x9A", "\xFF\xBB\x82"},
+        // After the mark the file is UTF-8 whatever follows: what is not becomes "?".
+        EncodingCase{"MarkThenMalformed",
+                     "\xEF\xBB\xBF"
+                     "a\xB9"
+                     "b\xE2\x82",
+                     "a?b??"},
+        EncodingCase{"UpToTheFirstZero", std::string("\xC5\x82\0\xFF", 4), "\xB3"},
+        EncodingCase{"ZeroBeforeTheMark", std::string("\0\xEF\xBB\xBF", 4), ""},
+        EncodingCase{"Empty", "", ""},
+        // UTF-16 with its mark, in both byte orders, up to its first U+0000: "Zaż€" and a line
+        // end, then a character code page 1250 lacks, one beyond U+FFFF, a lone surrogate.
+        EncodingCase{"Utf16LittleEndian",
+                     std::string("\xFF\xFEZ\0a\0\x7C\x01\xAC\x20\r\0\n\0\xF1\0"
+                                 "\x3D\xD8\x00\xDE\x00\xD8x\0\0\0y\0",
+                                 28),
+                     "Za\xBF\x80\r\n??"
+                     "?x"},
+        EncodingCase{"Utf16BigEndian",
+                     std::string("\xFE\xFF\0Z\0a\x01\x7C\x20\xAC\0\r\0\n\0\xF1"
+                                 "\xD8\x3D\xDE\x00\xD8\x00\0x\0\0\0y",
+                                 28),
+                     "Za\xBF\x80\r\n??"
+                     "?x"},
+        EncodingCase{"Utf16MarkOnly", "\xFF\xFE", ""},
+        EncodingCase{"Utf16OddLastByte", std::string("\xFE\xFF\0a\0", 5), "a?"},
+        EncodingCase{"Utf16SurrogateAtTheEnd", "\xFF\xFE\x3D\xD8", "?"}),
     [](const testing::TestParamInfo<EncodingCase>& info) { return std::string(info.param.name); });
 
-// Both kinds of list read from a UTF-8 file give the rows the code page 1250 file gives, the mark not
-// being part of the first line.
+// Both kinds of list read from a UTF-8 or UTF-16 file give the rows the code page 1250 file gives, the
+// mark not being part of the first line.
 TEST(FormatsListEncoding, BothListTypesReadTheConvertedText) {
     EXPECT_EQ(readTextList(listFileText("\xEF\xBB\xBF" + kUtf8 + "\r\nb")),
               (std::vector<std::string>{kCp1250, "b"}));
@@ -70,6 +92,11 @@ TEST(FormatsListEncoding, BothListTypesReadTheConvertedText) {
               (std::vector<StatusEntry>{{0, kCp1250, 10}}));
     EXPECT_EQ(readAutoStatus(listFileText("status=2\ntext=" + kUtf8)),
               (std::vector<StatusEntry>{{2, kCp1250, 10}}));
+    std::string utf16 = "\xFF\xFE";
+    for (const char16_t c : u"text=\u017C\r\ntext=b")
+        utf16 += {char(c & 0xFF), char(c >> 8)};
+    EXPECT_EQ(readTextList(listFileText(utf16)), (std::vector<std::string>{"text=\xBF", "text=b"}));
+    EXPECT_EQ(readAutoStatus(listFileText(utf16)), (std::vector<StatusEntry>{{0, "\xBF", 10}, {0, "b", 10}}));
 }
 
 } // namespace

@@ -69,27 +69,33 @@ TEST(TextList, WritesOneDescriptionPerLine) {
     EXPECT_EQ(writeTextList({"abc", ""}), "abc\r\n\r\n");
 }
 
-// Lines as Notepad and other editors end them: CR LF, LF alone, or nothing after the last line.
+// Lines as Notepad, Unix editors and Brio end them. A file that holds a CR LF ends lines only there,
+// so that a description holding an LF (as an import of LF CR LF lines gives) reads back as it was saved;
+// one without any ends them at LF.
 TEST(TextList, ReadsLinesAsEditorsEndThem) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
         {"abc\r\n\r\nxyz\r\n", {"abc", "", "xyz"}},
         {"jeden\r\ndwa\r\ntrzy", {"jeden", "dwa", "trzy"}},
         {"a\nb\nc\n", {"a", "b", "c"}},
         {"a\nb", {"a", "b"}},
-        {"a\n\r\nb\n\r\n", {"a", "", "b", ""}},
+        {"a\n\r\nb\n\r\n", {"a\n", "b\n"}},
+        {"a\nb\r\nc\n", {"a\nb", "c\n"}},
+        {"\n\r\n\n", {"\n", "\n"}},
         {"\r\n", {""}},
         {"\n\n", {"", ""}},
         {"\r\n\r\nx", {"", "", "x"}},
         {"a\r\r\n", {"a\r"}},
         {"a\rb\r\n", {"a\rb"}},
         {"x\r", {"x\r"}},
+        {"a\rb\nc\r", {"a\rb", "c\r"}},
         {std::string("a\r\nb\0c\r\n", 8), {"a", "b"}},
+        {std::string("a\nb\0\r\n", 6), {"a", "b"}}, // the CR LF behind the NUL is no part of the text
         {std::string("\0a\r\n", 4), {}},
         {"", {}},
     };
     for (const auto& [file, lines] : cases)
         EXPECT_EQ(readTextList(file), lines) << file;
-    const std::vector<std::string> lines = {"jeden", "", "dwa\r", " trzy ", ""};
+    const std::vector<std::string> lines = {"jeden", "", "dwa\r", " trzy ", "", "a\nb", "\n", "\r"};
     EXPECT_EQ(readTextList(writeTextList(lines)), lines);
 }
 

@@ -134,11 +134,12 @@ public:
             error = fd_ < 0 ? openError_ : kGeneralFailure;
             return false;
         }
-        bytes.clear();
         if (s.st_size < 0 || uint64_t(s.st_size) > largest || uint64_t(s.st_size) > bytes.max_size()) {
+            bytes.clear();
             error = kFileTooLarge;
             return false;
         }
+        // Not cleared first: a file read again at its size costs no filling of the buffer with zeros.
         bytes.resize(size_t(s.st_size));
         // A file that shrank since its size was asked (or a failing read) gives what could be read.
         size_t done = 0;

@@ -38,18 +38,21 @@ public:
             error = GetLastError();
             return false;
         }
-        bytes.clear();
         // Nothing above 4 GiB fits this 32-bit process; say so instead of reading a part of it.
         if (high != 0 || size > largest) {
+            bytes.clear();
             error = ERROR_FILE_TOO_LARGE;
             return false;
         }
+        // Not cleared first: a file read again at its size costs no filling of the buffer with zeros.
         try {
             bytes.resize(size);
         } catch (const std::bad_alloc&) {
+            bytes.clear();
             error = ERROR_NOT_ENOUGH_MEMORY;
             return false;
         } catch (const std::length_error&) {
+            bytes.clear();
             error = ERROR_NOT_ENOUGH_MEMORY;
             return false;
         }
