@@ -80,7 +80,7 @@ private:
             : description(std::move(own)), network(net), status(ownStatus) {}
         std::string description; // the user's own
         int32_t network;
-        int32_t status = kNoStatus; // the user's own, given back over a hidden status the setter sent
+        int32_t status; // the user's own, given back over a hidden status the setter sent
         bool written = false;       // the setter changed the network in this chain
         bool fresh = true;          // saved since the last apply: still what the network shows
         bool givenBack = false;
