@@ -156,7 +156,10 @@ void DescriptionSetter::saveCurrent() {
     const bool adding = holding_;
     // A new chain: what an earlier one saved is not the user's any more (what it could not give back
     // is kept apart).
-    if (!adding) saved_.clear();
+    if (!adding) {
+        saved_.clear();
+        ++chains_;
+    }
     holding_ = true;
     // By index: a host call may let the page change the list meanwhile.
     for (size_t i = 0; i < choices_.size(); ++i) {
@@ -248,14 +251,18 @@ void DescriptionSetter::restoreAll() {
     networks.reserve(saved_.size());
     for (const Saved& s : saved_)
         networks.push_back(s.network);
-    // Copies and look-ups afresh: the sends are host calls.
+    // Copies and look-ups afresh: the sends are host calls, inside which another chain may even begin;
+    // then that one stands, and nothing more of this one is done.
+    const uint64_t chain = chains_;
     for (int32_t n : networks) {
         const Saved* saved = findSaved(n);
         if (!saved) continue;
         const bool back = giveBack(Saved(*saved));
+        if (chains_ != chain) return;
         if (Saved* again = findSaved(n)) again->givenBack = back;
     }
     giveBackKept();
+    if (chains_ != chain) return;
     // What this chain wrote and could not give back is kept for when the network takes part again.
     for (auto it = saved_.begin(); it != saved_.end();) {
         if (it->written && !it->givenBack) {

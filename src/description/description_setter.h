@@ -80,9 +80,9 @@ private:
             : description(std::move(own)), network(net), status(ownStatus) {}
         std::string description; // the user's own
         int32_t network;
-        int32_t status; // the user's own, given back over a hidden status the setter sent
-        bool written = false;       // the setter changed the network in this chain
-        bool fresh = true;          // saved since the last apply: still what the network shows
+        int32_t status;       // the user's own, given back over a hidden status the setter sent
+        bool written = false; // the setter changed the network in this chain
+        bool fresh = true;    // saved since the last apply: still what the network shows
         bool givenBack = false;
         std::string lastSent; // what the setter last sent there: the network shows it while unchanged
     };
@@ -117,6 +117,7 @@ private:
     std::vector<Saved> saved_;
     std::vector<Saved> kept_; // of earlier chains: written there and not given back yet
     bool holding_ = false;    // saved descriptions are out, not given back yet
+    uint64_t chains_ = 0;     // chains begun, so that a restore knows when another one began inside it
     // Per network, the status last sent (-1 is no status and is not recorded).
     struct Sent {
         int32_t network;
