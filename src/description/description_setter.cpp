@@ -109,15 +109,33 @@ void DescriptionSetter::applyIn(std::string& description, std::string& formatted
             if (lastStatus_ == status && formatted == lastText_) continue;
             lastStatus_ = status;
             lastText_ = formatted; // counts as applied even when the network is hidden below
-            if (hiddenByUser(n, netStatus(n))) continue;
-            send(n, status, formatted);
+            const int32_t shown = netStatus(n);
+            if (hiddenByUser(n, shown)) continue;
+            write(n, shown, status, formatted);
             continue;
         }
         if (!takesPart(n) || !choice.enabled) continue;
         formatFor(description, n, formatted);
-        if (hiddenByUser(n, netStatus(n))) continue;
-        send(n, status, formatted);
+        const int32_t shown = netStatus(n);
+        if (hiddenByUser(n, shown)) continue;
+        write(n, shown, status, formatted);
     }
+    // From now on a network not written yet may show something else than was saved.
+    for (Saved& s : saved_)
+        s.fresh = false;
+}
+
+void DescriptionSetter::write(int32_t network, int32_t shownStatus, int32_t status, const std::string& text) {
+    if (holding_) {
+        // Never a write to a network whose own description the chain does not hold: a network that
+        // joined late is saved now, and one saved before but not written since is saved again, as the
+        // user may have changed it meanwhile.
+        Saved* saved = findSaved(network);
+        if (!saved || (!saved->written && !saved->fresh)) saved = saveNetwork(network, shownStatus, true);
+        saved->written = true;
+        saved->lastSent = text;
+    }
+    send(network, status, text);
 }
 
 void DescriptionSetter::fitToNetwork(std::string& text, int32_t reserve) {
@@ -136,41 +154,96 @@ std::string DescriptionSetter::fitToNetwork(std::string_view text, int32_t, int3
 
 void DescriptionSetter::saveCurrent() {
     const bool adding = holding_;
+    // A new chain: what an earlier one saved is not the user's any more (what it could not give back
+    // is kept apart).
+    if (!adding) {
+        saved_.clear();
+        ++chains_;
+    }
+    holding_ = true;
     // By index: a host call may let the page change the list meanwhile.
     for (size_t i = 0; i < choices_.size(); ++i) {
         const int32_t n = choices_[i].network;
         if (!(n == kLimitedNetwork && netStatus(n) != 0) && !takesPart(n)) continue;
-        if (hiddenByUser(n, netStatus(n))) continue;
-        // A network saved before this chain of activities began shows an activity's text now.
-        if (adding && std::any_of(saved_.begin(), saved_.end(), [n](const Saved& s) { return s.network == n; }))
-            continue;
-        const char* current = fromAddress<const char>(host_.send(msg::kNetDescription, n, -1));
-        if (current) remember(current, n);
+        const int32_t status = netStatus(n);
+        if (hiddenByUser(n, status)) continue;
+        // A network saved before in this chain shows an activity's text now.
+        if (adding && findSaved(n)) continue;
+        saveNetwork(n, status, false);
     }
-    holding_ = true;
+}
+
+DescriptionSetter::Saved* DescriptionSetter::findSaved(int32_t network) {
+    auto it = std::find_if(saved_.begin(), saved_.end(),
+                           [network](const Saved& s) { return s.network == network; });
+    return it == saved_.end() ? nullptr : &*it;
+}
+
+DescriptionSetter::Saved* DescriptionSetter::saveNetwork(int32_t network, int32_t status, bool nullIsEmpty) {
+    const char* current = fromAddress<const char>(host_.send(msg::kNetDescription, network, -1));
+    Saved record{current ? std::string(current) : std::string(), network, status};
+    auto kept =
+        std::find_if(kept_.begin(), kept_.end(), [network](const Saved& s) { return s.network == network; });
+    if (kept != kept_.end()) {
+        // Still showing what an earlier chain sent: the user's own is the one that chain kept. Anything
+        // else the user has set since.
+        if (current && record.description == kept->lastSent) {
+            record.description = kept->description;
+            record.lastSent = kept->lastSent;
+            record.written = true;
+            if (status == kHiddenStatus) record.status = kept->status;
+        }
+        kept_.erase(kept);
+    }
+    // No description is not saved at a start; written over, it comes back as an empty one.
+    if (!current && !record.written && !nullIsEmpty) return nullptr;
+    if (Saved* saved = findSaved(network)) return &(*saved = std::move(record));
+    saved_.push_back(std::move(record));
+    return &saved_.back();
 }
 
 void DescriptionSetter::remember(std::string_view text, int32_t network) {
-    for (Saved& s : saved_) {
-        if (s.network == network) {
-            s.description = text;
-            return;
-        }
+    if (Saved* saved = findSaved(network)) {
+        saved->description = text;
+        return;
     }
     saved_.push_back(Saved{std::string(text), network});
 }
 
-void DescriptionSetter::restore(int32_t network) {
-    if (excluded(network)) return;
+std::optional<int32_t> DescriptionSetter::statusIfTaking(int32_t network) {
+    if (excluded(network)) return std::nullopt;
     if (network == kLimitedNetwork) {
         const int32_t status = netStatus(network);
         if (status != 0 && !hiddenByUser(network, status)) {
-            if (isEnabled(network)) send(network, kKeepStatus, savedDescription(network));
-            return;
+            if (!isEnabled(network)) return std::nullopt;
+            return status;
         }
     }
-    if (!takesPart(network) || hiddenByUser(network, netStatus(network)) || !isEnabled(network)) return;
-    send(network, kKeepStatus, savedDescription(network));
+    if (!takesPart(network)) return std::nullopt;
+    const int32_t status = netStatus(network);
+    if (hiddenByUser(network, status) || !isEnabled(network)) return std::nullopt;
+    return status;
+}
+
+void DescriptionSetter::sendBack(const Saved& saved, int32_t shownStatus) {
+    // A hidden status the setter sent goes with the activity; any other status stays as it is.
+    const bool unhide =
+        shownStatus == kHiddenStatus && saved.status != kNoStatus && saved.status != kHiddenStatus;
+    // What network 15 shows now is not the last applied text: the same text applied again must reach it.
+    if (saved.network == kLimitedNetwork) lastStatus_.reset();
+    send(saved.network, unhide ? saved.status : kKeepStatus, saved.description);
+}
+
+bool DescriptionSetter::giveBack(const Saved& saved) {
+    const std::optional<int32_t> status = statusIfTaking(saved.network);
+    if (!status) return false;
+    sendBack(saved, *status);
+    return true;
+}
+
+void DescriptionSetter::restore(int32_t network) {
+    const Saved* saved = findSaved(network);
+    giveBack(saved ? Saved(*saved) : Saved{std::string(), network});
 }
 
 void DescriptionSetter::restoreAll() {
@@ -178,9 +251,81 @@ void DescriptionSetter::restoreAll() {
     networks.reserve(saved_.size());
     for (const Saved& s : saved_)
         networks.push_back(s.network);
-    for (int32_t n : networks)
-        restore(n);
+    // Copies and look-ups afresh: the sends are host calls, inside which another chain may even begin;
+    // then that one stands, and nothing more of this one is done.
+    const uint64_t chain = chains_;
+    for (int32_t n : networks) {
+        const Saved* saved = findSaved(n);
+        if (!saved) continue;
+        const bool back = giveBack(Saved(*saved));
+        if (chains_ != chain) return;
+        if (Saved* again = findSaved(n)) again->givenBack = back;
+    }
+    giveBackKept();
+    if (chains_ != chain) return;
+    // What this chain wrote and could not give back is kept for when the network takes part again.
+    for (auto it = saved_.begin(); it != saved_.end();) {
+        if (it->written && !it->givenBack) {
+            kept_.push_back(std::move(*it));
+            it = saved_.erase(it);
+        } else {
+            ++it;
+        }
+    }
     holding_ = false;
+}
+
+void DescriptionSetter::giveBackKept() {
+    std::vector<int32_t> networks;
+    networks.reserve(kept_.size());
+    for (const Saved& s : kept_)
+        networks.push_back(s.network);
+    for (int32_t n : networks)
+        giveBackKept(n);
+}
+
+void DescriptionSetter::giveBackKept(int32_t network) {
+    // Look-ups afresh: the checks and the send are host calls.
+    const auto keptFor = [this, network] {
+        return std::find_if(kept_.begin(), kept_.end(),
+                            [network](const Saved& s) { return s.network == network; });
+    };
+    if (keptFor() == kept_.end()) return;
+    const Saved kept = *keptFor();
+    const std::optional<int32_t> status = statusIfTaking(network);
+    if (!status) return;
+    // Given back only over what the setter sent: anything else the user has set since.
+    const char* current = fromAddress<const char>(host_.send(msg::kNetDescription, network, -1));
+    if (current && kept.lastSent == current) sendBack(kept, *status);
+    if (keptFor() != kept_.end()) kept_.erase(keptFor());
+}
+
+void DescriptionSetter::keepShown() {
+    // A hidden status the chain sent is the user's own from now on, like the descriptions.
+    for (const Saved& s : saved_) {
+        if (!s.written) continue;
+        std::erase_if(sentStatus_, [&s](const Sent& sent) { return sent.network == s.network; });
+    }
+    saved_.clear();
+    holding_ = false;
+}
+
+void DescriptionSetter::setEnabled(size_t index, bool enabled) {
+    if (index >= choices_.size()) return;
+    const int32_t n = choices_[index].network;
+    if (choices_[index].enabled && !enabled) {
+        // Brio lets go of the network: its own goes back now, while it is still switched on.
+        auto it = std::find_if(saved_.begin(), saved_.end(), [n](const Saved& s) { return s.network == n; });
+        if (holding_ && it != saved_.end()) {
+            const Saved saved = std::move(*it);
+            saved_.erase(it);
+            if (saved.written && !giveBack(saved)) kept_.push_back(saved);
+        } else {
+            giveBackKept(n);
+        }
+    }
+    // By index again: the host calls may have let the page change the list.
+    if (index < choices_.size() && choices_[index].network == n) choices_[index].enabled = enabled;
 }
 
 std::string DescriptionSetter::savedDescription(int32_t network) const {

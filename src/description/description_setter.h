@@ -6,10 +6,12 @@
 // keeper of the user's choice of networks.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "boundary/host_gateway.h"
@@ -36,16 +38,27 @@ public:
     static std::string fitToNetwork(std::string_view text, int32_t network, int32_t reserve);
     static void fitToNetwork(std::string& text, int32_t reserve); // the same, in place
 
-    // Records what each network shows, before an activity changes it. Between a save and the restore
-    // that gives the descriptions back (an activity replacing another), a save only adds networks not
-    // saved yet: what the user had before the first activity is what comes back.
+    // Records what each network shows (description and status), before an activity changes it. The
+    // records belong to one chain of activities, from its first start to the restore that ends it: a
+    // save while the chain runs (an activity replacing another) only adds networks not saved yet, so
+    // that what the user had before the first activity is what comes back. A network that joins the
+    // chain later (it comes online, the user shows it again or ticks it) is saved by `apply` before
+    // its first write.
     void saveCurrent();
     void remember(std::string_view text, int32_t network);
     void restore(int32_t network);
-    // Puts the saved descriptions back; the next save records afresh.
+    // Puts the saved descriptions back and ends the chain. A network that cannot take them now (it does
+    // not take part, the user hid it, or it is switched off) keeps its own in the setter: the next save
+    // records that instead of the activity's text it shows, and the next restore gives it back if it
+    // takes part again.
     void restoreAll();
-    // The descriptions shown now stay, as the user's own: the next save records afresh.
-    void keepShown() { holding_ = false; }
+    // The descriptions and statuses shown now stay, as the user's own; the chain ends.
+    void keepShown();
+    // The user switches a network on or off for Brio. Switched off while a chain holds its description,
+    // it gets its own back at once and Brio leaves it alone from then on.
+    void setEnabled(size_t index, bool enabled);
+    // What earlier chains could not give back goes back where it can now (the setter is about to go).
+    void giveBackKept();
     std::string savedDescription(int32_t network) const;
 
     bool isEnabled(int32_t network) const;
@@ -61,10 +74,19 @@ public:
     const std::vector<NetworkChoice>& networkChoices() const { return choices_; }
 
 private:
+    static constexpr int32_t kNoStatus = INT32_MIN;
     struct Saved {
-        std::string description;
+        Saved(std::string own, int32_t net, int32_t ownStatus = kNoStatus)
+            : description(std::move(own)), network(net), status(ownStatus) {}
+        std::string description; // the user's own
         int32_t network;
+        int32_t status;       // the user's own, given back over a hidden status the setter sent
+        bool written = false; // the setter changed the network in this chain
+        bool fresh = true;    // saved since the last apply: still what the network shows
+        bool givenBack = false;
+        std::string lastSent; // what the setter last sent there: the network shows it while unchanged
     };
+
     int32_t netStatus(int32_t network) const;
     // Whether a network showing `status` is hidden by the user: the hidden status counts only when
     // this setter did not send it itself, so that a list entry that hides the user does not lock the
@@ -73,13 +95,30 @@ private:
     bool takesPart(int32_t network) const; // netCapability
     void send(int32_t network, int32_t status, const std::string& text);
     void applyIn(std::string& description, std::string& formatted, std::string_view text, int32_t status);
+    // Sends a description to a network showing `shownStatus`; in a chain, the network is saved first.
+    void write(int32_t network, int32_t shownStatus, int32_t status, const std::string& text);
+    Saved* findSaved(int32_t network);
+    // Saves one network showing `status` into the chain; what an earlier chain kept for it counts when
+    // the network still shows that chain's text. None when the network has no description, unless
+    // `nullIsEmpty` (then it is saved as an empty one).
+    Saved* saveNetwork(int32_t network, int32_t status, bool nullIsEmpty);
+    // The status a network shows when the setter may give it back its own now: it takes part, the user
+    // has not hidden it, it is switched on.
+    std::optional<int32_t> statusIfTaking(int32_t network);
+    void sendBack(const Saved& saved, int32_t shownStatus);
+    // Puts one saved record back; false when the network cannot take it now.
+    bool giveBack(const Saved& saved);
+    // Gives back what an earlier chain kept for one network, if it can take it now.
+    void giveBackKept(int32_t network);
 
     HostGateway host_;
     std::vector<NetworkChoice> choices_;
     int32_t column_;
     std::vector<Saved> saved_;
-    bool holding_ = false; // saved descriptions are out, not given back yet
-    // Per network, the status last sent by apply (-1 is no status and is not recorded).
+    std::vector<Saved> kept_; // of earlier chains: written there and not given back yet
+    bool holding_ = false;    // saved descriptions are out, not given back yet
+    uint64_t chains_ = 0;     // chains begun, so that a restore knows when another one began inside it
+    // Per network, the status last sent (-1 is no status and is not recorded).
     struct Sent {
         int32_t network;
         int32_t status;

@@ -37,8 +37,12 @@ public:
     using DescriptionSetter::formatFor;
     // Throws DescriptionTooLong when the speeds would add more than kLongestGrowth bytes.
     void formatFor(std::string_view text, int32_t network, std::string& out) override;
+    // Whether a text can be filled with these speeds (formatFor would not throw).
+    static bool fills(std::string_view text, std::string_view down, std::string_view up);
 
 private:
+    static bool fill(std::string& out, std::string& downFilled, std::string_view text, std::string_view down,
+                     std::string_view up);
     std::string downFilled_; // the text with the download speed in, kept for its memory
 };
 

@@ -62,6 +62,13 @@ void SpeedFeed::takeSpeeds(std::string_view text) {
     (speedTexts().*kind_.up).assign(speeds.up.substr(0, kLongestSpeed));
 }
 
+bool SpeedFeed::formatFits(const Kind& kind, std::string_view format, std::string_view text) {
+    // The other kind's speed texts are empty then, so these are the speeds the format gets.
+    const SpeedViews speeds = kind.parse(text);
+    return SpeedDescriptionSetter::fills(format, speeds.down.substr(0, kLongestSpeed),
+                                         speeds.up.substr(0, kLongestSpeed));
+}
+
 void SpeedFeed::applyFormat() {
     host_.readText(setting::kFormat, format_);
     setter_.apply(format_, kKeepStatus);

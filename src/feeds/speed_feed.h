@@ -64,6 +64,10 @@ protected:
         return std::make_unique<Feed>(path, text, setter, host);
     }
 
+    // Whether the format text can be filled with the speeds of a file whose reading gave `text`, once
+    // this kind of feed runs alone (starting it stops any other).
+    static bool formatFits(const Kind& kind, std::string_view format, std::string_view text);
+
     // One timer period of the feed of this kind. Returns into the desktop's message loop: throws
     // nothing.
     static void tick(const Kind& kind, platform::TimerId id) noexcept;
@@ -98,6 +102,9 @@ public:
         return createFeed<EmuleFeed>(path, text, setter, host);
     }
     static void emuleTick(platform::TimerId id);
+    static bool formatFits(std::string_view format, std::string_view text) {
+        return SpeedFeed::formatFits(kKind, format, text);
+    }
 
 private:
     static const Kind kKind;
@@ -113,6 +120,9 @@ public:
         return createFeed<AzureusFeed>(path, text, setter, host);
     }
     static void azureusTick(platform::TimerId id);
+    static bool formatFits(std::string_view format, std::string_view text) {
+        return SpeedFeed::formatFits(kKind, format, text);
+    }
 
 private:
     static const Kind kKind;

@@ -206,13 +206,14 @@ void fillNetworkCheckboxes(PluginState& state) {
         if (!choice.enabled) state.host.setActionValue(networkCheckboxId(choice.network), page::kBrio, "0");
 }
 
+// A network switched off while an activity runs gets its own description back as the choice is read.
 void readNetworkCheckboxes(PluginState& state) {
     if (!state.controller) return;
-    std::vector<NetworkChoice>& choices = state.controller->setter().networkChoices();
-    for (size_t i = 0; i < choices.size(); ++i) {
-        const std::string value = state.host.getActionValue(networkCheckboxId(choices[i].network),
-                                                            page::kBrio, kCheckboxBufferSize);
-        choices[i].enabled = readInteger(value) != 0;
+    DescriptionSetter& setter = state.controller->setter();
+    for (size_t i = 0; i < setter.networkChoices().size(); ++i) {
+        const std::string value = state.host.getActionValue(
+            networkCheckboxId(setter.networkChoices()[i].network), page::kBrio, kCheckboxBufferSize);
+        setter.setEnabled(i, readInteger(value) != 0);
     }
 }
 

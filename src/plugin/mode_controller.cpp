@@ -253,6 +253,12 @@ bool ModeController::switchFeed(std::unique_ptr<Feed>& feed, int32_t feedMode, c
         return false;
     }
     if (!reading.undisturbed()) return false;
+    // A format the file's speeds would make too long cannot start either: known before anything stops.
+    if (!Feed::formatFits(host_.readText(setting::kFormat), text)) {
+        platform::showMessage("Opis z formatowania byłby za długi!", "Brio - Error",
+                              platform::MessageIcon::Warning);
+        return false;
+    }
     beginStart();
     feed = Feed::create(path, text, *setter_, host_); // the text is not empty: a feed is made
     setMode(feedMode);
@@ -290,7 +296,10 @@ void ModeController::abandon() {
 }
 
 void ModeController::shutdown() {
-    if (mode == mode::kNone) return;
+    if (mode == mode::kNone) {
+        setter_->giveBackKept(); // what an earlier stop could not give back, where it can go now
+        return;
+    }
     stopMode(mode);
     setter_->restoreAll(); // the user gets back the descriptions the activity replaced
 }

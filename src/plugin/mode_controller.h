@@ -57,7 +57,8 @@ public:
     const AzureusFeed* azureusFeed() const { return azureusFeed_.get(); }
 
     // Ends the running activity for good, before the controller goes: its timer is cancelled and the
-    // descriptions it replaced are put back.
+    // descriptions (and a hidden status of Brio's) it replaced are put back, as is what an earlier stop
+    // could not give back, where it can go now.
     void shutdown();
 
     // For a host that may be gone: cancels the running activity's timer and lets go of the host, so that

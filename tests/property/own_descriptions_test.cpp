@@ -1,8 +1,9 @@
 // Random sequences of what a user and the messenger do, through the entry point as the messenger
 // drives it: activities started, stopped and switched (list, stealing, both feeds, with their files
-// present, missing or empty), list entries of every status, networks switched off or hidden by the
-// user, the user's own descriptions changed while nothing runs, the interface ended and built again.
-// Whatever happens, the user's own descriptions come back when the user stops, every item is ticked
+// present, missing or empty), list entries of every status, networks ticked and unticked on the page or
+// hidden by the user, networks coming and going, the user's own descriptions changed while nothing runs,
+// the interface ended and built again. Whatever happens, the user's own descriptions (and no hidden
+// status of Brio's) are back on every network that takes part when the user stops, every item is ticked
 // exactly while its activity runs, and no host copy is left out.
 //
 // RC_PARAMS sets the seed and the number of cases (a fixed pair in `make test`, more in `make fuzz`).
@@ -38,18 +39,19 @@ constexpr int32_t kContacts[] = {5, 6};
 constexpr int32_t kHidden = 66;
 
 enum class Kind {
-    Steal,        // the contact menu item on contact `a`
-    Emule,        // the "Emule" item, with its file in state `a` (0 present, 1 missing, 2 empty)
-    Azureus,      // the "Azureus" item, likewise
-    Cycling,      // the "Lista" item, over a list of the entries `list` (none: an empty list)
-    Advance,      // `a` seconds pass
-    Hide,         // the user hides on network `a`
-    Show,         // the user shows again on network `a` (status 64)
-    SwitchNet,    // the user switches network `a` off or on for Brio (the page's check box)
-    OwnText,      // the user sets the description `b` on network `a`, while nothing runs
-    ContactText,  // contact `a` shows the description `b`
-    Settings,     // "Brio/order" `a`, "Brio/onListEnd" `b`, "Brio/cntIn" `c`
-    Rebuild,      // the messenger ends the interface and builds it again
+    Steal,       // the contact menu item on contact `a`
+    Emule,       // the "Emule" item, with its file in state `a` (0 present, 1 missing, 2 empty)
+    Azureus,     // the "Azureus" item, likewise
+    Cycling,     // the "Lista" item, over a list of the entries `list` (none: an empty list)
+    Advance,     // `a` seconds pass
+    Hide,        // the user hides on network `a`
+    Show,        // the user shows again on network `a` (status 64)
+    SwitchNet,   // the user ticks or unticks network `a` on the page "Brio", and closes it
+    NetCap,      // network `a` stops or starts taking descriptions (it goes offline, comes back)
+    OwnText,     // the user sets the description `b` on network `a`, while nothing runs
+    ContactText, // contact `a` shows the description `b`
+    Settings,    // "Brio/order" `a`, "Brio/onListEnd" `b`, "Brio/cntIn" `c`
+    Rebuild,     // the messenger ends the interface and builds it again
 };
 
 struct Op {
@@ -61,9 +63,9 @@ struct Op {
 };
 
 void showValue(const Op& op, std::ostream& os) {
-    static const char* const names[] = {"Steal",   "Emule",     "Azureus", "Cycling",     "Advance",
-                                        "Hide",    "Show",      "SwitchNet", "OwnText", "ContactText",
-                                        "Settings", "Rebuild"};
+    static const char* const names[] = {"Steal",       "Emule",    "Azureus",   "Cycling", "Advance",
+                                        "Hide",        "Show",     "SwitchNet", "NetCap",  "OwnText",
+                                        "ContactText", "Settings", "Rebuild"};
     os << names[static_cast<int>(op.kind)] << "(" << op.a << ", " << op.b << ", " << op.c;
     for (int32_t p : op.list)
         os << ", p" << p;
@@ -75,10 +77,12 @@ rc::Gen<Op> genOp() {
     const auto op = [](Kind k, Gen<int32_t> a, Gen<int32_t> b = gen::just(0), Gen<int32_t> c = gen::just(0)) {
         return gen::apply([k](int32_t x, int32_t y, int32_t z) { return Op{k, x, y, z, {}}; }, a, b, c);
     };
-    const Gen<int32_t> network = gen::elementOf(std::vector<int32_t>(std::begin(kNetworks), std::end(kNetworks)));
+    const Gen<int32_t> network =
+        gen::elementOf(std::vector<int32_t>(std::begin(kNetworks), std::end(kNetworks)));
     const Gen<int32_t> text = gen::inRange(0, 4);
     return gen::weightedOneOf<Op>({
-        {3, op(Kind::Steal, gen::elementOf(std::vector<int32_t>(std::begin(kContacts), std::end(kContacts))))},
+        {3,
+         op(Kind::Steal, gen::elementOf(std::vector<int32_t>(std::begin(kContacts), std::end(kContacts))))},
         {2, op(Kind::Emule, gen::inRange(0, 3))},
         {2, op(Kind::Azureus, gen::inRange(0, 3))},
         {3, gen::map(gen::container<std::vector<int32_t>>(gen::inRange(0, 6)),
@@ -89,12 +93,13 @@ rc::Gen<Op> genOp() {
         {4, op(Kind::Advance, gen::inRange(1, 40))},
         {1, op(Kind::Hide, network)},
         {1, op(Kind::Show, network)},
-        {1, op(Kind::SwitchNet, network)},
+        {2, op(Kind::SwitchNet, network)},
+        {2, op(Kind::NetCap, network)},
         {2, op(Kind::OwnText, network, text)},
-        {2, op(Kind::ContactText, gen::elementOf(std::vector<int32_t>(std::begin(kContacts), std::end(kContacts))),
-               text)},
+        {2, op(Kind::ContactText,
+               gen::elementOf(std::vector<int32_t>(std::begin(kContacts), std::end(kContacts))), text)},
         {1, op(Kind::Settings, gen::inRange(0, 3), gen::inRange(0, 3), gen::inRange(0, 2))},
-        {1, op(Kind::Rebuild, gen::just(0))},
+        {2, op(Kind::Rebuild, gen::just(0))},
     });
 }
 
@@ -113,6 +118,8 @@ public:
         for (int32_t n : kNetworks) {
             session.addNetwork(n, "net" + std::to_string(n));
             session.nets.networks[n].description = own(n, 0);
+            ownText[n] = own(n, 0);
+            enabled[n] = true;
         }
         session.host.texts[445004] = "{DownSpeed}/{UpSpeed}";
         session.host.ints[445005] = 10;
@@ -129,7 +136,10 @@ public:
         const auto answer = session.host.responder;
         session.host.responder = [this, answer](const MessageRecord& m, int target) {
             const int32_t net = m.net;
-            if (target == -1 && m.id == msg::kSetNetStatus && userHidden.count(net)) touchedHidden = true;
+            if (target == -1 && m.id == msg::kSetNetStatus) {
+                if (userHidden.count(net)) touchedHidden = true;
+                writtenInChain.insert(net);
+            }
             return answer(m, target);
         };
         session.start();
@@ -146,7 +156,6 @@ public:
         const bool ranBefore = c && c->mode != mode::kNone;
         const int32_t modeBefore = c ? c->mode : mode::kNone;
         const std::map<int32_t, std::string> shownBefore = shown();
-        const std::map<int32_t, bool> takenBefore = takenByBrio();
         bool userStop = false;
         switch (op.kind) {
         case Kind::Steal:
@@ -178,23 +187,26 @@ public:
             if (session.nets.networks[op.a].status != kHidden) {
                 session.nets.networks[op.a].status = kHidden;
                 userHidden.insert(op.a);
-                touchedInChain.insert(op.a);
             }
             break;
         case Kind::Show:
-            if (userHidden.erase(op.a)) {
-                session.nets.networks[op.a].status = 64;
-                touchedInChain.insert(op.a);
-            }
+            if (userHidden.erase(op.a)) session.nets.networks[op.a].status = 64;
             break;
         case Kind::SwitchNet:
-            if (c)
-                for (NetworkChoice& choice : c->setter().networkChoices())
-                    if (choice.network == op.a) choice.enabled = !choice.enabled;
-            touchedInChain.insert(op.a);
+            enabled[op.a] = !enabled[op.a];
+            for (int32_t n : kNetworks)
+                session.values[445300 + n] = enabled[n] ? "1" : "0";
+            session.notify(445201, 1);   // the page is used
+            session.notify(445104, 220); // its check boxes are filled
+            session.notify(445105, 221); // and read back as it closes
+            // A network Brio lets go of has its own back at once.
+            if (!enabled[op.a]) checkOwn(op.a, true);
+            break;
+        case Kind::NetCap:
+            session.nets.networks[op.a].capability = !session.nets.networks[op.a].capability;
             break;
         case Kind::OwnText:
-            if (!ranBefore) session.nets.networks[op.a].description = own(op.a, op.b);
+            if (!ranBefore) session.nets.networks[op.a].description = ownText[op.a] = own(op.a, op.b);
             break;
         case Kind::ContactText:
             // Now and then an empty description, which is never copied.
@@ -206,7 +218,7 @@ public:
             session.host.ints[445001] = op.c;
             break;
         case Kind::Rebuild:
-            userStop = ranBefore; // the running activity ends, and gives back what it replaced
+            userStop = true; // the running activity ends, and gives back what it replaced
             session.send(22101);
             session.send(22000);
             itemsMark = session.host.sent.size();
@@ -219,15 +231,26 @@ public:
             RC_ASSERT((c ? c->mode : mode::kNone) == modeBefore);
             RC_ASSERT(shown() == shownBefore);
         }
-        if (!runs) {
-            if (userStop && chain) checkOwnDescriptionsBack();
-            chain.reset(); // stopped by the user, or ended at the end of the list
-        } else if (!chain) {
-            // The first start of a chain: what the networks Brio may change showed before it.
-            chain.emplace();
-            touchedInChain.clear();
-            for (const auto& [network, taken] : takenBefore)
-                if (taken) (*chain)[network] = shownBefore.at(network);
+        if (!runs && ranBefore && !userStop && session.host.ints[445011] == 1) {
+            // The list ended keeping its last entry: what it wrote is the user's own now, a hidden
+            // status too.
+            for (int32_t n : writtenInChain) {
+                ownText[n] = session.nets.networks[n].description;
+                if (session.nets.networks[n].status == kHidden) userHidden.insert(n);
+            }
+        } else if (!runs && (userStop || ranBefore)) {
+            // Stopped by the user, switched off at the end of the list, or the interface ended.
+            for (int32_t n : kNetworks)
+                checkOwn(n);
+        }
+        if (!runs) writtenInChain.clear();
+        if (op.kind == Kind::Rebuild) {
+            // What the ended interface could not give back (networks not taking part then) is lost with
+            // it, and a hidden status it left there counts as the user's for the new one.
+            for (int32_t n : kNetworks) {
+                ownText[n] = session.nets.networks[n].description;
+                if (session.nets.networks[n].status == kHidden) userHidden.insert(n);
+            }
         }
         checkItems();
         RC_ASSERT(!touchedHidden);
@@ -258,25 +281,16 @@ private:
         return out;
     }
 
-    // Per network, whether Brio may change it now: switched on for Brio, taking part, not hidden by the
-    // user.
-    std::map<int32_t, bool> takenByBrio() const {
-        std::map<int32_t, bool> out;
-        ModeController* c = plugin().controller.get();
-        if (!c) return out;
-        for (const NetworkChoice& choice : c->setter().networkChoices())
-            out[choice.network] = choice.enabled && session.nets.networks.at(choice.network).capability &&
-                                  !userHidden.count(choice.network);
-        return out;
-    }
-
-    // Every network of the chain shows what it showed at the chain's first start, unless the user
-    // hid it, showed it or switched it off meanwhile (then Brio leaves it as it stands).
-    void checkOwnDescriptionsBack() {
-        for (const auto& [network, description] : *chain) {
-            if (touchedInChain.count(network)) continue;
-            RC_ASSERT(session.nets.networks[network].description == description);
-        }
+    // A network that takes part (switched on for Brio, taking descriptions, not hidden by the user)
+    // shows the user's own description, and not a hidden status, which only the user gives it then.
+    void checkOwn(int32_t n, bool evenSwitchedOff = false) {
+        const test::FakeNetwork& net = session.nets.networks.at(n);
+        // Network 15 while online takes descriptions whatever it answers to the capability question.
+        const bool takesPart =
+            (enabled.at(n) || evenSwitchedOff) && (n == 15 || net.capability) && !userHidden.count(n);
+        if (!takesPart) return;
+        RC_ASSERT(net.description == ownText.at(n));
+        RC_ASSERT(net.status != kHidden);
     }
 
     // The status the item was last given since the interface was built (0 when none), and the steal
@@ -309,8 +323,9 @@ public:
     TempFolder folder;
     std::string files[2][3];
     std::set<int32_t> userHidden;
-    std::set<int32_t> touchedInChain;
-    std::optional<std::map<int32_t, std::string>> chain;
+    std::map<int32_t, std::string> ownText; // the user's own description on each network
+    std::map<int32_t, bool> enabled;        // the page's check boxes
+    std::set<int32_t> writtenInChain;       // networks Brio sent to since the chain began
     bool touchedHidden = false;
     size_t itemsMark = 0;
 };

@@ -220,9 +220,10 @@ TEST_F(DescriptionSetterTest, TheHiddenStatusItSentItselfIsNotTheUsers) {
                                                {10, 64, "next"},
                                                {15, 66, "hiding again"},
                                                {10, 66, "hiding again"},
-                                               {15, -1, "own15"},
-                                               {10, -1, "own10"}}));
-    EXPECT_EQ(nets.networks[10].status, 66); // statuses are never restored
+                                               {15, 64, "own15"},
+                                               {10, 64, "own10"}}));
+    // A hidden status the setter sent goes with the chain: the status at its start comes back.
+    EXPECT_EQ(nets.networks[10].status, 64);
 
     nets.sets.clear();
     nets.networks[10].status = 64; // the user shows again on 10
@@ -266,13 +267,15 @@ TEST_F(DescriptionSetterTest, SaveCurrentKeepsOneRecordPerNetwork) {
     setter->restoreAll();
     EXPECT_EQ(nets.sets, (std::vector<SetCall>{{15, -1, "a"}, {10, -1, "b"}}));
 
+    // A new chain saves afresh: a network that has no description now is not saved, and what an earlier
+    // chain saved for it does not come back.
     nets.sets.clear();
     nets.networks[10].description = "c";
-    nets.networks[15].hasDescription = false; // a null answer keeps what was saved
+    nets.networks[15].hasDescription = false;
     setter->saveCurrent();
     setter->saveCurrent();
     setter->restoreAll();
-    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{15, -1, "a"}, {10, -1, "c"}}));
+    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{10, -1, "c"}}));
 }
 
 TEST_F(DescriptionSetterTest, RestoreAllSendsTheSavedTextUnsubstitutedAndRepeats) {

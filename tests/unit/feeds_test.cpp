@@ -529,10 +529,11 @@ TEST_F(FeedsTest, AFormatTooLongToFillStartsNothing) {
     EXPECT_FALSE(startEmule(folder.write("onlinesig.dat", "1|a|b|c\n" + std::string(64, '9') + "|4.5|7\n")));
     EXPECT_EQ(boxes, (std::vector<Box>{{"Opis z formatowania byłby za długi!", "Brio - Error",
                                         platform::MessageIcon::Warning}}));
+    // Known once the file is read: the running cycle was never stopped.
     EXPECT_EQ(controller->emuleFeed(), nullptr);
-    EXPECT_EQ(controller->mode, mode::kNone);
-    EXPECT_EQ(headless::runningTimers(), 0u);
-    EXPECT_EQ(shown(), (std::vector<std::string>{"E1", "saved"}));
+    EXPECT_EQ(controller->mode, mode::kCycling);
+    EXPECT_EQ(headless::runningTimers(), 1u);
+    EXPECT_EQ(shown(), (std::vector<std::string>{"E1"}));
 }
 
 TEST_F(FeedsTest, AzureusStartedWhileEmuleRunsStopsItAndTakesPrecedence) {
