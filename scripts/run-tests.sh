@@ -4,7 +4,7 @@
 # scenarios, the ledger and the pictures under Wine, the differential run and the release package.
 # Phases that do not wait on each other run side by side: the Linux and Windows builds first, then the
 # sanitizer and fuzzing builds beside the tests that need only the first two, the Wine steps in two
-# lanes with a Wine prefix each. Each phase prints its wall time and the CPU time (user+sys) of the
+# lanes with a Wine prefix each (the checks and scenarios; the differential run and the pictures). Each phase prints its wall time and the CPU time (user+sys) of the
 # programs it ran (Wine's own server aside), and the summary lists them; the last line is
 # "N passed, N failed", after a line "failed: ..." for each item that failed.
 set -uo pipefail
@@ -87,16 +87,16 @@ dist() {
 
 # ---- the run ---------------------------------------------------------------------------------------------
 started=$EPOCHREALTIME
-lane phase build-linux build_tree linux build
-lane phase build-windows build_tree windows build-win
-wait
+# The Windows and Linux builds first, side by side; each lane goes on as soon as what it needs is built.
+lane eval 'phase build-windows build_tree windows build-win; phase wine wine_lane; phase dist dist'
+lane eval 'phase build-linux build_tree linux build; phase linux run_ctest build; after build-windows;
+           phase exports tests/wine/check_exports.sh build build-win; phase differential differential;
+           phase pictures pictures_lane'
 # The sanitizers' tree, then its tests; the fuzzing tree beside it, its fuzzers once the sanitizers' tree
 # is built (so that they do not share the processors with two compilers for their ten seconds).
-lane eval 'phase build-asan build_tree asan build-asan; ASAN_OPTIONS=detect_leaks=1 phase asan run_ctest build-asan'
-lane eval 'phase build-fuzz build_fuzz; after build-asan; phase fuzz scripts/fuzz.sh build-fuzz'
-lane eval 'phase linux run_ctest build; phase exports tests/wine/check_exports.sh build build-win;
-           phase wine wine_lane; phase dist dist'
-lane eval 'phase differential differential; phase pictures pictures_lane'
+lane eval 'after build-linux; phase build-asan build_tree asan build-asan;
+           ASAN_OPTIONS=detect_leaks=1 phase asan run_ctest build-asan'
+lane eval 'after build-linux; phase build-fuzz build_fuzz; after build-asan; phase fuzz scripts/fuzz.sh build-fuzz'
 wait
 total=$(awk -v a="$started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
 
