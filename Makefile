@@ -5,7 +5,7 @@ WIN := build-win
 ASAN := build-asan
 FUZZ := build-fuzz
 
-.PHONY: all setup build build-linux build-win demo test dist pictures fuzz bench clean
+.PHONY: all setup build build-linux build-win demo check test dist pictures fuzz bench clean
 
 all: build
 
@@ -25,8 +25,16 @@ build-win:
 demo: setup build-linux
 	@$(LINUX)/host/brio-host --plugin $(LINUX)/libbrio.so --config $(LINUX)/demo.cfg --fresh --script host/tour.brio
 
-test: build
-	@scripts/run-tests.sh
+# The inner loop: the Linux build of the plug-in, brio-host and the test programs, and their tests
+# (units, the property test on its fixed seed, the scenarios, the fuzz corpora, the layer check).
+check: setup
+	@cmake --preset linux >/dev/null
+	@cmake --build $(LINUX) -j$(JOBS) --target check_programs
+	@ctest --test-dir $(LINUX) -j$(JOBS) --output-on-failure --progress
+
+# Everything: builds the four trees itself (phase by phase, with their times) and runs every test.
+test: setup
+	@JOBS=$(JOBS) scripts/run-tests.sh
 
 # The release package dist/Brio-<version>.zip; prints its sha256 and that of its Brio.dll.
 dist: setup

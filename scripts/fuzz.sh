@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each one over a copy of its corpus for
-# FUZZ_SECONDS (default 10). Prints "fuzz: NAME ok" or "fuzz: NAME FAILED" per target.
+# FUZZ_SECONDS (default 10), JOBS (2) of them at a time. Prints "fuzz: NAME ok" or "fuzz: NAME FAILED"
+# per target.
 set -uo pipefail
 dir=${1:-build-fuzz}
 seconds=${FUZZ_SECONDS:-10}
@@ -9,19 +10,31 @@ cd "$top"
 cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/clang-i386.cmake -DBRIO_FUZZ=ON >/dev/null || exit 1
 cmake --build "$dir" -j"${JOBS:-2}" >/dev/null || { cmake --build "$dir" -j1 2>&1 | tail -30; exit 1; }
 failed=0
-for src in tests/fuzz/fuzz_*.cpp; do
-  name=$(basename "$src" .cpp)
-  bin="$dir/tests/fuzz/$name"
+# One target over a copy of its corpus; its verdict goes to DIR/NAME.verdict.
+fuzz_target() {
+  local name=$1 work
   work=$(mktemp -d)
   [ -d "tests/fuzz/corpus/$name" ] && cp -r "tests/fuzz/corpus/$name/." "$work/"
-  if "$bin" -max_total_time="$seconds" -timeout=10 -artifact_prefix="$dir/" -rss_limit_mb=2048 "$work" >"$dir/$name.log" 2>&1; then
+  if "$dir/tests/fuzz/$name" -max_total_time="$seconds" -timeout=10 -artifact_prefix="$dir/" -rss_limit_mb=2048 \
+      "$work" >"$dir/$name.log" 2>&1; then
     echo "fuzz: $name ok"
   else
     echo "fuzz: $name FAILED (log: $dir/$name.log)"
     tail -40 "$dir/$name.log"
-    failed=1
-  fi
+  fi >"$dir/$name.verdict"
   rm -rf "$work"
+}
+# JOBS targets at a time, each on a processor of its own; the verdicts in the order of the targets.
+names=()
+for src in tests/fuzz/fuzz_*.cpp; do
+  names+=("$(basename "$src" .cpp)")
+  while [ "$(jobs -rp | wc -l)" -ge "${JOBS:-2}" ]; do wait -n; done
+  fuzz_target "${names[-1]}" &
+done
+wait
+for name in "${names[@]}"; do
+  cat "$dir/$name.verdict"
+  grep -q "^fuzz: $name ok$" "$dir/$name.verdict" || failed=1
 done
 # The property tests with many more cases than `make test` runs, on a seed of the time: PROPERTY_CASES
 # of them (`make fuzz` sets it), from the Linux build; the list files' round trip, which saves and loads

@@ -1,23 +1,116 @@
 #!/usr/bin/env bash
-# Every test: unit and scenario tests (Linux i386), the same under ASan+UBSan, the exports of both
-# builds, short fuzzing runs, the scenarios under Wine against Brio.dll, the pictures drawn there, and
-# the release package (built here). Expects `make build` to have run. Ends with one line "N passed, N failed".
+# Every test: the four builds (Linux i386, Windows, ASan+UBSan, fuzzing), unit and scenario tests on
+# Linux and under ASan+UBSan, the exports of both builds, short fuzzing runs, the Windows checks, the
+# scenarios, the ledger and the pictures under Wine, the differential run and the release package.
+# Phases that do not wait on each other run side by side: the Linux and Windows builds first, then the
+# sanitizer and fuzzing builds beside the tests that need only the first two, the Wine steps in two
+# lanes with a Wine prefix each (the checks and scenarios; the differential run and the pictures). Each phase prints its wall time and the CPU time (user+sys) of the
+# programs it ran (Wine's own server aside), and the summary lists them; the last line is
+# "N passed, N failed", after a line "failed: ..." for each item that failed.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 jobs=${JOBS:-2}
+export JOBS=$jobs
+log=$(mktemp -d)
+trap 'rm -rf "$log"' EXIT
+
+# ---- phases ------------------------------------------------------------------------------------------
+# The CPU time of this shell's finished children, in FILE: the second line of `times`, "XmY.Ys XmY.Ys"
+# (`times` itself runs in this shell, not in a subshell, which would have no children yet).
+cpu_seconds() {
+  sed -n 2p "$1" | awk '{ n = 0; for (i = 1; i <= 2; i++) { split($i, t, "m"); n += t[1] * 60 + t[2] } print n }'
+}
+# phase NAME COMMAND...: runs the command with its output in $log/NAME.out, then shows it (what show_NAME
+# picks of it, or all of it) as one block, and keeps its status and times for the summary.
+phase() {
+  local name=$1 start status
+  shift
+  start=$EPOCHREALTIME
+  times >"$log/$name.cpu-before"
+  ("$@") >"$log/$name.out" 2>&1
+  status=$?
+  times >"$log/$name.cpu-after"
+  awk -v s="$status" -v a="$start" -v b="$EPOCHREALTIME" -v c="$(cpu_seconds "$log/$name.cpu-before")" \
+    -v d="$(cpu_seconds "$log/$name.cpu-after")" 'BEGIN { printf "%s %.1f %.1f\n", s, b - a, d - c }' \
+    >"$log/$name.result"
+  {
+    echo "== $name"
+    if declare -F "show_$name" >/dev/null; then "show_$name" "$log/$name.out"; else cat "$log/$name.out"; fi
+    read -r status wall cpu <"$log/$name.result"
+    echo "-- $name: ${wall} s wall, ${cpu} s CPU"
+  } >"$log/$name.block"
+  flock "$log/console" cat "$log/$name.block"
+  return "$status"
+}
+# A lane runs its phases one after the other, in a subshell of its own (so that `times` is its own).
+lane() { ("$@") & }
+# Waits until another lane's phase has ended.
+after() { while [ ! -f "$log/$1.result" ]; do sleep 1; done; }
+
+# ---- what each phase runs ------------------------------------------------------------------------------
+build_tree() { # PRESET DIR
+  cmake --preset "$1" >/dev/null && cmake --build "$2" -j"$jobs"
+}
+show_build() { grep -E 'error|warning:|Error [0-9]' "$1" | head -n 40; }
+show_build-linux() { show_build "$@"; }
+show_build-windows() { show_build "$@"; }
+show_build-asan() { show_build "$@"; }
+show_build-fuzz() { show_build "$@"; }
+build_fuzz() {
+  cmake -S . -B build-fuzz -DCMAKE_TOOLCHAIN_FILE=cmake/clang-i386.cmake -DBRIO_FUZZ=ON >/dev/null &&
+    cmake --build build-fuzz -j"$jobs"
+}
+run_ctest() { ctest --test-dir "$1" -j"$jobs" --output-on-failure --timeout 300; }
+show_ctest() { grep -E 'Failed|\*\*\*|tests passed' "$1" | tail -n 40; }
+show_linux() { show_ctest "$@"; }
+show_asan() { show_ctest "$@"; }
+wine_lane() {
+  local status=0
+  tests/wine/run_checks.sh build-win || status=1
+  tests/wine/run_scenarios.sh build-win || status=1
+  tests/wine/check_ledger.sh build-win || status=1
+  return $status
+}
+show_wine() { grep -vE '^\[ +(RUN|OK) +\]|^\[[=-]+\]|^Running main|Read access denied|^$' "$1"; }
+# The pictures and the differential run share a prefix of their own, beside the one of the lane above.
+pictures_lane() {
+  WINEPREFIX="$top/build/differential/wineprefix" tests/wine/check_pictures.sh build-win build
+}
+# Scripts made from fixed seeds, each on both builds: the transcripts must agree.
+differential() { tests/differential/run.sh build build-win 1 2 3 4 5 6 7 8; }
+dist() {
+  cmake --build build-win --target dist >"$log/dist-build.txt" 2>&1 || { tail -n 20 "$log/dist-build.txt"; return 1; }
+  grep -E '^(dist/|sha256 )' "$log/dist-build.txt"
+  tests/dist/check_dist.sh build-win
+}
+
+# ---- the run ---------------------------------------------------------------------------------------------
+started=$EPOCHREALTIME
+# The Windows and Linux builds first, side by side; each lane goes on as soon as what it needs is built.
+lane eval 'phase build-windows build_tree windows build-win; phase wine wine_lane; phase dist dist'
+lane eval 'phase build-linux build_tree linux build; phase linux run_ctest build; after build-windows;
+           phase exports tests/wine/check_exports.sh build build-win; phase differential differential;
+           phase pictures pictures_lane'
+# The sanitizers' tree, then its tests; the fuzzing tree beside it, its fuzzers once the sanitizers' tree
+# is built (so that they do not share the processors with two compilers for their ten seconds).
+lane eval 'after build-linux; phase build-asan build_tree asan build-asan;
+           ASAN_OPTIONS=detect_leaks=1 phase asan run_ctest build-asan'
+lane eval 'after build-linux; phase build-fuzz build_fuzz; after build-asan; phase fuzz scripts/fuzz.sh build-fuzz'
+wait
+total=$(awk -v a="$started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
+
+# ---- counting ----------------------------------------------------------------------------------------------
 passed=0
 failed=0
 failures=() # what failed, repeated just above the summary so that the last lines of a run name it
-log=$(mktemp -d)
 
 # ctest's summary line: "100% tests passed, 0 tests failed out of 42".
 count_ctest() {
-  local out=$1 line total bad
-  local name=$2
+  local out=$1 name=$2 line total bad
   line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$out" | tail -n 1)
   if [ -z "$line" ]; then
-    failed=$((failed + 1)); failures+=("$name: no test summary"); echo "no test summary in $out"; return
+    failed=$((failed + 1)); failures+=("$name: no test summary"); return
   fi
   total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
   bad=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
@@ -41,68 +134,38 @@ count_lines() {
   if [ "$status" -ne 0 ] && [ "$bad" -eq 0 ]; then
     failed=$((failed + 1))
     failures+=("$kind: the step ended with status $status")
-    echo "$kind: the step ended with status $status before reporting a failure"
   fi
 }
 
-run_ctest() {
-  local dir=$1 name=$2
-  echo "== $name"
-  ctest --test-dir "$dir" -j"$jobs" --output-on-failure --timeout 300 >"$log/$name.txt" 2>&1
-  grep -E 'Failed|\*\*\*|tests passed' "$log/$name.txt" | tail -n 40
-  count_ctest "$log/$name.txt" "$name"
+# A phase that is one check (a build, the exports): its status.
+count_status() {
+  local name=$1 status=$2
+  if [ "$status" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); failures+=("$name"); fi
 }
 
-run_ctest build linux
+phases=(build-linux build-windows build-asan build-fuzz linux exports asan fuzz wine differential pictures dist)
+for p in "${phases[@]}"; do
+  [ -f "$log/$p.result" ] || echo "1 0 0" >"$log/$p.result"
+done
+status_of() { read -r s _ <"$log/$1.result"; echo "$s"; }
+count_ctest "$log/linux.out" linux
+count_ctest "$log/asan.out" asan
+count_status exports "$(status_of exports)"
+for p in build-linux build-windows build-asan build-fuzz; do
+  [ "$(status_of "$p")" -eq 0 ] || { failed=$((failed + 1)); failures+=("$p: the build failed"); }
+done
+count_lines "$log/fuzz.out" fuzz "$(status_of fuzz)"
+count_lines "$log/wine.out" wine "$(status_of wine)"
+count_lines "$log/pictures.out" wine "$(status_of pictures)"
+count_lines "$log/differential.out" differential "$(status_of differential)"
+count_lines "$log/dist.out" dist "$(status_of dist)"
 
-echo "== exports"
-if tests/wine/check_exports.sh build build-win >"$log/exports.txt" 2>&1; then
-  passed=$((passed + 1)); echo "exports: ok"
-else
-  failed=$((failed + 1)); failures+=("exports"); cat "$log/exports.txt"
-fi
-
-echo "== asan+ubsan"
-if cmake --preset asan >/dev/null &&
-   cmake --build build-asan -j"$jobs" >"$log/asan-build.txt" 2>&1; then
-  ASAN_OPTIONS=detect_leaks=1 run_ctest build-asan asan
-else
-  failed=$((failed + 1)); failures+=("asan: the build failed"); tail -n 30 "$log/asan-build.txt"
-fi
-
-echo "== fuzz"
-scripts/fuzz.sh build-fuzz 2>&1 | tee "$log/fuzz.txt"
-count_lines "$log/fuzz.txt" fuzz "${PIPESTATUS[0]}"
-
-echo "== wine"
-wine_status=0
-tests/wine/run_checks.sh build-win 2>&1 | tee "$log/wine.txt"
-[ "${PIPESTATUS[0]}" -eq 0 ] || wine_status=1
-tests/wine/run_scenarios.sh build-win 2>&1 | tee -a "$log/wine.txt"
-[ "${PIPESTATUS[0]}" -eq 0 ] || wine_status=1
-tests/wine/check_ledger.sh build-win 2>&1 | tee -a "$log/wine.txt"
-[ "${PIPESTATUS[0]}" -eq 0 ] || wine_status=1
-tests/wine/check_pictures.sh build-win build 2>&1 | tee -a "$log/wine.txt"
-[ "${PIPESTATUS[0]}" -eq 0 ] || wine_status=1
-count_lines "$log/wine.txt" wine "$wine_status"
-
-echo "== differential"
-# Scripts made from fixed seeds, each on both builds: the transcripts must agree.
-tests/differential/run.sh build build-win 1 2 3 4 5 6 7 8 2>&1 | tee "$log/differential.txt"
-count_lines "$log/differential.txt" differential "${PIPESTATUS[0]}"
-
-echo "== dist"
-if cmake --build build-win --target dist >"$log/dist-build.txt" 2>&1; then
-  grep -E '^(dist/|sha256 )' "$log/dist-build.txt"
-  tests/dist/check_dist.sh build-win 2>&1 | tee "$log/dist.txt"
-  dist_status=${PIPESTATUS[0]}
-else
-  tail -n 20 "$log/dist-build.txt" | tee "$log/dist.txt"
-  dist_status=1
-fi
-count_lines "$log/dist.txt" dist "$dist_status"
-
-rm -rf "$log"
+echo "== times (wall, and CPU: user+sys of the phase's programs; lanes ran side by side)"
+for p in "${phases[@]}"; do
+  read -r _ wall cpu <"$log/$p.result"
+  printf '%-14s %7s s wall %7s s CPU\n' "$p" "$wall" "$cpu"
+done
+printf '%-14s %7s s wall\n' total "$total"
 for f in "${failures[@]}"; do echo "failed: $f"; done
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -277,6 +277,8 @@ bool Host::load(std::string& error) {
         library_ = PluginLibrary::load(pluginPath_, error);
     }
     if (!library_) return false;
+    for (const std::string& f : library_->faults())
+        fault(f);
     desktop_->pluginLoaded();
     // The columns are the loaded library's to register; those of an earlier run are gone (they stay
     // until now so that what a stopped plug-in left can still be shown with its defaults).

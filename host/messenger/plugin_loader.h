@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace brio::host {
 
@@ -18,11 +19,14 @@ public:
     EntryPoint entry() const { return entry_; }
     // The module handle the host hands the plug-in as its instance handle.
     void* moduleHandle() const { return module_; }
+    // What is wrong with the library although it loaded: each is a fault of the plug-in.
+    const std::vector<std::string>& faults() const { return faults_; }
 
 protected:
     PluginLibrary(void* module, EntryPoint entry) : module_(module), entry_(entry) {}
     void* module_;
     EntryPoint entry_;
+    std::vector<std::string> faults_;
 };
 
 } // namespace brio::host

@@ -25,6 +25,10 @@ def main():
     start = lines.index("start") + 1
     head, steps = lines[:start], lines[start:]
     trial = os.path.splitext(script)[0] + ".reduced.brio"
+    # A Wine prefix of the reductions' own, beside the script: a differential run started at the same
+    # time keeps its own wineserver (two reductions in one folder take turns on this one).
+    folder = os.path.dirname(os.path.abspath(script))
+    os.environ.setdefault("WINEPREFIX", os.path.join(folder, "reduce-wineprefix"))
     if not differs(compare, linux, win, trial, head + steps):
         sys.exit("the builds agree on this script: nothing to reduce")
     size = max(1, len(steps) // 2)

@@ -19,6 +19,10 @@ done
 here="$(cd "$(dirname "$0")" && pwd)"
 work="${DIFFERENTIAL_WORK_DIR:-$linux/differential}"
 mkdir -p "$work"
+# A Wine prefix of the run's own, apart from the one the Wine checks and scenarios use, so that the run
+# goes on beside them; two runs in one folder take turns on it (tests/wine/wine_env.sh locks it), and a
+# reduction has one of its own (reduce.py).
+export WINEPREFIX="${WINEPREFIX:-$work/wineprefix}"
 failed=0
 for seed in "${seeds[@]}"; do
     name="seed-$seed"

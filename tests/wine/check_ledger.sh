@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # brio-host's ledger of what a plug-in holds of Windows, under Wine, against a plug-in that keeps what
 # it should give back (leaky_plugin.cpp): a brush more since the mark fails "expect objects same", and
-# at the unload each kind it kept is a fault, while what it gave back shows nowhere.
+# at the unload each kind it kept is a fault, while what it gave back shows nowhere; its import of a call
+# the ledger does not count is a fault as it is loaded.
 # Usage: tests/wine/check_ledger.sh WIN_BUILD_DIR. Prints "wine: ledger ok" or "wine: ledger FAILED".
 set -uo pipefail
 [ $# -ge 1 ] || { echo "usage: $0 WIN_BUILD_DIR" >&2; exit 2; }
@@ -32,6 +33,7 @@ FAULT: 2 GDI objects of the plug-in still held when it was unloaded
 FAULT: 1 properties of the plug-in still held when it was unloaded
 FAULT: 1 global memory blocks of the plug-in still held when it was unloaded
 FAULT: 1 heap blocks of the plug-in still held when it was unloaded
+FAULT: LeakyPlugin.dll imports GDI32.dll CreateHatchBrush, which may make a Windows object that the ledger does not count
 LINES
 tr -d '\r' <"$work/out" | grep -E '^(FAIL|FAULT)' | sort >"$work/got"
 wine_finish

@@ -1,7 +1,8 @@
 // A plug-in that keeps what it should give back, for the checks of brio-host's ledger
 // (check_ledger.sh): message 1 makes one object of every kind the ledger counts and keeps it, after
 // making and giving back one of each; message 2 makes one more brush, as a page that keeps one GDI
-// object each time it opens would. Every other message is answered 0.
+// object each time it opens would. Every other message is answered 0. It also imports a call that makes
+// a GDI object the ledger does not count, which brio-host reports as it loads it.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -26,6 +27,8 @@ void makeAndGiveBack() {
     GlobalFree(GlobalAlloc(GMEM_MOVEABLE, 8));
     DestroyMenu(CreatePopupMenu());
     ImageList_Destroy(ImageList_Create(16, 16, ILC_COLOR32, 1, 0));
+    // A call the ledger does not count: brio-host reports its import when it loads the library.
+    DeleteObject(CreateHatchBrush(HS_CROSS, RGB(1, 2, 3)));
 }
 
 } // namespace

@@ -18,7 +18,10 @@ wine_under_display() {
     command -v xvfb-run >/dev/null || { echo "wine: xvfb-run not installed (scripts/setup.sh)" >&2; exit 1; }
     export BRIO_WINE_DISPLAY=1
     mkdir -p "$(dirname "$WINEPREFIX")"
-    exec flock --timeout 3600 "$WINEPREFIX.lock" xvfb-run -a bash "$@"
+    # Displays are looked for from a number of the prefix's own, so that runs in two prefixes started
+    # at the same moment do not both take the first free one.
+    local first=$((100 + $(cksum <<<"$WINEPREFIX" | cut -d ' ' -f 1) % 800))
+    exec flock --timeout 3600 "$WINEPREFIX.lock" xvfb-run -a -n "$first" bash "$@"
 }
 
 wine_prepare_prefix() {

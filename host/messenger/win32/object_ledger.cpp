@@ -8,9 +8,18 @@ namespace brio::host::win32 {
 
 namespace {
 
-constexpr std::array<const char*, kKinds> kKindNames = {
-    "windows",    "menus",      "image lists", "drag images",   "icons",      "GDI objects",
-    "properties", "timers",     "global memory blocks", "files", "heap blocks"};
+constexpr std::array<const char*, kKinds> kKindNames = {"windows",
+                                                        "menus",
+                                                        "image lists",
+                                                        "drag images",
+                                                        "icons",
+                                                        "GDI objects",
+                                                        "properties",
+                                                        "timers",
+                                                        "global memory blocks",
+                                                        "files",
+                                                        "library references",
+                                                        "heap blocks"};
 
 size_t index(Kind kind) {
     return static_cast<size_t>(kind);
@@ -66,12 +75,12 @@ void ObjectLedger::goneBlock(uintptr_t block) {
 }
 
 std::vector<ObjectCount> ObjectLedger::figures() {
-    std::erase_if(held_[index(Kind::Windows)], [](const Key& k) {
-        return !IsWindow(reinterpret_cast<HWND>(k.first));
-    });
+    std::erase_if(held_[index(Kind::Windows)],
+                  [](const Key& k) { return !IsWindow(reinterpret_cast<HWND>(k.first)); });
     std::vector<ObjectCount> counts;
     for (size_t i = 0; i < kKinds; ++i) {
-        const auto inUse = static_cast<int64_t>(i == index(Kind::HeapBlocks) ? blocks_.size() : held_[i].size());
+        const auto inUse =
+            static_cast<int64_t>(i == index(Kind::HeapBlocks) ? blocks_.size() : held_[i].size());
         counts.push_back({kKindNames[i], inUse, made_[i]});
     }
     return counts;

@@ -30,6 +30,7 @@ enum class Kind : uint8_t {
     Timers,
     GlobalMemory,
     Files,
+    Libraries, // references to a module (LoadLibrary to FreeLibrary)
     HeapBlocks,
 };
 constexpr size_t kKinds = static_cast<size_t>(Kind::HeapBlocks) + 1;
@@ -63,5 +64,9 @@ ObjectLedger& ledger();
 
 // The library's imports pointed at the ledger's calls; answers how many were.
 size_t redirectToLedger(HMODULE library);
+
+// The library's imports that the ledger does not count and that are not known to make nothing: calls
+// that may make a Windows object behind its back, each as "USER32.dll GetDC".
+std::vector<std::string> uncountedImports(HMODULE library);
 
 } // namespace brio::host::win32

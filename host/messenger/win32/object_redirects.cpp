@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -19,13 +20,16 @@ namespace {
 
 // A property's name: a text, or an atom in the low word of the pointer.
 std::string propertyName(LPCSTR name) {
-    if (reinterpret_cast<uintptr_t>(name) <= 0xFFFF) return "#" + std::to_string(reinterpret_cast<uintptr_t>(name));
+    if (reinterpret_cast<uintptr_t>(name) <= 0xFFFF)
+        return "#" + std::to_string(reinterpret_cast<uintptr_t>(name));
     return name;
 }
 std::string propertyName(LPCWSTR name) {
-    if (reinterpret_cast<uintptr_t>(name) <= 0xFFFF) return "#" + std::to_string(reinterpret_cast<uintptr_t>(name));
+    if (reinterpret_cast<uintptr_t>(name) <= 0xFFFF)
+        return "#" + std::to_string(reinterpret_cast<uintptr_t>(name));
     std::string bytes;
-    for (; *name; ++name) bytes += *name < 0x80 ? static_cast<char>(*name) : '?';
+    for (; *name; ++name)
+        bytes += *name < 0x80 ? static_cast<char>(*name) : '?';
     return bytes;
 }
 
@@ -105,6 +109,16 @@ LRESULT WINAPI sendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 LRESULT WINAPI sendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = SendMessageW(window, message, wParam, lParam);
+    if (message == LVM_CREATEDRAGIMAGE && result) counted(Kind::ImageLists, result);
+    return result;
+}
+LRESULT WINAPI sendDlgItemMessageA(HWND dialog, int item, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = SendDlgItemMessageA(dialog, item, message, wParam, lParam);
+    if (message == LVM_CREATEDRAGIMAGE && result) counted(Kind::ImageLists, result);
+    return result;
+}
+LRESULT WINAPI sendDlgItemMessageW(HWND dialog, int item, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = SendDlgItemMessageW(dialog, item, message, wParam, lParam);
     if (message == LVM_CREATEDRAGIMAGE && result) counted(Kind::ImageLists, result);
     return result;
 }
@@ -224,7 +238,8 @@ BOOL WINAPI killTimer(HWND window, UINT_PTR id) {
 // The wall clock as the headless desktop shows it: 2026-01-01 00:00:00 UTC when brio-host starts, then
 // the host's clock.
 void WINAPI getSystemTimeAsFileTime(LPFILETIME time) {
-    constexpr uint64_t kStart = 1767225600ULL * 10'000'000 + 116'444'736'000'000'000ULL; // in 100 ns from 1601
+    constexpr uint64_t kStart =
+        1767225600ULL * 10'000'000 + 116'444'736'000'000'000ULL; // in 100 ns from 1601
     ULARGE_INTEGER ticks;
     ticks.QuadPart = kStart + hostClock().now() * 10'000;
     time->dwLowDateTime = ticks.LowPart;
@@ -264,6 +279,19 @@ HANDLE WINAPI createFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_AT
 BOOL WINAPI closeHandle(HANDLE handle) {
     const BOOL done = CloseHandle(handle);
     if (done) given(Kind::Files, handle);
+    return done;
+}
+
+// ---- library references ---------------------------------------------------------------------------
+HMODULE WINAPI loadLibraryA(LPCSTR name) {
+    return counted(Kind::Libraries, LoadLibraryA(name));
+}
+HMODULE WINAPI loadLibraryW(LPCWSTR name) {
+    return counted(Kind::Libraries, LoadLibraryW(name));
+}
+BOOL WINAPI freeLibrary(HMODULE module) {
+    const BOOL done = FreeLibrary(module);
+    if (done) given(Kind::Libraries, module);
     return done;
 }
 
@@ -328,71 +356,210 @@ template <typename F> void** slot(F** kept) {
     return reinterpret_cast<void**>(kept);
 }
 
+// The calls that leave the library nothing to give back: they read, change or draw on what exists, copy
+// into the caller's memory or wait, or make what the C runtime keeps for the process. Any other import
+// may make an object behind the ledger's back (a device context, a font, an image from a resource...):
+// the loader reports it, so that a new import is either counted below or named here.
+struct Call {
+    const char* library;
+    const char* function;
+};
+const Call kNothingToGiveBack[] = {
+    // The common controls: registering their window classes is the process's, once; the drag image
+    // is counted from ImageList_BeginDrag to ImageList_EndDrag.
+    {"comctl32.dll", "InitCommonControlsEx"},
+    {"comctl32.dll", "ImageList_DragEnter"},
+    {"comctl32.dll", "ImageList_DragLeave"},
+    {"comctl32.dll", "ImageList_DragMove"},
+    {"comctl32.dll", "ImageList_GetImageInfo"},
+    // The file dialogs are modal: their windows are gone when they answer.
+    {"comdlg32.dll", "GetOpenFileNameA"},
+    {"comdlg32.dll", "GetSaveFileNameA"},
+    // The C++ runtime's own locks (a semaphore each, made the first time one is taken, such as for a
+    // function's static) and its thread-local data (one slot) stay for as long as the process runs.
+    // This thread model has no std::mutex and no thread for the library to make more of them with.
+    {"kernel32.dll", "CreateSemaphoreW"},
+    {"kernel32.dll", "TlsAlloc"},
+    {"kernel32.dll", "TlsFree"},
+    // A critical section lives in the caller's memory; GetModuleHandle takes no reference.
+    {"kernel32.dll", "DeleteCriticalSection"},
+    {"kernel32.dll", "EnterCriticalSection"},
+    {"kernel32.dll", "InitializeCriticalSection"},
+    {"kernel32.dll", "LeaveCriticalSection"},
+    {"kernel32.dll", "DeleteFileW"},
+    {"kernel32.dll", "FlushFileBuffers"},
+    {"kernel32.dll", "GetCurrentProcessId"},
+    {"kernel32.dll", "GetCurrentThreadId"},
+    {"kernel32.dll", "GetFileAttributesW"},
+    {"kernel32.dll", "GetFileSize"},
+    {"kernel32.dll", "GetFullPathNameW"},
+    {"kernel32.dll", "GetLastError"},
+    {"kernel32.dll", "GetModuleHandleA"},
+    {"kernel32.dll", "GetModuleHandleW"},
+    {"kernel32.dll", "GetProcAddress"},
+    {"kernel32.dll", "GlobalLock"},
+    {"kernel32.dll", "GlobalUnlock"},
+    {"kernel32.dll", "IsDBCSLeadByteEx"},
+    {"kernel32.dll", "MoveFileExW"},
+    {"kernel32.dll", "MultiByteToWideChar"},
+    {"kernel32.dll", "ReadFile"},
+    {"kernel32.dll", "ReleaseSemaphore"},
+    {"kernel32.dll", "ReplaceFileW"},
+    {"kernel32.dll", "SetFileAttributesW"},
+    {"kernel32.dll", "SetFilePointer"},
+    {"kernel32.dll", "SetLastError"},
+    {"kernel32.dll", "Sleep"},
+    {"kernel32.dll", "TlsGetValue"},
+    {"kernel32.dll", "TlsSetValue"},
+    {"kernel32.dll", "VirtualProtect"},
+    {"kernel32.dll", "VirtualQuery"},
+    {"kernel32.dll", "WaitForSingleObject"},
+    {"kernel32.dll", "WideCharToMultiByte"},
+    {"kernel32.dll", "WriteFile"},
+    // The C runtime: its heap is counted above; it opens no file for the library (no fopen, no _open),
+    // and its locale and error texts are its own.
+    {"msvcrt.dll", "__mb_cur_max"},
+    {"msvcrt.dll", "_amsg_exit"},
+    {"msvcrt.dll", "_close"},
+    {"msvcrt.dll", "_errno"},
+    {"msvcrt.dll", "_initterm"},
+    {"msvcrt.dll", "_iob"},
+    {"msvcrt.dll", "_lock"},
+    {"msvcrt.dll", "_read"},
+    {"msvcrt.dll", "_unlock"},
+    {"msvcrt.dll", "abort"},
+    {"msvcrt.dll", "atoi"},
+    {"msvcrt.dll", "fputc"},
+    {"msvcrt.dll", "fputs"},
+    {"msvcrt.dll", "fwrite"},
+    {"msvcrt.dll", "localeconv"},
+    {"msvcrt.dll", "memchr"},
+    {"msvcrt.dll", "memcmp"},
+    {"msvcrt.dll", "memcpy"},
+    {"msvcrt.dll", "memmove"},
+    {"msvcrt.dll", "memset"},
+    {"msvcrt.dll", "setlocale"},
+    {"msvcrt.dll", "strchr"},
+    {"msvcrt.dll", "strcmp"},
+    {"msvcrt.dll", "strerror"},
+    {"msvcrt.dll", "strlen"},
+    {"msvcrt.dll", "strncmp"},
+    {"msvcrt.dll", "vfprintf"},
+    {"msvcrt.dll", "wcslen"},
+    // The clipboard and the mouse capture are held between the calls that take and release them, within
+    // one message; a modal message box or menu is gone when it answers.
+    {"user32.dll", "CallWindowProcA"},
+    {"user32.dll", "ClientToScreen"},
+    {"user32.dll", "CloseClipboard"},
+    {"user32.dll", "DefWindowProcA"},
+    {"user32.dll", "EmptyClipboard"},
+    {"user32.dll", "GetClipboardOwner"},
+    {"user32.dll", "GetCursorPos"},
+    {"user32.dll", "GetDesktopWindow"},
+    {"user32.dll", "GetDlgItemTextA"},
+    {"user32.dll", "GetPropA"},
+    {"user32.dll", "GetSubMenu"},
+    {"user32.dll", "GetWindowLongA"},
+    {"user32.dll", "GetWindowRect"},
+    {"user32.dll", "InvalidateRect"},
+    {"user32.dll", "IsDlgButtonChecked"},
+    {"user32.dll", "IsWindow"},
+    {"user32.dll", "MessageBoxA"},
+    {"user32.dll", "OpenClipboard"},
+    {"user32.dll", "ReleaseCapture"},
+    {"user32.dll", "ScreenToClient"},
+    {"user32.dll", "SetCapture"},
+    {"user32.dll", "SetWindowLongA"},
+    {"user32.dll", "SetWindowPos"},
+    {"user32.dll", "ShowWindow"},
+    {"user32.dll", "TrackPopupMenu"},
+    {"user32.dll", "wsprintfW"},
+};
+
+// The calls the ledger counts.
+const Redirect kRedirects[] = {
+    {"user32.dll", "CreateWindowExA", address(createWindowExA), nullptr},
+    {"user32.dll", "CreateWindowExW", address(createWindowExW), nullptr},
+    {"user32.dll", "CreateDialogParamA", address(createDialogParamA), nullptr},
+    {"user32.dll", "CreateDialogParamW", address(createDialogParamW), nullptr},
+    {"user32.dll", "DestroyWindow", address(destroyWindow), nullptr},
+    {"user32.dll", "CreateMenu", address(createMenu), nullptr},
+    {"user32.dll", "CreatePopupMenu", address(createPopupMenu), nullptr},
+    {"user32.dll", "LoadMenuA", address(loadMenuA), nullptr},
+    {"user32.dll", "LoadMenuW", address(loadMenuW), nullptr},
+    {"user32.dll", "DestroyMenu", address(destroyMenu), nullptr},
+    {"user32.dll", "SetPropA", address(setPropA), nullptr},
+    {"user32.dll", "SetPropW", address(setPropW), nullptr},
+    {"user32.dll", "RemovePropA", address(removePropA), nullptr},
+    {"user32.dll", "RemovePropW", address(removePropW), nullptr},
+    {"user32.dll", "SendMessageA", address(sendMessageA), nullptr},
+    {"user32.dll", "SendMessageW", address(sendMessageW), nullptr},
+    {"user32.dll", "SendDlgItemMessageA", address(sendDlgItemMessageA), nullptr},
+    {"user32.dll", "SendDlgItemMessageW", address(sendDlgItemMessageW), nullptr},
+    {"user32.dll", "CreateIconIndirect", address(createIconIndirect), nullptr},
+    {"user32.dll", "CreateIconFromResourceEx", address(createIconFromResourceEx), nullptr},
+    {"user32.dll", "CopyIcon", address(copyIcon), nullptr},
+    {"user32.dll", "DestroyIcon", address(destroyIcon), nullptr},
+    {"user32.dll", "DestroyCursor", address(destroyCursor), nullptr},
+    {"user32.dll", "LoadImageA", address(loadImageA), nullptr},
+    {"user32.dll", "SetTimer", address(setTimer), nullptr},
+    {"user32.dll", "KillTimer", address(killTimer), nullptr},
+    {"user32.dll", "SetClipboardData", address(setClipboardData), nullptr},
+    {"comctl32.dll", "ImageList_Create", address(imageListCreate), nullptr},
+    {"comctl32.dll", "ImageList_Merge", address(imageListMerge), nullptr},
+    {"comctl32.dll", "ImageList_Duplicate", address(imageListDuplicate), nullptr},
+    {"comctl32.dll", "ImageList_Destroy", address(imageListDestroy), nullptr},
+    {"comctl32.dll", "ImageList_BeginDrag", address(imageListBeginDrag), nullptr},
+    {"comctl32.dll", "ImageList_EndDrag", address(imageListEndDrag), nullptr},
+    {"comctl32.dll", "ImageList_GetIcon", address(imageListGetIcon), nullptr},
+    {"gdi32.dll", "CreateSolidBrush", address(createSolidBrush), nullptr},
+    {"gdi32.dll", "CreatePen", address(createPen), nullptr},
+    {"gdi32.dll", "CreateFontIndirectA", address(createFontIndirectA), nullptr},
+    {"gdi32.dll", "CreateFontIndirectW", address(createFontIndirectW), nullptr},
+    {"gdi32.dll", "CreateBitmap", address(createBitmap), nullptr},
+    {"gdi32.dll", "CreateCompatibleBitmap", address(createCompatibleBitmap), nullptr},
+    {"gdi32.dll", "CreateDIBSection", address(createDibSection), nullptr},
+    {"gdi32.dll", "CreateCompatibleDC", address(createCompatibleDc), nullptr},
+    {"gdi32.dll", "CreateRectRgn", address(createRectRgn), nullptr},
+    {"gdi32.dll", "DeleteObject", address(deleteObject), nullptr},
+    {"gdi32.dll", "DeleteDC", address(deleteDc), nullptr},
+    {"kernel32.dll", "GetSystemTimeAsFileTime", address(getSystemTimeAsFileTime), nullptr},
+    {"kernel32.dll", "GetTickCount", address(getTickCount), nullptr},
+    {"kernel32.dll", "GlobalAlloc", address(globalAlloc), nullptr},
+    {"kernel32.dll", "GlobalFree", address(globalFree), nullptr},
+    {"kernel32.dll", "CreateFileA", address(createFileA), nullptr},
+    {"kernel32.dll", "CreateFileW", address(createFileW), nullptr},
+    {"kernel32.dll", "CloseHandle", address(closeHandle), nullptr},
+    {"kernel32.dll", "LoadLibraryA", address(loadLibraryA), nullptr},
+    {"kernel32.dll", "LoadLibraryW", address(loadLibraryW), nullptr},
+    {"kernel32.dll", "FreeLibrary", address(freeLibrary), nullptr},
+    {"msvcrt.dll", "malloc", address(heapMalloc), nullptr},
+    {"msvcrt.dll", "calloc", address(heapCalloc), nullptr},
+    {"msvcrt.dll", "realloc", address(heapRealloc), nullptr},
+    {"msvcrt.dll", "free", address(heapFree), nullptr},
+    {"libstdc++-6.dll", "_Znwj", address(operatorNew), slot(&runtimeNew)},
+    {"libstdc++-6.dll", "_Znaj", address(operatorNewArray), slot(&runtimeNewArray)},
+    {"libstdc++-6.dll", "_ZdlPv", address(operatorDelete), slot(&runtimeDelete)},
+    {"libstdc++-6.dll", "_ZdaPv", address(operatorDeleteArray), slot(&runtimeDeleteArray)},
+    {"libstdc++-6.dll", "_ZdlPvj", address(operatorDeleteSized), slot(&runtimeDeleteSized)},
+};
+
 } // namespace
 
 size_t redirectToLedger(HMODULE library) {
-    static const Redirect redirects[] = {
-        {"user32.dll", "CreateWindowExA", address(createWindowExA), nullptr},
-        {"user32.dll", "CreateWindowExW", address(createWindowExW), nullptr},
-        {"user32.dll", "CreateDialogParamA", address(createDialogParamA), nullptr},
-        {"user32.dll", "CreateDialogParamW", address(createDialogParamW), nullptr},
-        {"user32.dll", "DestroyWindow", address(destroyWindow), nullptr},
-        {"user32.dll", "CreateMenu", address(createMenu), nullptr},
-        {"user32.dll", "CreatePopupMenu", address(createPopupMenu), nullptr},
-        {"user32.dll", "LoadMenuA", address(loadMenuA), nullptr},
-        {"user32.dll", "LoadMenuW", address(loadMenuW), nullptr},
-        {"user32.dll", "DestroyMenu", address(destroyMenu), nullptr},
-        {"user32.dll", "SetPropA", address(setPropA), nullptr},
-        {"user32.dll", "SetPropW", address(setPropW), nullptr},
-        {"user32.dll", "RemovePropA", address(removePropA), nullptr},
-        {"user32.dll", "RemovePropW", address(removePropW), nullptr},
-        {"user32.dll", "SendMessageA", address(sendMessageA), nullptr},
-        {"user32.dll", "SendMessageW", address(sendMessageW), nullptr},
-        {"user32.dll", "CreateIconIndirect", address(createIconIndirect), nullptr},
-        {"user32.dll", "CreateIconFromResourceEx", address(createIconFromResourceEx), nullptr},
-        {"user32.dll", "CopyIcon", address(copyIcon), nullptr},
-        {"user32.dll", "DestroyIcon", address(destroyIcon), nullptr},
-        {"user32.dll", "DestroyCursor", address(destroyCursor), nullptr},
-        {"user32.dll", "LoadImageA", address(loadImageA), nullptr},
-        {"user32.dll", "SetTimer", address(setTimer), nullptr},
-        {"user32.dll", "KillTimer", address(killTimer), nullptr},
-        {"user32.dll", "SetClipboardData", address(setClipboardData), nullptr},
-        {"comctl32.dll", "ImageList_Create", address(imageListCreate), nullptr},
-        {"comctl32.dll", "ImageList_Merge", address(imageListMerge), nullptr},
-        {"comctl32.dll", "ImageList_Duplicate", address(imageListDuplicate), nullptr},
-        {"comctl32.dll", "ImageList_Destroy", address(imageListDestroy), nullptr},
-        {"comctl32.dll", "ImageList_BeginDrag", address(imageListBeginDrag), nullptr},
-        {"comctl32.dll", "ImageList_EndDrag", address(imageListEndDrag), nullptr},
-        {"comctl32.dll", "ImageList_GetIcon", address(imageListGetIcon), nullptr},
-        {"gdi32.dll", "CreateSolidBrush", address(createSolidBrush), nullptr},
-        {"gdi32.dll", "CreatePen", address(createPen), nullptr},
-        {"gdi32.dll", "CreateFontIndirectA", address(createFontIndirectA), nullptr},
-        {"gdi32.dll", "CreateFontIndirectW", address(createFontIndirectW), nullptr},
-        {"gdi32.dll", "CreateBitmap", address(createBitmap), nullptr},
-        {"gdi32.dll", "CreateCompatibleBitmap", address(createCompatibleBitmap), nullptr},
-        {"gdi32.dll", "CreateDIBSection", address(createDibSection), nullptr},
-        {"gdi32.dll", "CreateCompatibleDC", address(createCompatibleDc), nullptr},
-        {"gdi32.dll", "CreateRectRgn", address(createRectRgn), nullptr},
-        {"gdi32.dll", "DeleteObject", address(deleteObject), nullptr},
-        {"gdi32.dll", "DeleteDC", address(deleteDc), nullptr},
-        {"kernel32.dll", "GetSystemTimeAsFileTime", address(getSystemTimeAsFileTime), nullptr},
-        {"kernel32.dll", "GetTickCount", address(getTickCount), nullptr},
-        {"kernel32.dll", "GlobalAlloc", address(globalAlloc), nullptr},
-        {"kernel32.dll", "GlobalFree", address(globalFree), nullptr},
-        {"kernel32.dll", "CreateFileA", address(createFileA), nullptr},
-        {"kernel32.dll", "CreateFileW", address(createFileW), nullptr},
-        {"kernel32.dll", "CloseHandle", address(closeHandle), nullptr},
-        {"msvcrt.dll", "malloc", address(heapMalloc), nullptr},
-        {"msvcrt.dll", "calloc", address(heapCalloc), nullptr},
-        {"msvcrt.dll", "realloc", address(heapRealloc), nullptr},
-        {"msvcrt.dll", "free", address(heapFree), nullptr},
-        {"libstdc++-6.dll", "_Znwj", address(operatorNew), slot(&runtimeNew)},
-        {"libstdc++-6.dll", "_Znaj", address(operatorNewArray), slot(&runtimeNewArray)},
-        {"libstdc++-6.dll", "_ZdlPv", address(operatorDelete), slot(&runtimeDelete)},
-        {"libstdc++-6.dll", "_ZdaPv", address(operatorDeleteArray), slot(&runtimeDeleteArray)},
-        {"libstdc++-6.dll", "_ZdlPvj", address(operatorDeleteSized), slot(&runtimeDeleteSized)},
-    };
-    return redirectImports(library, redirects);
+    return redirectImports(library, kRedirects);
+}
+
+std::vector<std::string> uncountedImports(HMODULE library) {
+    std::vector<std::string> uncounted;
+    for (const Import& i : importsOf(library)) {
+        const auto named = [&](const auto& r) {
+            return lstrcmpiA(r.library, i.library.c_str()) == 0 && i.function == r.function;
+        };
+        if (std::ranges::none_of(kRedirects, named) && std::ranges::none_of(kNothingToGiveBack, named))
+            uncounted.push_back(i.library + " " + i.function);
+    }
+    return uncounted;
 }
 
 } // namespace brio::host::win32

@@ -1,6 +1,7 @@
 // Windows: the plug-in is a DLL found by LoadLibraryA; its entry point has the decorated stdcall name.
 // Once loaded, its imports of the timer, clock, object and heap calls are pointed at brio-host's
-// (object_ledger.h): its timers run on the host's clock and what it holds is counted.
+// (object_ledger.h): its timers run on the host's clock and what it holds is counted. An import that may
+// make an object the ledger would not see is a fault: the ledger's count would be short without a word.
 #include <windows.h>
 
 #include "host/desktop/win32/host_clock.h"
@@ -31,7 +32,10 @@ std::string systemMessage(DWORD code) {
 
 class Win32Library final : public PluginLibrary {
 public:
-    Win32Library(HMODULE module, EntryPoint entry) : PluginLibrary(module, entry) {}
+    Win32Library(HMODULE module, EntryPoint entry, std::vector<std::string> faults)
+        : PluginLibrary(module, entry) {
+        faults_ = std::move(faults);
+    }
     // The library's own unload still reaches the ledger; its timers left on the host's clock stay
     // counted but never run again, their procedures gone with it.
     ~Win32Library() override {
@@ -58,8 +62,13 @@ std::unique_ptr<PluginLibrary> PluginLibrary::load(const std::string& path, std:
         FreeLibrary(module);
         return nullptr;
     }
-    return std::make_unique<Win32Library>(module,
-                                          reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(found)));
+    const std::string file = path.substr(path.find_last_of("/\\") + 1);
+    std::vector<std::string> faults;
+    for (const std::string& call : win32::uncountedImports(module))
+        faults.push_back(file + " imports " + call +
+                         ", which may make a Windows object that the ledger does not count");
+    return std::make_unique<Win32Library>(
+        module, reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(found)), std::move(faults));
 }
 
 } // namespace brio::host
