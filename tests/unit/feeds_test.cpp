@@ -117,10 +117,16 @@ INSTANTIATE_TEST_SUITE_P(Feeds, ReadWholeFileTest,
                          testing::Values(ReadCase{"Plain", "abc\r\n\xFF", "abc\r\n\xFF"},
                                          ReadCase{"Empty", "", ""},
                                          ReadCase{"CutAtZero", std::string("ab\0cd", 5), "ab"},
-                                         ReadCase{"ZeroFirst", std::string("\0cd", 3), ""},
-                                         ReadCase{"Largest", std::string(kLargestSpeedFile, 'x'),
-                                                  std::string(kLargestSpeedFile, 'x')}),
+                                         ReadCase{"ZeroFirst", std::string("\0cd", 3), ""}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Megabytes, made here rather than in the table above: a table's values are made whenever the test
+// program starts.
+TEST_F(FeedsTest, ReadsTheLargestFileWhole) {
+    const std::string bytes(kLargestSpeedFile, 'x');
+    EXPECT_EQ(readWholeFile(folder.write("f", bytes)), bytes);
+    EXPECT_TRUE(boxes.empty());
+}
 
 // A buffer read into again and again holds the file as it is now: a shorter file leaves nothing of a
 // longer one behind, and one that cannot be read leaves the buffer empty.
