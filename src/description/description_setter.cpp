@@ -173,17 +173,21 @@ void DescriptionSetter::saveCurrent() {
     }
 }
 
+std::vector<DescriptionSetter::Saved>::iterator DescriptionSetter::recordOf(std::vector<Saved>& records,
+                                                                            int32_t network) {
+    return std::find_if(records.begin(), records.end(),
+                        [network](const Saved& s) { return s.network == network; });
+}
+
 DescriptionSetter::Saved* DescriptionSetter::findSaved(int32_t network) {
-    auto it = std::find_if(saved_.begin(), saved_.end(),
-                           [network](const Saved& s) { return s.network == network; });
+    const auto it = recordOf(saved_, network);
     return it == saved_.end() ? nullptr : &*it;
 }
 
 DescriptionSetter::Saved* DescriptionSetter::saveNetwork(int32_t network, int32_t status, bool nullIsEmpty) {
     const char* current = fromAddress<const char>(host_.send(msg::kNetDescription, network, -1));
     Saved record{current ? std::string(current) : std::string(), network, status};
-    auto kept =
-        std::find_if(kept_.begin(), kept_.end(), [network](const Saved& s) { return s.network == network; });
+    const auto kept = recordOf(kept_, network);
     if (kept != kept_.end()) {
         // Still showing what an earlier chain sent: the user's own is the one that chain kept. Anything
         // else the user has set since.
@@ -286,18 +290,15 @@ void DescriptionSetter::giveBackKept() {
 
 void DescriptionSetter::giveBackKept(int32_t network) {
     // Look-ups afresh: the checks and the send are host calls.
-    const auto keptFor = [this, network] {
-        return std::find_if(kept_.begin(), kept_.end(),
-                            [network](const Saved& s) { return s.network == network; });
-    };
-    if (keptFor() == kept_.end()) return;
-    const Saved kept = *keptFor();
+    const auto found = recordOf(kept_, network);
+    if (found == kept_.end()) return;
+    const Saved kept = *found;
     const std::optional<int32_t> status = statusIfTaking(network);
     if (!status) return;
     // Given back only over what the setter sent: anything else the user has set since.
     const char* current = fromAddress<const char>(host_.send(msg::kNetDescription, network, -1));
     if (current && kept.lastSent == current) sendBack(kept, *status);
-    if (keptFor() != kept_.end()) kept_.erase(keptFor());
+    if (const auto it = recordOf(kept_, network); it != kept_.end()) kept_.erase(it);
 }
 
 void DescriptionSetter::keepShown() {
@@ -315,7 +316,7 @@ void DescriptionSetter::setEnabled(size_t index, bool enabled) {
     const int32_t n = choices_[index].network;
     if (choices_[index].enabled && !enabled) {
         // Brio lets go of the network: its own goes back now, while it is still switched on.
-        auto it = std::find_if(saved_.begin(), saved_.end(), [n](const Saved& s) { return s.network == n; });
+        const auto it = recordOf(saved_, n);
         if (holding_ && it != saved_.end()) {
             const Saved saved = std::move(*it);
             saved_.erase(it);

@@ -97,6 +97,7 @@ private:
     void applyIn(std::string& description, std::string& formatted, std::string_view text, int32_t status);
     // Sends a description to a network showing `shownStatus`; in a chain, the network is saved first.
     void write(int32_t network, int32_t shownStatus, int32_t status, const std::string& text);
+    static std::vector<Saved>::iterator recordOf(std::vector<Saved>& records, int32_t network);
     Saved* findSaved(int32_t network);
     // Saves one network showing `status` into the chain; what an earlier chain kept for it counts when
     // the network still shows that chain's text. None when the network has no description, unless

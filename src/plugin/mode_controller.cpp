@@ -17,6 +17,11 @@ namespace brio {
 
 namespace {
 
+void showFormatTooLong() {
+    platform::showMessage("Opis z formatowania byłby za długi!", "Brio - Error",
+                          platform::MessageIcon::Warning);
+}
+
 // The pending cycle timer and the controller that armed it: the timer callback finds its way back
 // through these.
 struct CycleTimer {
@@ -255,8 +260,7 @@ bool ModeController::switchFeed(std::unique_ptr<Feed>& feed, int32_t feedMode, c
     if (!reading.undisturbed()) return false;
     // A format the file's speeds would make too long cannot start either: known before anything stops.
     if (!Feed::formatFits(host_.readText(setting::kFormat), text)) {
-        platform::showMessage("Opis z formatowania byłby za długi!", "Brio - Error",
-                              platform::MessageIcon::Warning);
+        showFormatTooLong();
         return false;
     }
     beginStart();
@@ -268,9 +272,7 @@ bool ModeController::switchFeed(std::unique_ptr<Feed>& feed, int32_t feedMode, c
     } catch (const DescriptionTooLong&) {
         // A format whose speeds cannot be filled in: the feed says so and nothing of it stays.
         undoStart(watch, feedMode);
-        if (watch.alive())
-            platform::showMessage("Opis z formatowania byłby za długi!", "Brio - Error",
-                                  platform::MessageIcon::Warning);
+        if (watch.alive()) showFormatTooLong();
         return false;
     } catch (...) {
         undoStart(watch, feedMode);

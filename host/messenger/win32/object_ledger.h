@@ -68,5 +68,8 @@ size_t redirectToLedger(HMODULE library);
 // The library's imports that the ledger does not count and that are not known to make nothing: calls
 // that may make a Windows object behind its back, each as "USER32.dll GetDC".
 std::vector<std::string> uncountedImports(HMODULE library);
+// Whether an import is known to make nothing the library would have to give back (library names in any
+// case).
+bool makesNothing(const std::string& library, const std::string& function);
 
 } // namespace brio::host::win32
