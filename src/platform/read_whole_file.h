@@ -1,4 +1,4 @@
-// A speed file, read whole.
+// A speed file, read whole or as far as its speeds stand.
 #pragma once
 
 #include <cstdint>
@@ -18,13 +18,40 @@ std::string readWholeFile(const std::string& path);
 // `failure`, when given, gets the system's code of a file that could not be read.
 bool readWholeFile(const std::string& path, std::string& bytes, uint32_t* failure = nullptr);
 
-// Larger files are no speed files but a file picked by mistake (a film, an archive), which is not read on
-// every timer tick. eMule's onlinesig.dat is two short lines; Azureus's statistics hold an element of
-// about a kilobyte for every download besides the global speeds, some megabytes for thousands of them.
+// No more of a file is read for its speeds: what holds none within it is no speed file but a file picked
+// by mistake (a film, an archive), which is not read on every timer tick. eMule's onlinesig.dat is two
+// short lines; Azureus's statistics hold the global speeds at the top, then an element of about a
+// kilobyte for every download, some megabytes for thousands of them.
 constexpr uint64_t kLargestSpeedFile = 8u * 1024u * 1024u;
+
+// A speed file is read from its start in blocks of this size, as far as its speeds stand.
+constexpr size_t kSpeedFileBlock = 4096;
+// What a buffer of a speed file keeps between readings: a few blocks. One that a reading grew beyond
+// this (its speeds stood far in, or nowhere) is let go.
+constexpr size_t kHeldSpeedBytes = 4 * kSpeedFileBlock;
+
+// Whether the start of a speed file settles its speeds: no bytes after it change what they are.
+using SpeedsSettled = bool (*)(std::string_view start);
+
+// The start of a speed file that settles its speeds: read block after block until `settled` says the
+// bytes so far settle them, the file ends, or a zero byte ends its text (the bytes are those before the
+// zero). So a tick costs as much for a file of megabytes as for a short one when the speeds stand at
+// its top, as Azureus writes them. The limit applies to what is read: a file of any size whose speeds
+// are settled within kLargestSpeedFile bytes is read; one whose speeds are not is too large. Into
+// `bytes`, returning and reporting as readWholeFile(path, bytes, failure) does; whatever the outcome,
+// `bytes` holds at most kHeldSpeedBytes of memory once keepSmall has been called on it. The blocks are
+// `block` bytes (a test may make them small) as far as kHeldSpeedBytes, then each as large as all before
+// it, so that a file read far is looked over a few times, not once a block.
+bool readSpeedFile(const std::string& path, std::string& bytes, SpeedsSettled settled,
+                   uint32_t* failure = nullptr, size_t block = kSpeedFileBlock);
+
+// Lets go of the memory of a buffer that a reading grew beyond kHeldSpeedBytes.
+void keepSmall(std::string& bytes);
 
 // The system's code for a file too large to be read (ERROR_FILE_TOO_LARGE).
 constexpr uint32_t kFileTooLarge = 223;
+// The system's code for a reading that found no memory (ERROR_NOT_ENOUGH_MEMORY).
+constexpr uint32_t kNotEnoughMemory = 8;
 
 // A file that could not be read, as the user is told of it (the list files use it too).
 void showReadFailure(uint32_t error);

@@ -1,11 +1,13 @@
 // parseAzureusStats on any bytes: each speed is cut from between "<TEXT>" and its unit before a
 // "</TEXT>" (a blank and bytes without one, or, in a value without a blank, six bytes), and bytes put
-// in front of the file that hold no tag change nothing.
+// in front of the file that hold no tag change nothing. A start of the file that settles the speeds
+// gives the speeds of all of it: the feed reads no further.
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "formats/azureus_stats.h"
+#include "settled_starts.h"
 
 namespace {
 
@@ -47,5 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     checkCut(text, speeds.down, "<DOWNLOAD_SPEED>");
     checkCut(text, speeds.up, "<UPLOAD_SPEED>");
     check(brio::parseAzureusStats(" \n\t" + std::string(text)) == speeds);
+    check(settledStartsAgree(text, speeds, brio::azureusSpeedsSettled, brio::parseAzureusStats));
     return 0;
 }
