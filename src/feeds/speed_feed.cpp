@@ -105,11 +105,12 @@ void SpeedFeed::readAndApply(const Kind& kind, platform::TimerId id) {
     if (content) still->applyFormat();
 }
 
-// The eMule feed fills the eMule speed texts from onlinesig.dat.
-// Its file is two short lines, read in one block; it is read as far as its speeds all the same, so that a
-// file picked by mistake is not held between ticks either.
-const SpeedFeed::Kind EmuleFeed::kKind{cutOnlineSig,         onlineSigSettled,      &SpeedTexts::emuleDown,
-                                       &SpeedTexts::emuleUp, &EmuleFeed::emuleTick, &runningEmule,
+// The eMule feed fills the eMule speed texts from onlinesig.dat. Its file is two short lines, read in one
+// block; it is read as far as its speeds all the same, so that a file picked by mistake is not held
+// between ticks either. Any byte from the file's start may matter to them.
+const SpeedFeed::Kind EmuleFeed::kKind{cutOnlineSig,           {onlineSigSettled, nullptr},
+                                       &SpeedTexts::emuleDown, &SpeedTexts::emuleUp,
+                                       &EmuleFeed::emuleTick,  &runningEmule,
                                        &emuleReading};
 
 EmuleFeed::EmuleFeed(std::string path, std::string_view text, DescriptionSetter& setter,
@@ -122,10 +123,14 @@ void EmuleFeed::emuleTick(platform::TimerId id) {
 
 // The Azureus feed fills the Azureus speed texts, which take precedence, from the statistics file.
 // Azureus writes the global speeds before the downloads: a file of thousands of them is read as far as
-// its first few hundred bytes.
-const SpeedFeed::Kind AzureusFeed::kKind{
-    cutAzureusStats,           azureusSpeedsSettled, &SpeedTexts::azureusDown, &SpeedTexts::azureusUp,
-    &AzureusFeed::azureusTick, &runningAzureus,      &azureusReading};
+// its first few hundred bytes. Whatever comes before the speeds' elements is let go as it is read.
+const SpeedFeed::Kind AzureusFeed::kKind{cutAzureusStats,
+                                         {azureusSpeedsSettled, azureusSpeedsFrom},
+                                         &SpeedTexts::azureusDown,
+                                         &SpeedTexts::azureusUp,
+                                         &AzureusFeed::azureusTick,
+                                         &runningAzureus,
+                                         &azureusReading};
 
 AzureusFeed::AzureusFeed(std::string path, std::string_view text, DescriptionSetter& setter,
                          const HostGateway& host)

@@ -45,7 +45,7 @@ protected:
     // What one kind of feed has of its own.
     struct Kind {
         SpeedViews (*parse)(std::string_view text);
-        bool (*settled)(std::string_view start); // whether a start of the file settles the speeds
+        SpeedFileFormat file; // how far the file is read
         std::string SpeedTexts::*down;
         std::string SpeedTexts::*up;
         platform::TimerCallback tick;
@@ -68,7 +68,7 @@ protected:
 
     // The file at `path` as far as it settles its speeds, into `bytes` (readSpeedFile).
     static bool read(const Kind& kind, const std::string& path, std::string& bytes, uint32_t* failure) {
-        return readSpeedFile(path, bytes, kind.settled, failure);
+        return readSpeedFile(path, bytes, kind.file, failure);
     }
 
     // Whether the format text can be filled with the speeds of a file whose reading gave `text`, once

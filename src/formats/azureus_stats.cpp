@@ -1,5 +1,7 @@
 #include "formats/azureus_stats.h"
 
+#include <algorithm>
+
 namespace brio {
 
 namespace {
@@ -71,6 +73,15 @@ SpeedViews cutAzureusStats(std::string_view text) {
 bool azureusSpeedsSettled(std::string_view text) {
     return elementWhole(text, "<DOWNLOAD_SPEED>", "</DOWNLOAD_SPEED>") &&
            elementWhole(text, "<UPLOAD_SPEED>", "</UPLOAD_SPEED>");
+}
+
+size_t azureusSpeedsFrom(std::string_view text) {
+    const auto from = [text](std::string_view startTag) {
+        const size_t begin = findTag(text, startTag);
+        // A start tag not in the text may yet end behind it, with all but its last byte in it.
+        return begin != kNone ? begin : text.size() - std::min(text.size(), startTag.size() - 1);
+    };
+    return std::min(from("<DOWNLOAD_SPEED>"), from("<UPLOAD_SPEED>"));
 }
 
 Speeds parseAzureusStats(std::string_view text) {

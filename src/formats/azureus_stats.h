@@ -20,6 +20,10 @@ SpeedViews cutAzureusStats(std::string_view text);
 // it, and a speed is taken from its element alone, so no bytes after `text` change what
 // cutAzureusStats takes.
 bool azureusSpeedsSettled(std::string_view text);
+// Where in `text`, the start of a file, the bytes that may matter to the speeds begin: at the first start
+// tag of an element, or where one may yet begin. The speeds are found from there on, so the bytes
+// before it change nothing that cutAzureusStats takes from the file, however it goes on.
+size_t azureusSpeedsFrom(std::string_view text);
 // The same speeds as texts of their own.
 Speeds parseAzureusStats(std::string_view text);
 

@@ -47,28 +47,31 @@ bool failed(const std::string& path, std::string& bytes, uint32_t error, uint32_
 // Takes a speed file's blocks into the bytes until they settle its speeds.
 class SpeedFileSink final : public platform::BlockSink {
 public:
-    SpeedFileSink(std::string& bytes, SpeedsSettled settled, size_t block)
-        : bytes_(bytes), settled_(settled), block_(std::max<size_t>(block, 1)) {
+    SpeedFileSink(std::string& bytes, const SpeedFileFormat& format, const SpeedFileBlocks& blocks)
+        : bytes_(bytes), format_(format), first_(std::max<size_t>(blocks.first, 1)),
+          held_(std::max<size_t>(blocks.held, 1)) {
         bytes_.clear();
     }
 
     // None when all is read, or kFileTooLarge, kNotEnoughMemory.
     uint32_t error() const { return error_; }
+    uint64_t taken() const { return taken_; }
 
     std::span<char> room(uint64_t unread) override {
         if (done_) return {};
-        const size_t have = bytes_.size();
-        if (have >= kLargestSpeedFile) {
+        if (taken_ >= kLargestSpeedFile) {
             error_ = kFileTooLarge; // more to read, and the speeds not settled yet
             return {};
         }
-        const size_t step = have + block_ <= kHeldSpeedBytes ? block_ : std::max(block_, have);
-        const auto size = static_cast<size_t>(std::min<uint64_t>({step, unread, kLargestSpeedFile - have}));
+        const size_t have = bytes_.size();
+        const size_t step = taken_ == 0 ? first_ : have < held_ ? held_ - have : have;
+        const uint64_t allowed = std::min<uint64_t>(unread, kLargestSpeedFile - taken_);
+        const auto size = static_cast<size_t>(std::min<uint64_t>(step, allowed));
         try {
-            // Past what is kept the speeds stand far in, or nowhere: room for all that may still be read
-            // is made at once, rather than once for every doubling.
-            if (have + size > kHeldSpeedBytes && bytes_.capacity() < have + size)
-                bytes_.reserve(static_cast<size_t>(std::min<uint64_t>(have + unread, kLargestSpeedFile)));
+            // Bytes that may matter beyond what is held: an element megabytes long, or one without its end.
+            // Room for all that may still be read is made at once, rather than once for every doubling.
+            if (have + size > held_ && bytes_.capacity() < have + size)
+                bytes_.reserve(static_cast<size_t>(have + allowed));
             bytes_.resize(have + size);
         } catch (const std::exception&) { // bad_alloc, length_error
             error_ = kNotEnoughMemory;
@@ -86,20 +89,26 @@ public:
         const void* zero = std::memchr(bytes_.data() + from_, 0, count);
         if (zero) {
             bytes_.resize(static_cast<size_t>(static_cast<const char*>(zero) - bytes_.data()));
+            taken_ += bytes_.size() - from_;
             done_ = true;
             return;
         }
+        taken_ += count;
         // Behind a last block read whole (a short file's only one) nothing is left to be read: the
         // speeds need not be looked for.
-        if (!end) done_ = settled_(bytes_);
+        if (end) return;
+        done_ = format_.settled(bytes_);
+        if (!done_ && format_.neededFrom) bytes_.erase(0, format_.neededFrom(bytes_));
     }
 
 private:
     std::string& bytes_;
-    SpeedsSettled settled_;
-    size_t block_;
-    size_t from_ = 0;   // where the room given last starts
-    bool last_ = false; // that room holds all of the file still unread
+    const SpeedFileFormat& format_;
+    size_t first_;
+    size_t held_;
+    uint64_t taken_ = 0; // bytes of the text read so far
+    size_t from_ = 0;    // where in the bytes the room given last starts
+    bool last_ = false;  // that room holds all of the file still unread
     bool done_ = false;
     uint32_t error_ = 0;
 };
@@ -115,11 +124,13 @@ bool readWholeFile(const std::string& path, std::string& bytes, uint32_t* failur
     return true;
 }
 
-bool readSpeedFile(const std::string& path, std::string& bytes, SpeedsSettled settled, uint32_t* failure,
-                   size_t block) {
-    SpeedFileSink sink(bytes, settled, block);
+bool readSpeedFile(const std::string& path, std::string& bytes, const SpeedFileFormat& format,
+                   uint32_t* failure, const SpeedFileBlocks& blocks, uint64_t* taken) {
+    SpeedFileSink sink(bytes, format, blocks);
     uint32_t error = 0;
-    if (!platform::readFileInBlocks(path, sink, error)) return failed(path, bytes, error, failure);
+    const bool read = platform::readFileInBlocks(path, sink, error);
+    if (taken) *taken = sink.taken();
+    if (!read) return failed(path, bytes, error, failure);
     if (sink.error() != 0) return failed(path, bytes, sink.error(), failure);
     return true;
 }

@@ -24,26 +24,40 @@ bool readWholeFile(const std::string& path, std::string& bytes, uint32_t* failur
 // kilobyte for every download, some megabytes for thousands of them.
 constexpr uint64_t kLargestSpeedFile = 8u * 1024u * 1024u;
 
-// A speed file is read from its start in blocks of this size, as far as its speeds stand.
+// A speed file is read from its start in blocks, the first of this size, as far as its speeds stand.
 constexpr size_t kSpeedFileBlock = 4096;
-// What a buffer of a speed file keeps between readings: a few blocks. One that a reading grew beyond
-// this (its speeds stood far in, or nowhere) is let go.
+// What a buffer of a speed file keeps between readings, and what the blocks after the first fill: a
+// few blocks. A buffer that a reading grew beyond this (an element longer than that) is let go.
 constexpr size_t kHeldSpeedBytes = 4 * kSpeedFileBlock;
 
-// Whether the start of a speed file settles its speeds: no bytes after it change what they are.
-using SpeedsSettled = bool (*)(std::string_view start);
+// What a speed file's reading needs to know of its format.
+struct SpeedFileFormat {
+    // Whether a start of the file settles the speeds: no bytes after it change what they are.
+    bool (*settled)(std::string_view start);
+    // Where in a start of the file the bytes that may matter to the speeds begin: the bytes before it
+    // are let go as the file is read. Null: every byte may matter.
+    size_t (*neededFrom)(std::string_view start);
+};
 
-// The start of a speed file that settles its speeds: read block after block until `settled` says the
-// bytes so far settle them, the file ends, or a zero byte ends its text (the bytes are those before the
-// zero). So a tick costs as much for a file of megabytes as for a short one when the speeds stand at
-// its top, as Azureus writes them. The limit applies to what is read: a file of any size whose speeds
-// are settled within kLargestSpeedFile bytes is read; one whose speeds are not is too large. Into
-// `bytes`, returning and reporting as readWholeFile(path, bytes, failure) does; whatever the outcome,
-// `bytes` holds at most kHeldSpeedBytes of memory once keepSmall has been called on it. The blocks are
-// `block` bytes (a test may make them small) as far as kHeldSpeedBytes, then each as large as all before
-// it, so that a file read far is looked over a few times, not once a block.
-bool readSpeedFile(const std::string& path, std::string& bytes, SpeedsSettled settled,
-                   uint32_t* failure = nullptr, size_t block = kSpeedFileBlock);
+// The sizes of the blocks (a test makes them small): the first; then each fills the buffer up to
+// `held` bytes, or, once the bytes that may matter are more than that, is as large as they are, so
+// that a file read far is looked over a few times, not once a block.
+struct SpeedFileBlocks {
+    size_t first = kSpeedFileBlock;
+    size_t held = kHeldSpeedBytes;
+};
+
+// The part of a speed file that settles its speeds: read from its start block after block until the
+// bytes so far settle them, the file ends, or a zero byte ends its text; into `bytes` go the bytes read
+// from where they may matter (the rest let go on the way) up to that zero. So a tick costs as much for a
+// file of megabytes as for a short one when the speeds stand at its top, as Azureus writes them. The
+// limit applies to what is read: a file of any size whose speeds are settled within kLargestSpeedFile
+// bytes is read; one whose speeds are not is too large. Returns and reports as readWholeFile(path,
+// bytes, failure); whatever the outcome, `bytes` holds no more than kHeldSpeedBytes of memory once
+// keepSmall has been called on it. `taken`, when given, gets how many bytes of the text were read.
+bool readSpeedFile(const std::string& path, std::string& bytes, const SpeedFileFormat& format,
+                   uint32_t* failure = nullptr, const SpeedFileBlocks& blocks = {},
+                   uint64_t* taken = nullptr);
 
 // Lets go of the memory of a buffer that a reading grew beyond kHeldSpeedBytes.
 void keepSmall(std::string& bytes);

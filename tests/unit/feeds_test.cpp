@@ -163,11 +163,11 @@ TEST_F(FeedsTest, AFileHeldOpenCannotBeRead) {
         EXPECT_FALSE(readWholeFile(path, bytes));
         EXPECT_EQ(bytes, "");
         bytes = "before";
-        EXPECT_FALSE(readSpeedFile(path, bytes, onlineSigSettled));
+        EXPECT_FALSE(readSpeedFile(path, bytes, {onlineSigSettled, nullptr}));
         EXPECT_EQ(bytes, "");
         EXPECT_EQ(boxes, (std::vector<Box>(2, {sizeFailure(32), "Error", platform::MessageIcon::None})));
     }
-    EXPECT_TRUE(readSpeedFile(path, bytes, onlineSigSettled));
+    EXPECT_TRUE(readSpeedFile(path, bytes, {onlineSigSettled, nullptr}));
     EXPECT_EQ(bytes, "1|a|b|c\n1|2|3\n");
     EXPECT_TRUE(readWholeFile(path, bytes));
     EXPECT_EQ(bytes, "1|a|b|c\n1|2|3\n");
@@ -262,7 +262,7 @@ TEST_F(FeedsTest, TheLimitHoldsForWhatMustBeRead) {
     const std::string pastTheLimit(kLargestSpeedFile, ' ');
     const std::string path = folder.write("stats.xml", top + pastTheLimit);
     std::string bytes;
-    EXPECT_TRUE(readSpeedFile(path, bytes, azureusSpeedsSettled));
+    EXPECT_TRUE(readSpeedFile(path, bytes, {azureusSpeedsSettled, azureusSpeedsFrom}));
     EXPECT_EQ(bytes.size(), kSpeedFileBlock);
     ASSERT_TRUE(startAzureus(path));
     EXPECT_EQ(shown(), std::vector<std::string>{"D: 48.2 U: 7.1"});
