@@ -1,7 +1,7 @@
-// Files read or written whole (the list files, the speed files), never shared with another program
-// while open. Errors are the system's codes (Windows numbering: 2 no such file, 3 no such folder, 5
-// access denied, 29 write fault, 32 held by another program without sharing, 112 disk full, 223 file
-// too large).
+// Files read whole or in blocks, or written whole (the list files, the speed files), never shared with
+// another program while open. Errors are the system's codes (Windows numbering: 2 no such file, 3 no
+// such folder, 5 access denied, 8 not enough memory, 29 write fault, 32 held by another program without
+// sharing, 112 disk full, 223 file too large).
 #pragma once
 
 #include <cstdint>
