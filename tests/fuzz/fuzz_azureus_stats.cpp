@@ -1,8 +1,6 @@
 // parseAzureusStats on any bytes: each speed is cut from between "<TEXT>" and its unit before a
 // "</TEXT>" (a blank and bytes without one, or, in a value without a blank, six bytes), and bytes put
-// in front of the file that hold no tag change nothing. A start of the file that settles the speeds
-// gives the speeds of all of it: the feed reads no further, and lets go of what comes before the
-// elements.
+// in front of the file that hold no tag change nothing. What a reading of it stops at, or lets go of, too.
 #include <cstdint>
 #include <string>
 #include <string_view>

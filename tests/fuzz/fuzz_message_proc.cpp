@@ -193,8 +193,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (length >= offsetof(ActionNotifyRecord, data) + 4) {
             std::memcpy(&code, record + offsetof(ActionNotifyRecord, code), 4);
             const int32_t dialog = addressOf(&w.dialog);
-            if (code == msg::kFileDialogSetup)
-                std::memcpy(record + offsetof(ActionNotifyRecord, data), &dialog, 4);
+            if (code == msg::kFileDialogSetup) std::memcpy(record + offsetof(ActionNotifyRecord, data), &dialog, 4);
         }
         w.send(msg::kActionNotify, addressOf(record));
     } else {

@@ -1,6 +1,5 @@
 // parseOnlineSig against a plain walk over the bytes that follows the separators one by one; both
-// speeds are always cut from the text itself and hold no line-end byte. A start of the file that settles
-// the speeds gives the speeds of all of it: the feed reads no further.
+// speeds are always cut from the text itself and hold no line-end byte; a reading stops once they settle.
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -30,21 +30,14 @@ Read readFile(const std::string& path, uint64_t largest = UINT64_MAX) {
     return read;
 }
 
-// A reading in blocks of `size` bytes, as far as `wanted` bytes: what it took, and what it was told was
-// still unread before each block.
+// A reading in blocks of `size` bytes, as far as `wanted` bytes.
 struct Blocks final : platform::BlockSink {
-    Blocks(size_t size, size_t wanted) : size(size), wanted(wanted) {}
-    std::span<char> room(uint64_t left) override {
-        unread.push_back(left);
-        return bytes.size() >= wanted ? std::span<char>() : std::span<char>(block, size);
-    }
+    Blocks(size_t size, size_t wanted = SIZE_MAX) : size(size), wanted(wanted) {}
+    std::span<char> room(uint64_t) override { return {block, bytes.size() < wanted ? size : 0}; }
     void took(size_t count) override { bytes.append(block, count); }
-
-    size_t size;
-    size_t wanted;
+    size_t size, wanted;
     char block[64] = {};
     std::string bytes;
-    std::vector<uint64_t> unread;
 };
 Read readBlocks(const std::string& path, Blocks&& blocks) {
     Read read;
@@ -98,21 +91,9 @@ TEST_F(Win32Files, ReadsEveryByte) {
 TEST_F(Win32Files, ReadsInBlocksAsFarAsAsked) {
     const std::string bytes("1|a|b|c\r\n12.3\0|4.5|\xFF", 20);
     write(file("speed.dat"), bytes);
-    for (const size_t size : {1u, 3u, 19u, 20u, 64u}) {
-        const Read read = readBlocks(file("speed.dat"), Blocks(size, SIZE_MAX));
-        EXPECT_TRUE(read.opened) << size;
-        EXPECT_EQ(read.bytes, bytes) << size;
-    }
-    Blocks first(7, 1);
-    uint32_t error = 0;
-    EXPECT_TRUE(platform::readFileInBlocks(file("speed.dat"), first, error));
-    EXPECT_EQ(first.bytes, bytes.substr(0, 7));
-    EXPECT_EQ(first.unread, (std::vector<uint64_t>{20, 13}));
-    // An empty file asks for no block.
-    write(file("speed.dat"), "");
-    Blocks none(7, SIZE_MAX);
-    EXPECT_TRUE(platform::readFileInBlocks(file("speed.dat"), none, error));
-    EXPECT_TRUE(none.unread.empty());
+    for (const size_t size : {1u, 19u, 20u, 64u})
+        EXPECT_EQ(readBlocks(file("speed.dat"), Blocks(size)).bytes, bytes);
+    EXPECT_EQ(readBlocks(file("speed.dat"), Blocks(7, 1)).bytes, bytes.substr(0, 7));
 }
 
 TEST_F(Win32Files, UnreadableFilesGiveTheSystemCode) {
@@ -124,7 +105,7 @@ TEST_F(Win32Files, UnreadableFilesGiveTheSystemCode) {
                  {folder_, ERROR_ACCESS_DENIED},
                  {"", ERROR_PATH_NOT_FOUND}};
     for (const auto& c : cases) {
-        for (const Read& read : {readFile(c.path), readBlocks(c.path, Blocks(8, SIZE_MAX))}) {
+        for (const Read& read : {readFile(c.path), readBlocks(c.path, Blocks(8))}) {
             EXPECT_FALSE(read.opened) << c.path;
             EXPECT_EQ(read.error, c.error) << c.path;
             EXPECT_EQ(read.bytes, "") << c.path;
@@ -137,13 +118,12 @@ TEST_F(Win32Files, AFileHeldWithoutSharingCannotBeRead) {
     HANDLE held = CreateFileA(file("speed.dat").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    const Read read = readFile(file("speed.dat"));
-    const Read blocks = readBlocks(file("speed.dat"), Blocks(8, SIZE_MAX));
+    const Read reads[] = {readFile(file("speed.dat")), readBlocks(file("speed.dat"), Blocks(8))};
     CloseHandle(held);
-    EXPECT_FALSE(read.opened);
-    EXPECT_EQ(read.error, static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
-    EXPECT_FALSE(blocks.opened);
-    EXPECT_EQ(blocks.error, static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
+    for (const Read& read : reads) {
+        EXPECT_FALSE(read.opened);
+        EXPECT_EQ(read.error, static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
+    }
     // And the reader holds nothing once it is done.
     EXPECT_TRUE(readFile(file("speed.dat")).opened);
     EXPECT_TRUE(DeleteFileA(file("speed.dat").c_str()));
