@@ -56,6 +56,9 @@ public:
     // None when all is read, or kFileTooLarge, kNotEnoughMemory.
     uint32_t error() const { return error_; }
     uint64_t taken() const { return taken_; }
+    // Room given and not filled (a read that failed, a file that shrank since it was opened) holds none
+    // of the file.
+    void close() { bytes_.resize(kept_); }
 
     std::span<char> room(uint64_t unread) override {
         if (done_) return {};
@@ -63,7 +66,7 @@ public:
             error_ = kFileTooLarge; // more to read, and the speeds not settled yet
             return {};
         }
-        const size_t have = bytes_.size();
+        const size_t have = kept_;
         const size_t step = taken_ == 0 ? first_ : have < held_ ? held_ - have : have;
         const uint64_t allowed = std::min<uint64_t>(unread, kLargestSpeedFile - taken_);
         const auto size = static_cast<size_t>(std::min<uint64_t>(step, allowed));
@@ -90,15 +93,18 @@ public:
         if (zero) {
             bytes_.resize(static_cast<size_t>(static_cast<const char*>(zero) - bytes_.data()));
             taken_ += bytes_.size() - from_;
+            kept_ = bytes_.size();
             done_ = true;
             return;
         }
         taken_ += count;
         // Behind a last block read whole (a short file's only one) nothing is left to be read: the
         // speeds need not be looked for.
-        if (end) return;
-        done_ = format_.settled(bytes_);
-        if (!done_ && format_.neededFrom) bytes_.erase(0, format_.neededFrom(bytes_));
+        if (!end) {
+            done_ = format_.settled(bytes_);
+            if (!done_ && format_.neededFrom) bytes_.erase(0, format_.neededFrom(bytes_));
+        }
+        kept_ = bytes_.size();
     }
 
 private:
@@ -107,6 +113,7 @@ private:
     size_t first_;
     size_t held_;
     uint64_t taken_ = 0; // bytes of the text read so far
+    size_t kept_ = 0;    // of the bytes, those read and kept (beyond them: room given)
     size_t from_ = 0;    // where in the bytes the room given last starts
     bool last_ = false;  // that room holds all of the file still unread
     bool done_ = false;
@@ -129,6 +136,7 @@ bool readSpeedFile(const std::string& path, std::string& bytes, const SpeedFileF
     SpeedFileSink sink(bytes, format, blocks);
     uint32_t error = 0;
     const bool read = platform::readFileInBlocks(path, sink, error);
+    sink.close();
     if (taken) *taken = sink.taken();
     if (!read) return failed(path, bytes, error, failure);
     if (sink.error() != 0) return failed(path, bytes, sink.error(), failure);
