@@ -18,8 +18,8 @@ std::string readWholeFile(const std::string& path);
 // `failure`, when given, gets the system's code of a file that could not be read.
 bool readWholeFile(const std::string& path, std::string& bytes, uint32_t* failure = nullptr);
 
-// No more of a file is read for its speeds: what holds none within it is no speed file but a file picked
-// by mistake (a film, an archive), which is not read on every timer tick. eMule's onlinesig.dat is two
+// No more of a file is read for its speeds: one that holds none within it is no speed file but a file
+// picked by mistake (a film, an archive), which the user is told of. eMule's onlinesig.dat is two
 // short lines; Azureus's statistics hold the global speeds at the top, then an element of about a
 // kilobyte for every download, some megabytes for thousands of them.
 constexpr uint64_t kLargestSpeedFile = 8u * 1024u * 1024u;
