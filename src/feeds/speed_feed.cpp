@@ -94,18 +94,24 @@ void SpeedFeed::readAndApply(const Kind& kind, platform::TimerId id) {
         const ReadingMark mark(*kind.reading);
         // Into the feed's own buffer; only a failure shows a message box, and after it the feed is not
         // touched: the user may have stopped or replaced it meanwhile.
-        read = readWholeFile(feed->path_, feed->fileBytes_);
+        read = SpeedFeed::read(kind, feed->path_, feed->fileBytes_, nullptr);
     }
     if (!read) return;
     SpeedFeed* const still = *kind.running;
-    if (!still || still->serial_ != serial || still->fileBytes_.empty()) return;
-    still->takeSpeeds(still->fileBytes_);
-    still->applyFormat();
+    if (!still || still->serial_ != serial) return;
+    const bool content = !still->fileBytes_.empty();
+    if (content) still->takeSpeeds(still->fileBytes_);
+    keepSmall(still->fileBytes_); // the speeds are taken: a reading that went far holds nothing
+    if (content) still->applyFormat();
 }
 
-// The eMule feed fills the eMule speed texts from onlinesig.dat.
-const SpeedFeed::Kind EmuleFeed::kKind{cutOnlineSig,          &SpeedTexts::emuleDown, &SpeedTexts::emuleUp,
-                                       &EmuleFeed::emuleTick, &runningEmule,          &emuleReading};
+// The eMule feed fills the eMule speed texts from onlinesig.dat. Its file is two short lines, read in one
+// block; it is read as far as its speeds all the same, so that a file picked by mistake is not held
+// between ticks either. Any byte from the file's start may matter to them.
+const SpeedFeed::Kind EmuleFeed::kKind{cutOnlineSig,           {onlineSigSettled, nullptr},
+                                       &SpeedTexts::emuleDown, &SpeedTexts::emuleUp,
+                                       &EmuleFeed::emuleTick,  &runningEmule,
+                                       &emuleReading};
 
 EmuleFeed::EmuleFeed(std::string path, std::string_view text, DescriptionSetter& setter,
                      const HostGateway& host)
@@ -116,9 +122,15 @@ void EmuleFeed::emuleTick(platform::TimerId id) {
 }
 
 // The Azureus feed fills the Azureus speed texts, which take precedence, from the statistics file.
-const SpeedFeed::Kind AzureusFeed::kKind{cutAzureusStats,        &SpeedTexts::azureusDown,
-                                         &SpeedTexts::azureusUp, &AzureusFeed::azureusTick,
-                                         &runningAzureus,        &azureusReading};
+// Azureus writes the global speeds before the downloads: a file of thousands of them is read as far as
+// its first few hundred bytes. Whatever comes before the speeds' elements is let go as it is read.
+const SpeedFeed::Kind AzureusFeed::kKind{cutAzureusStats,
+                                         {azureusSpeedsSettled, azureusSpeedsFrom},
+                                         &SpeedTexts::azureusDown,
+                                         &SpeedTexts::azureusUp,
+                                         &AzureusFeed::azureusTick,
+                                         &runningAzureus,
+                                         &azureusReading};
 
 AzureusFeed::AzureusFeed(std::string path, std::string_view text, DescriptionSetter& setter,
                          const HostGateway& host)

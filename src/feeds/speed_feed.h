@@ -16,6 +16,7 @@
 #include "boundary/host_gateway.h"
 #include "description/speed_setter.h"
 #include "formats/speeds.h"
+#include "platform/read_whole_file.h"
 #include "platform/timers.h"
 
 namespace brio {
@@ -44,6 +45,7 @@ protected:
     // What one kind of feed has of its own.
     struct Kind {
         SpeedViews (*parse)(std::string_view text);
+        SpeedFileFormat file; // how far the file is read
         std::string SpeedTexts::*down;
         std::string SpeedTexts::*up;
         platform::TimerCallback tick;
@@ -62,6 +64,11 @@ protected:
                                             DescriptionSetter& setter, const HostGateway& host) {
         if (text.empty()) return nullptr;
         return std::make_unique<Feed>(path, text, setter, host);
+    }
+
+    // The file at `path` as far as it settles its speeds, into `bytes` (readSpeedFile).
+    static bool read(const Kind& kind, const std::string& path, std::string& bytes, uint32_t* failure) {
+        return readSpeedFile(path, bytes, kind.file, failure);
     }
 
     // Whether the format text can be filled with the speeds of a file whose reading gave `text`, once
@@ -83,8 +90,9 @@ private:
     HostGateway host_;
     platform::TimerId timer_ = 0;
     uint64_t serial_; // tells this feed from one that replaced it at the same address
-    // The file's bytes and the format text as last read, kept for their memory: a tick over a file
-    // that keeps its size allocates nothing.
+    // The file's first bytes and the format text as last read, kept for their memory: a tick over a file
+    // that keeps its speeds where they were allocates nothing. A few blocks at most, whatever the file's
+    // size (keepSmall).
     std::string fileBytes_;
     std::string format_;
 };
@@ -94,7 +102,7 @@ class EmuleFeed final : public SpeedFeed {
 public:
     // Use create.
     EmuleFeed(std::string path, std::string_view text, DescriptionSetter& setter, const HostGateway& host);
-    // A feed over the file at `path`, whose first reading (readWholeFile) gave `text`; none when that
+    // A feed over the file at `path`, whose first reading (read) gave `text`; none when that
     // yielded no content (the file could not be read, or it is empty). The caller reads the file: the
     // reading may show a message box, after which the caller must look again at what runs.
     static std::unique_ptr<EmuleFeed> create(const std::string& path, std::string_view text,
@@ -102,6 +110,9 @@ public:
         return createFeed<EmuleFeed>(path, text, setter, host);
     }
     static void emuleTick(platform::TimerId id);
+    static bool read(const std::string& path, std::string& bytes, uint32_t* failure) {
+        return SpeedFeed::read(kKind, path, bytes, failure);
+    }
     static bool formatFits(std::string_view format, std::string_view text) {
         return SpeedFeed::formatFits(kKind, format, text);
     }
@@ -120,6 +131,9 @@ public:
         return createFeed<AzureusFeed>(path, text, setter, host);
     }
     static void azureusTick(platform::TimerId id);
+    static bool read(const std::string& path, std::string& bytes, uint32_t* failure) {
+        return SpeedFeed::read(kKind, path, bytes, failure);
+    }
     static bool formatFits(std::string_view format, std::string_view text) {
         return SpeedFeed::formatFits(kKind, format, text);
     }

@@ -1,5 +1,7 @@
 #include "formats/azureus_stats.h"
 
+#include <algorithm>
+
 namespace brio {
 
 namespace {
@@ -40,6 +42,12 @@ std::string_view element(std::string_view text, std::string_view startTag, std::
     return text.substr(begin, end == kNone ? kNone : end - begin);
 }
 
+// Whether the text holds the element's start tag and the end tag behind it.
+bool elementWhole(std::string_view text, std::string_view startTag, std::string_view endTag) {
+    const size_t begin = findTag(text, startTag);
+    return begin != kNone && findTag(text, endTag, begin + startTag.size()) != kNone;
+}
+
 std::string_view speedIn(std::string_view element) {
     const size_t t = findTag(element, kTextStart);
     const size_t u = findTag(element, kTextEnd);
@@ -60,6 +68,20 @@ std::string_view speedIn(std::string_view element) {
 SpeedViews cutAzureusStats(std::string_view text) {
     return SpeedViews{speedIn(element(text, "<DOWNLOAD_SPEED>", "</DOWNLOAD_SPEED>")),
                       speedIn(element(text, "<UPLOAD_SPEED>", "</UPLOAD_SPEED>"))};
+}
+
+bool azureusSpeedsSettled(std::string_view text) {
+    return elementWhole(text, "<DOWNLOAD_SPEED>", "</DOWNLOAD_SPEED>") &&
+           elementWhole(text, "<UPLOAD_SPEED>", "</UPLOAD_SPEED>");
+}
+
+size_t azureusSpeedsFrom(std::string_view text) {
+    const auto from = [text](std::string_view startTag) {
+        const size_t begin = findTag(text, startTag);
+        // A start tag not in the text may yet end behind it, with all but its last byte in it.
+        return begin != kNone ? begin : text.size() - std::min(text.size(), startTag.size() - 1);
+    };
+    return std::min(from("<DOWNLOAD_SPEED>"), from("<UPLOAD_SPEED>"));
 }
 
 Speeds parseAzureusStats(std::string_view text) {

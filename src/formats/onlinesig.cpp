@@ -37,17 +37,41 @@ std::string_view field(std::string_view text, size_t from, size_t end) {
     return bytes.substr(0, findLineEnd(bytes, 0));
 }
 
+// The separators the cut goes by, each the first at or after where its search starts; as far as the
+// first that is not found, when `untilMissing`.
+struct Separators {
+    size_t p1 = kNone, p2 = kNone, p3 = kNone, p4 = kNone, secondLine = 0, p5 = kNone, p6 = kNone;
+};
+
+Separators separators(std::string_view text, bool untilMissing) {
+    Separators s;
+    s.p1 = findBar(text, 0);
+    if (untilMissing && s.p1 == kNone) return s;
+    s.p2 = findBar(text, behind(s.p1));
+    if (untilMissing && s.p2 == kNone) return s;
+    s.p3 = findBar(text, behind(s.p2));
+    if (untilMissing && s.p3 == kNone) return s;
+    s.p4 = findLineEnd(text, behind(s.p3));
+    if (untilMissing && s.p4 == kNone) return s;
+    s.secondLine = behindLineEnd(text, s.p4);
+    s.p5 = findBar(text, s.secondLine);
+    if (untilMissing && s.p5 == kNone) return s;
+    s.p6 = findBar(text, behind(s.p5));
+    return s;
+}
+
 } // namespace
 
 SpeedViews cutOnlineSig(std::string_view text) {
-    const size_t p1 = findBar(text, 0);
-    const size_t p2 = findBar(text, behind(p1));
-    const size_t p3 = findBar(text, behind(p2));
-    const size_t p4 = findLineEnd(text, behind(p3));
-    const size_t secondLine = behindLineEnd(text, p4);
-    const size_t p5 = findBar(text, secondLine);
-    const size_t p6 = findBar(text, behind(p5));
-    return SpeedViews{field(text, secondLine, p5), field(text, behind(p5), p6)};
+    const Separators s = separators(text, false);
+    return SpeedViews{field(text, s.secondLine, s.p5), field(text, behind(s.p5), s.p6)};
+}
+
+bool onlineSigSettled(std::string_view text) {
+    // With every search successful none starts again at the beginning; a CR ending the first line has
+    // the byte behind it in the text, since the fifth separator stands after it. A start that misses
+    // one is given up at once: it is looked over again and again while a long file is read.
+    return separators(text, true).p6 != kNone;
 }
 
 Speeds parseOnlineSig(std::string_view text) {

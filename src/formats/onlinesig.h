@@ -13,6 +13,10 @@ namespace brio {
 // a field whose end is not found runs to the end of the text. A speed never holds a CR or LF: it ends
 // before the first one.
 SpeedViews cutOnlineSig(std::string_view text);
+// Whether `text`, the start of a file, settles both speeds: every separator the cut looks for is in it.
+// Each is then where it is in all of the file and the speeds lie before the last, so no bytes after
+// `text` change what cutOnlineSig takes.
+bool onlineSigSettled(std::string_view text);
 // The same speeds as texts of their own.
 Speeds parseOnlineSig(std::string_view text);
 

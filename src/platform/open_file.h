@@ -1,12 +1,13 @@
-// Files read or written whole (the list files, the speed files), never shared with another program
-// while open. Errors are the system's codes (Windows numbering: 2 no such file, 3 no such folder, 5
-// access denied, 29 write fault, 32 held by another program without sharing, 112 disk full, 223 file
-// too large).
+// Files read whole or in blocks, or written whole (the list files, the speed files), never shared with
+// another program while open. Errors are the system's codes (Windows numbering: 2 no such file, 3 no
+// such folder, 5 access denied, 8 not enough memory, 29 write fault, 32 held by another program without
+// sharing, 112 disk full, 223 file too large).
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -55,5 +56,22 @@ std::unique_ptr<OpenFile> openFileForReading(const std::string& path);
 // Opens, reads whole (as readInto) and closes a file, making no object on the heap: for files read
 // again and again, such as the speed files on every timer tick.
 bool readFile(const std::string& path, std::string& bytes, uint32_t& error, uint64_t largest = UINT64_MAX);
+
+// What takes a file read in blocks (readFileInBlocks), from the file's start on.
+class BlockSink {
+public:
+    virtual ~BlockSink() = default;
+    // Where the next block goes, told how many bytes of the file are still unread (at least one). An
+    // empty room: no more is wanted.
+    virtual std::span<char> room(uint64_t unread) = 0;
+    // The file's next `count` bytes (at least one) are at the start of the room given last.
+    virtual void took(size_t count) = 0;
+};
+
+// Opens a file as readFile does and hands its bytes to `sink` block after block from its start, until
+// the sink wants no more, the file ends (at the size it had when opened) or a read fails; then closes
+// it. Makes no object on the heap, and reads no more of the file than the sink asks for. False, with the
+// system's error code, when the file did not open or its size cannot be found.
+bool readFileInBlocks(const std::string& path, BlockSink& sink, uint32_t& error);
 
 } // namespace brio::platform

@@ -250,7 +250,7 @@ bool ModeController::switchFeed(std::unique_ptr<Feed>& feed, int32_t feedMode, c
     const SwitchWatch reading(switches_);
     std::string text;
     uint32_t failure = 0;
-    const bool read = readWholeFile(path, text, &failure);
+    const bool read = Feed::read(path, text, &failure);
     if (text.empty()) {
         // A file too large was named in a box of its own: its path is right.
         if (reading.alive() && (read || failure != kFileTooLarge))

@@ -1,11 +1,12 @@
 // parseAzureusStats on any bytes: each speed is cut from between "<TEXT>" and its unit before a
 // "</TEXT>" (a blank and bytes without one, or, in a value without a blank, six bytes), and bytes put
-// in front of the file that hold no tag change nothing.
+// in front of the file that hold no tag change nothing. What a reading of it stops at, or lets go of, too.
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "formats/azureus_stats.h"
+#include "settled_starts.h"
 
 namespace {
 
@@ -47,5 +48,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     checkCut(text, speeds.down, "<DOWNLOAD_SPEED>");
     checkCut(text, speeds.up, "<UPLOAD_SPEED>");
     check(brio::parseAzureusStats(" \n\t" + std::string(text)) == speeds);
+    check(settledStartsAgree(text, speeds, brio::azureusSpeedsSettled, brio::parseAzureusStats));
+    // The bytes that a reading lets go, those before where the speeds may begin, change nothing.
+    for (const size_t read : {size / 3, size / 2, size}) {
+        const size_t from = brio::azureusSpeedsFrom(text.substr(0, read));
+        check(from <= read && brio::parseAzureusStats(text.substr(from)) == speeds);
+    }
     return 0;
 }

@@ -1,10 +1,11 @@
 // parseOnlineSig against a plain walk over the bytes that follows the separators one by one; both
-// speeds are always cut from the text itself and hold no line-end byte.
+// speeds are always cut from the text itself and hold no line-end byte; a reading stops once they settle.
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "formats/onlinesig.h"
+#include "settled_starts.h"
 
 namespace {
 
@@ -54,5 +55,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(text.find(speeds.up) != std::string_view::npos);
     check(speeds.down.find_first_of("\r\n") == std::string::npos);
     check(speeds.up.find_first_of("\r\n") == std::string::npos);
+    check(settledStartsAgree(text, speeds, brio::onlineSigSettled, brio::parseOnlineSig));
     return 0;
 }

@@ -18,6 +18,8 @@
 #include "description/speed_setter.h"
 #include "fake_networks.h"
 #include "feeds/speed_feed.h"
+#include "formats/azureus_stats.h"
+#include "formats/onlinesig.h"
 #include "platform/headless/driver.h"
 #include "platform/open_file.h"
 #include "platform/read_whole_file.h"
@@ -160,7 +162,9 @@ TEST_F(FeedsTest, AFileHeldOpenCannotBeRead) {
         const std::unique_ptr<platform::OpenFile> held = platform::openFileForReading(path);
         EXPECT_FALSE(readWholeFile(path, bytes));
         EXPECT_EQ(bytes, "");
-        EXPECT_EQ(boxes, (std::vector<Box>{{sizeFailure(32), "Error", platform::MessageIcon::None}}));
+        EXPECT_FALSE(readSpeedFile(path, bytes, {onlineSigSettled, nullptr}));
+        EXPECT_EQ(bytes, "");
+        EXPECT_EQ(boxes, (std::vector<Box>(2, {sizeFailure(32), "Error", platform::MessageIcon::None})));
     }
     EXPECT_TRUE(readWholeFile(path, bytes));
     EXPECT_EQ(bytes, "1|a|b|c\n1|2|3\n");
@@ -245,6 +249,31 @@ TEST_F(FeedsTest, AFileOfPlaceholdersMakesNoLongDescription) {
     headless::advance(10000);
     EXPECT_EQ(nets.sets.back().text, "12.3");
     EXPECT_EQ(boxes.size(), 2u);
+}
+
+// The limit holds for what must be read: a file of any size whose speeds are settled within it is read as
+// far as the block that settles them and shown; speeds settled only past it make the file too large.
+TEST_F(FeedsTest, TheLimitHoldsForWhatMustBeRead) {
+    const std::string top = azureusStats("48.2", "7.1");
+    const std::string pastTheLimit(kLargestSpeedFile, ' ');
+    const std::string path = folder.write("stats.xml", top + pastTheLimit);
+    std::string bytes;
+    EXPECT_TRUE(readSpeedFile(path, bytes, {azureusSpeedsSettled, azureusSpeedsFrom}));
+    EXPECT_EQ(bytes.size(), kSpeedFileBlock);
+    ASSERT_TRUE(startAzureus(path));
+    EXPECT_EQ(shown(), std::vector<std::string>{"D: 48.2 U: 7.1"});
+
+    // Settled by the last "</UPLOAD_SPEED>", which ends at the limit, or one byte later.
+    const std::string speeds = azureusStats("9", "8");
+    const std::string settling = speeds.substr(0, speeds.rfind("</STATS>"));
+    for (const size_t padding :
+         {kLargestSpeedFile - settling.size() + 1, kLargestSpeedFile - settling.size()}) {
+        folder.write("stats.xml", std::string(padding, ' ') + speeds);
+        headless::advance(10000);
+    }
+    EXPECT_EQ(boxes, (std::vector<Box>{{"Plik \"stats.xml\" jest za duży (ponad 8 MB).", "Brio - Error",
+                                        platform::MessageIcon::Warning}}));
+    EXPECT_EQ(shown(), (std::vector<std::string>{"D: 48.2 U: 7.1", "D: 9 U: 8"}));
 }
 
 // --- starting ---

@@ -1,5 +1,5 @@
-// Win32 files read whole, as the feeds and the list files read them: the system's codes for files that
-// cannot be read (the headless layer reports the same ones), a file held open by another program
+// Win32 files read whole or in blocks, as the list files and the feeds read them: the system's codes for
+// files that cannot be read (the headless layer reports the same ones), a file held open by another program
 // without sharing, and bytes read whole, zero bytes included. And files saved where a path reaches
 // MAX_PATH, and over a file the user hid.
 #include <windows.h>
@@ -27,6 +27,22 @@ Read readFile(const std::string& path, uint64_t largest = UINT64_MAX) {
     std::optional<std::string> bytes = platform::openFileForReading(path)->readAll(read.error, largest);
     read.opened = bytes.has_value();
     if (bytes) read.bytes = *bytes;
+    return read;
+}
+
+// A reading in blocks of `size` bytes, as far as `wanted` bytes.
+struct Blocks final : platform::BlockSink {
+    Blocks(size_t size, size_t wanted = SIZE_MAX) : size(size), wanted(wanted) {}
+    std::span<char> room(uint64_t) override { return {block, bytes.size() < wanted ? size : 0}; }
+    void took(size_t count) override { bytes.append(block, count); }
+    size_t size, wanted;
+    char block[64] = {};
+    std::string bytes;
+};
+Read readBlocks(const std::string& path, Blocks&& blocks) {
+    Read read;
+    read.opened = platform::readFileInBlocks(path, blocks, read.error);
+    read.bytes = blocks.bytes;
     return read;
 }
 
@@ -72,6 +88,14 @@ TEST_F(Win32Files, ReadsEveryByte) {
     EXPECT_EQ(readFile(file("speed.dat"), 5).bytes, "12345");
 }
 
+TEST_F(Win32Files, ReadsInBlocksAsFarAsAsked) {
+    const std::string bytes("1|a|b|c\r\n12.3\0|4.5|\xFF", 20);
+    write(file("speed.dat"), bytes);
+    for (const size_t size : {1u, 19u, 20u, 64u})
+        EXPECT_EQ(readBlocks(file("speed.dat"), Blocks(size)).bytes, bytes);
+    EXPECT_EQ(readBlocks(file("speed.dat"), Blocks(7, 1)).bytes, bytes.substr(0, 7));
+}
+
 TEST_F(Win32Files, UnreadableFilesGiveTheSystemCode) {
     const struct {
         std::string path;
@@ -81,10 +105,11 @@ TEST_F(Win32Files, UnreadableFilesGiveTheSystemCode) {
                  {folder_, ERROR_ACCESS_DENIED},
                  {"", ERROR_PATH_NOT_FOUND}};
     for (const auto& c : cases) {
-        const Read read = readFile(c.path);
-        EXPECT_FALSE(read.opened) << c.path;
-        EXPECT_EQ(read.error, c.error) << c.path;
-        EXPECT_EQ(read.bytes, "") << c.path;
+        for (const Read& read : {readFile(c.path), readBlocks(c.path, Blocks(8))}) {
+            EXPECT_FALSE(read.opened) << c.path;
+            EXPECT_EQ(read.error, c.error) << c.path;
+            EXPECT_EQ(read.bytes, "") << c.path;
+        }
     }
 }
 
@@ -93,10 +118,12 @@ TEST_F(Win32Files, AFileHeldWithoutSharingCannotBeRead) {
     HANDLE held = CreateFileA(file("speed.dat").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    const Read read = readFile(file("speed.dat"));
+    const Read reads[] = {readFile(file("speed.dat")), readBlocks(file("speed.dat"), Blocks(8))};
     CloseHandle(held);
-    EXPECT_FALSE(read.opened);
-    EXPECT_EQ(read.error, static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
+    for (const Read& read : reads) {
+        EXPECT_FALSE(read.opened);
+        EXPECT_EQ(read.error, static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
+    }
     // And the reader holds nothing once it is done.
     EXPECT_TRUE(readFile(file("speed.dat")).opened);
     EXPECT_TRUE(DeleteFileA(file("speed.dat").c_str()));

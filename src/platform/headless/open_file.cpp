@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <set>
@@ -153,6 +154,27 @@ public:
         return true;
     }
 
+    // From the start of a file just opened, as far as the sink wants it. A file that shrank since its
+    // size was asked (or a failing read) ends where reading stops.
+    bool readBlocks(BlockSink& sink, uint32_t& error) {
+        struct stat s {};
+        if (fd_ < 0 || ::fstat(fd_, &s) != 0) {
+            error = fd_ < 0 ? openError_ : kGeneralFailure;
+            return false;
+        }
+        uint64_t unread = s.st_size < 0 ? 0 : uint64_t(s.st_size);
+        while (unread > 0) {
+            const std::span<char> room = sink.room(unread);
+            if (room.empty()) break;
+            const ssize_t n = ::read(fd_, room.data(), size_t(std::min<uint64_t>(room.size(), unread)));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            sink.took(size_t(n));
+            unread -= uint64_t(n);
+        }
+        return true;
+    }
+
 private:
     int fd_;
     uint32_t openError_;
@@ -271,26 +293,44 @@ std::unique_ptr<NewFile> createFileForWriting(const std::string& path, uint32_t&
     return nullptr;
 }
 
-bool readFile(const std::string& path, std::string& bytes, uint32_t& error, uint64_t largest) {
-    // As openFileForReading, without an object on the heap: the file is read and closed before anything
-    // else can run, so it only has to be free now and is never entered among the held files.
+namespace {
+
+// A file opened for one reading: as openFileForReading, without an object on the heap. The file is
+// read and closed before anything else can run, so it only has to be free now and is never entered
+// among the held files. -1, with the error, when it cannot be read.
+int openForOneReading(const std::string& path, uint32_t& error) {
     if (isFolder(path)) {
         error = kAccessDenied;
-        return false;
+        return -1;
     }
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         error = openFailure(path, errno);
-        return false;
+        return -1;
     }
     struct stat s {};
     if (::fstat(fd, &s) == 0 && heldFiles().count(FileKey{s.st_dev, s.st_ino}) != 0) {
         ::close(fd);
         error = kSharingViolation;
-        return false;
+        return -1;
     }
+    return fd;
+}
+
+} // namespace
+
+bool readFile(const std::string& path, std::string& bytes, uint32_t& error, uint64_t largest) {
+    const int fd = openForOneReading(path, error);
+    if (fd < 0) return false;
     HeadlessFile file(fd, 0);
     return file.readInto(bytes, error, largest);
+}
+
+bool readFileInBlocks(const std::string& path, BlockSink& sink, uint32_t& error) {
+    const int fd = openForOneReading(path, error);
+    if (fd < 0) return false;
+    HeadlessFile file(fd, 0);
+    return file.readBlocks(sink, error);
 }
 
 std::unique_ptr<OpenFile> openFileForReading(const std::string& path) {

@@ -26,27 +26,17 @@ public:
     Win32File& operator=(const Win32File&) = delete;
 
     bool readInto(std::string& bytes, uint32_t& error, uint64_t largest) override {
-        if (handle_ == INVALID_HANDLE_VALUE) {
-            error = openError_;
-            return false;
-        }
-        // A size of 0xFFFFFFFF is a real size unless the call also sets an error.
-        DWORD high = 0;
-        SetLastError(NO_ERROR);
-        const DWORD size = GetFileSize(handle_, &high);
-        if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
-            error = GetLastError();
-            return false;
-        }
+        uint64_t size = 0;
+        if (!sizeOf(size, error)) return false;
         // Nothing above 4 GiB fits this 32-bit process; say so instead of reading a part of it.
-        if (high != 0 || size > largest) {
+        if (size > UINT32_MAX || size > largest) {
             bytes.clear();
             error = ERROR_FILE_TOO_LARGE;
             return false;
         }
         // Not cleared first: a file read again at its size costs no filling of the buffer with zeros.
         try {
-            bytes.resize(size);
+            bytes.resize(static_cast<size_t>(size));
         } catch (const std::bad_alloc&) {
             bytes.clear();
             error = ERROR_NOT_ENOUGH_MEMORY;
@@ -69,7 +59,42 @@ public:
         return true;
     }
 
+    // From the start of a file just opened, as far as the sink wants it. A file that shrank since its
+    // size was asked (or a failing read) ends where reading stops.
+    bool readBlocks(BlockSink& sink, uint32_t& error) {
+        uint64_t unread = 0;
+        if (!sizeOf(unread, error)) return false;
+        while (unread > 0) {
+            const std::span<char> room = sink.room(unread);
+            if (room.empty()) break;
+            const auto ask = static_cast<DWORD>(std::min<uint64_t>({room.size(), unread, kChunk}));
+            DWORD read = 0;
+            if (!ReadFile(handle_, room.data(), ask, &read, nullptr) || read == 0) break;
+            sink.took(read);
+            unread -= read;
+        }
+        return true;
+    }
+
 private:
+    // The file's size; false, with the error, for a file that did not open or cannot be sized.
+    bool sizeOf(uint64_t& size, uint32_t& error) {
+        if (handle_ == INVALID_HANDLE_VALUE) {
+            error = openError_;
+            return false;
+        }
+        // A size of 0xFFFFFFFF is a real size unless the call also sets an error.
+        DWORD high = 0;
+        SetLastError(NO_ERROR);
+        const DWORD low = GetFileSize(handle_, &high);
+        if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+            error = GetLastError();
+            return false;
+        }
+        size = (uint64_t{high} << 32) | low;
+        return true;
+    }
+
     HANDLE handle_;
     DWORD openError_;
 };
@@ -247,6 +272,13 @@ bool readFile(const std::string& path, std::string& bytes, uint32_t& error, uint
         CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     Win32File file(handle, handle == INVALID_HANDLE_VALUE ? GetLastError() : NO_ERROR);
     return file.readInto(bytes, error, largest);
+}
+
+bool readFileInBlocks(const std::string& path, BlockSink& sink, uint32_t& error) {
+    HANDLE handle =
+        CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    Win32File file(handle, handle == INVALID_HANDLE_VALUE ? GetLastError() : NO_ERROR);
+    return file.readBlocks(sink, error);
 }
 
 } // namespace brio::platform
