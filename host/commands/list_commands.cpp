@@ -186,8 +186,8 @@ bool Interpreter::fileCommand(const Words& w) {
         if (!out) return fail("cannot write " + cp1250ToUtf8(name));
         return true;
     }
-    if (w.size() == 3 && (w[1].text == "show" || w[1].text == "delete" || w[1].text == "readonly" ||
-                          w[1].text == "folder")) {
+    if (w.size() == 3 &&
+        (w[1].text == "show" || w[1].text == "delete" || w[1].text == "readonly" || w[1].text == "folder")) {
         if (!text(w, 2, name)) return false;
         // No write permission: Windows's read-only attribute (which a read-only file must lose before it
         // can be deleted there), and the headless desktop's.
@@ -213,7 +213,8 @@ bool Interpreter::fileCommand(const Words& w) {
                                  (bytes ? " " + displayed(*bytes) : " missing"));
         return true;
     }
-    return fail("use: file write|append \"NAME\" \"BYTES\" [times N] | file show|delete|readonly|folder \"NAME\"");
+    return fail(
+        "use: file write|append \"NAME\" \"BYTES\" [times N] | file show|delete|readonly|folder \"NAME\"");
 }
 
 bool Interpreter::expectList(const Words& w) {

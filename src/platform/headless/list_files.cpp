@@ -11,7 +11,9 @@ namespace brio {
 
 namespace {
 
-constexpr size_t kPathLimit = 259; // the dialogs' 260-byte name buffer
+// Names the dialogs check themselves (the folder to save in, the file to open must be there); a longer
+// one is handed on as it was typed, up to the longest path there is.
+constexpr size_t kCheckedPathLimit = 259;
 
 class HeadlessImportDialog;
 
@@ -86,13 +88,18 @@ private:
 
 namespace platform {
 
-std::optional<ChosenFile> askForFile(const FileDialogRequest& request) {
+std::optional<ChosenFile> askForFile(const FileDialogRequest& request, uint32_t* failure) {
     Dialogs& d = dialogs();
+    if (failure) *failure = 0;
     if (d.observer) d.observer(request);
     if (!d.answer || d.answer->filterIndex < 1 || size_t(d.answer->filterIndex) > request.filters.size() ||
-        d.answer->path.empty() || d.answer->path.size() > kPathLimit)
+        d.answer->path.empty())
         return std::nullopt;
-    if (!takesName(request, d.answer->path)) {
+    if (d.answer->path.size() > kLongestPath) {
+        if (failure) *failure = kPathTooLong;
+        return std::nullopt;
+    }
+    if (d.answer->path.size() <= kCheckedPathLimit && !takesName(request, d.answer->path)) {
         if (d.refused) d.refused();
         return std::nullopt;
     }
