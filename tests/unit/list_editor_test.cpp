@@ -217,7 +217,6 @@ TEST_F(ListEditorTest, ReplaceFollowsThePickedRow) {
          {"r3", "r4", "r0", "X", "r2"}},
         {"itself dragged", 1, [] { headless::dragListRowsOnto(3, false); }, {"r0", "r2", "r3", "X", "r4"}},
         {"another duplicated", 3, menu(0, 0), {"r0", "r0", "r1", "r2", "X", "r4"}},
-        {"another below duplicated", 1, menu(3, 0), {"r0", "X", "r2", "r3", "r3", "r4"}},
         {"itself duplicated", 1, menu(1, 0), {"r0", "X", "r1", "r2", "r3", "r4"}},
         {"another copied", 3, menu(0, 1), {"r0", "r1", "r2", "X", "r4"}},
         // "Usuń" of several rows around it: inside the selection, between its rows, after it.
