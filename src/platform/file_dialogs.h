@@ -1,6 +1,7 @@
 // The standard dialogs in which the user picks a file to save to or to open.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>

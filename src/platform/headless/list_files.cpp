@@ -1,6 +1,8 @@
 // The headless file dialogs and import options dialog, answered by the driver.
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstring>
 #include <utility>
 
 #include "platform/file_dialogs.h"
@@ -41,6 +43,13 @@ bool takesName(const platform::FileDialogRequest& request, const std::string& pa
     if (!request.save) return isFile(path);
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos || isFolder(slash == 0 ? "/" : path.substr(0, slash));
+}
+
+// The length of the path made whole, as the dialog measures it: a relative one from the working folder.
+size_t wholeLength(const std::string& path) {
+    if (path.front() == '/') return path.size();
+    char folder[4096];
+    return ::getcwd(folder, sizeof folder) ? strlen(folder) + 1 + path.size() : path.size();
 }
 
 // Never destroyed, as the rest of the headless desktop.
@@ -99,7 +108,7 @@ std::optional<ChosenFile> askForFile(const FileDialogRequest& request, uint32_t*
         if (failure) *failure = kPathTooLong;
         return std::nullopt;
     }
-    if (d.answer->path.size() <= kCheckedPathLimit && !takesName(request, d.answer->path)) {
+    if (wholeLength(d.answer->path) <= kCheckedPathLimit && !takesName(request, d.answer->path)) {
         if (d.refused) d.refused();
         return std::nullopt;
     }

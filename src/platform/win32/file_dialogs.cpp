@@ -95,9 +95,10 @@ UINT_PTR CALLBACK hookProcedure(HWND child, UINT message, WPARAM, LPARAM lParam)
     if (message != WM_INITDIALOG) return 0;
     auto* longName = reinterpret_cast<LongName*>(reinterpret_cast<const OPENFILENAMEA*>(lParam)->lCustData);
     HWND dialog = GetParent(child);
-    if (dialog && SetPropA(dialog, kLongNameProperty, longName))
-        longName->previous = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dialogProcedure)));
+    if (!dialog || !SetPropA(dialog, kLongNameProperty, longName)) return 0;
+    longName->previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dialogProcedure)));
+    if (!longName->previous) RemovePropA(dialog, kLongNameProperty); // not watched: the dialog as it is
     return 0;
 }
 
