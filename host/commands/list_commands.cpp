@@ -186,12 +186,18 @@ bool Interpreter::fileCommand(const Words& w) {
         if (!out) return fail("cannot write " + cp1250ToUtf8(name));
         return true;
     }
-    if (w.size() == 3 && (w[1].text == "show" || w[1].text == "delete" || w[1].text == "readonly")) {
+    if (w.size() == 3 &&
+        (w[1].text == "show" || w[1].text == "delete" || w[1].text == "readonly" || w[1].text == "folder")) {
         if (!text(w, 2, name)) return false;
         // No write permission: Windows's read-only attribute (which a read-only file must lose before it
         // can be deleted there), and the headless desktop's.
         namespace fs = std::filesystem;
         std::error_code ignored;
+        if (w[1].text == "folder") {
+            // With the folders above it; one that is there already is kept.
+            fs::create_directories(name, ignored);
+            return true;
+        }
         if (w[1].text == "readonly") {
             fs::permissions(name, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                             fs::perm_options::remove, ignored);
@@ -207,7 +213,8 @@ bool Interpreter::fileCommand(const Words& w) {
                                  (bytes ? " " + displayed(*bytes) : " missing"));
         return true;
     }
-    return fail("use: file write|append \"NAME\" \"BYTES\" [times N] | file show|delete|readonly \"NAME\"");
+    return fail(
+        "use: file write|append \"NAME\" \"BYTES\" [times N] | file show|delete|readonly|folder \"NAME\"");
 }
 
 bool Interpreter::expectList(const Words& w) {

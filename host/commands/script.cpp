@@ -197,7 +197,7 @@ const char* helpText() {
            "  list edit ROW \"TEXT\"|cancel | drag ROW [label|icon|stateicon] | width COLUMN N\n"
            "  clipboard [hold|release] | filedialog answer \"PATH\" [filter N] | filedialog cancel\n"
            "  import [status N] [time \"TEXT\"] ok|cancel | file write|append \"NAME\" \"BYTES\" [times N]\n"
-           "  file show|delete|readonly \"NAME\"\n"
+           "  file show|delete|readonly|folder \"NAME\"\n"
            "  picture page NAME \"FILE\" | menu ROW \"FILE\" | dialog \"FILE\"   (PNG files; the Windows "
            "build)\n"
            "  expect answer N | answer text \"TEXT\" | same-address\n"

@@ -107,18 +107,37 @@ void ImportSession::onImportDialogClosed() {
     showReadFailure(error); // the last thing done here: this session may be gone when the box closes
 }
 
+namespace {
+
+// A dialog that failed is not a cancelled one: the user hears why nothing was saved or read.
+std::optional<platform::ChosenFile> askForListFile(const platform::FileDialogRequest& request) {
+    uint32_t failure = 0;
+    std::optional<platform::ChosenFile> chosen = platform::askForFile(request, &failure);
+    if (chosen || failure == 0) return chosen;
+    char text[256];
+    if (failure == platform::kPathTooLong)
+        std::snprintf(text, sizeof text, "Ścieżka pliku jest za długa.");
+    else
+        std::snprintf(text, sizeof text, "Nie można wybrać pliku (kod błędu %u).",
+                      static_cast<unsigned>(failure));
+    platform::showMessage(text, "Brio - Error", platform::MessageIcon::Warning);
+    return std::nullopt;
+}
+
+} // namespace
+
 std::optional<platform::ChosenFile> askForListFileToSave() {
     platform::FileDialogRequest request;
     request.save = true;
     request.filters = {{"AutoStatus (*.sts)", "*.sts"}, {"Plik tekstowy (*.txt)", "*.txt"}};
     request.defaultExtension = "sts";
-    return platform::askForFile(request);
+    return askForListFile(request);
 }
 
 std::optional<platform::ChosenFile> askForListFileToOpen() {
     platform::FileDialogRequest request;
     request.filters = {{"AutoStatus(*.sts)", "*.sts"}, {"Dokument tekstowy (*.txt)", "*.txt"}};
-    return platform::askForFile(request);
+    return askForListFile(request);
 }
 
 void saveListFile(const ListEditor& editor, const platform::ChosenFile& chosen) {

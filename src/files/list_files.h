@@ -47,7 +47,8 @@ private:
 };
 
 // The dialogs of "Zapisz" and "Wczytaj". They have no owner: while one is up, the rest of the desktop
-// goes on, and the list page may close, so no list editor is held across them.
+// goes on, and the list page may close, so no list editor is held across them. A name of any length is
+// given; a dialog that fails (a name longer than it can give) says so in a message box.
 std::optional<platform::ChosenFile> askForListFileToSave();
 std::optional<platform::ChosenFile> askForListFileToOpen();
 

@@ -86,6 +86,22 @@ int32_t nextCharacter(std::string_view s, size_t& i) {
     return c;
 }
 
+// Polish letters, and the quotes, dashes, ellipsis and bullet set beside them, in code page 1250. A
+// list of such text can hold byte runs that are valid UTF-8 (Ó Ł is D3 A3, the UTF-8 of a Cyrillic
+// letter; ę … ” is EA 85 94), but never the UTF-8 of a code page 1250 character beyond ASCII: those
+// start with Â Ă Ä Ĺ Ë or â.
+bool isPolishByte(unsigned char byte) {
+    static constexpr std::string_view kPolish =
+        "\xB9\xE6\xEA\xB3\xF1\xF3\x9C\x9F\xBF\xA5\xC6\xCA\xA3\xD1\xD3\x8C\x8F\xAF"
+        "\x82\x84\x85\x8B\x91\x92\x93\x94\x95\x96\x97\x9B\xAB\xBB";
+    return kPolish.find(static_cast<char>(byte)) != std::string_view::npos;
+}
+
+bool madeOfPolish(std::string_view sequence) {
+    return std::all_of(sequence.begin(), sequence.end(),
+                       [](char b) { return isPolishByte(static_cast<unsigned char>(b)); });
+}
+
 // UTF-16 after its mark, in the byte order given, up to its first U+0000. A surrogate without its
 // partner, and a last byte without its pair, each become "?".
 std::string utf16ToCp1250(std::string_view bytes, bool bigEndian) {
@@ -117,15 +133,22 @@ std::string utf16ToCp1250(std::string_view bytes, bool bigEndian) {
 } // namespace
 
 bool readsAsUtf8(std::string_view bytes) {
-    bool beyond = false;
+    bool cp1250Character = false; // the UTF-8 of a character beyond ASCII that code page 1250 has
+    bool polishLike = false;      // a sequence whose bytes are Polish letters and signs in code page 1250
+    bool otherCharacter = false;  // any other character beyond ASCII
     for (size_t i = 0; i < bytes.size();) {
+        const size_t start = i;
         const int32_t c = nextCharacter(bytes, i);
         if (c < 0) return false;
         if (c < 0x80) continue;
-        if (cp1250Byte(static_cast<char32_t>(c)) < 0) return false;
-        beyond = true;
+        if (cp1250Byte(static_cast<char32_t>(c)) >= 0)
+            cp1250Character = true;
+        else if (madeOfPolish(bytes.substr(start, i - start)))
+            polishLike = true;
+        else
+            otherCharacter = true;
     }
-    return beyond;
+    return cp1250Character || (otherCharacter && !polishLike);
 }
 
 std::string utf8ToCp1250(std::string_view utf8) {

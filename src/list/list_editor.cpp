@@ -183,17 +183,25 @@ StatusEntry ListEditor::pick() {
     return entryAt(pickedRow_);
 }
 
+StatusEntry ListEditor::focusedEntry(int32_t& row) const {
+    row = view_->nextFocused(-1);
+    return row < 0 ? StatusEntry{} : entryAt(row);
+}
+
+// "Duplikuj" and "Kopiuj" act on the focused row, which a right-click may have moved away from the row
+// whose values fill the page's fields: "Zmień" keeps writing to that one, so that a copy never takes the
+// place of the row the user clicked.
 void ListEditor::duplicate() {
-    const StatusEntry entry = pick();
-    insertEntry(pickedRow_ + 1, entry);
+    int32_t row;
+    const StatusEntry entry = focusedEntry(row);
+    insertEntry(row + 1, entry);
 }
 
 void ListEditor::copy() {
-    // A clipboard that cannot be opened leaves everything as it was, the picked row too.
-    const int32_t picked = pickedRow_;
-    const StatusEntry entry = pick();
+    int32_t row;
+    const StatusEntry entry = focusedEntry(row);
     const std::string text = decimal(entry.status) + '\t' + entry.description + '\t' + decimal(entry.seconds);
-    if (!platform::copyTextToClipboard(text)) pickedRow_ = picked;
+    platform::copyTextToClipboard(text); // a clipboard held by another program takes nothing
 }
 
 void ListEditor::deleteSelected() {

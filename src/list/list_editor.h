@@ -47,8 +47,10 @@ public:
     // The row picked last gives way to the entry, wherever sorts, moves, inserts and deletes have taken
     // it since; nothing happens when it has been deleted, or before any pick.
     void replacePicked(const StatusEntry& entry);
-    // The focused row's entry, remembered as the picked row; the default entry when none is focused.
+    // The focused row's entry, remembered as the picked row (the one a click fills the page's fields
+    // from); the default entry when none is focused.
     StatusEntry pick();
+    // The focused row's copy below it, and its text on the clipboard; neither changes the picked row.
     void duplicate();
     void copy();
     void deleteSelected();
@@ -78,6 +80,7 @@ private:
     int32_t imageOf(int32_t position) const;
     int32_t positionOf(int32_t image) const;
     int32_t insertEntry(int32_t at, const StatusEntry& entry); // the row's position, -1 when not inserted
+    StatusEntry focusedEntry(int32_t& row) const;              // row: -1 and the default entry for none
     void pickedRowInserted(int32_t row);
     void pickedRowDeleted(int32_t row);
     void dropOn(int32_t target);

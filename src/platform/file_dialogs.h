@@ -1,6 +1,7 @@
 // The standard dialogs in which the user picks a file to save to or to open.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,12 +21,17 @@ struct FileDialogRequest {
 };
 
 struct ChosenFile {
-    std::string path;        // at most 259 bytes
+    std::string path;        // any length: a long one is for the calls that take long paths
     int32_t filterIndex = 1; // the filter selected when the dialog closed, from 1
 };
 
+// Why a dialog gave no file: 0 when the user cancelled it, kPathTooLong for a name longer than the
+// dialog or the system can give, else the dialog's own error code.
+constexpr uint32_t kPathTooLong = 206; // as Windows numbers it
+constexpr size_t kLongestPath = 32767;  // bytes; the most the calls for long paths take
+
 // Shows the dialog with the first filter selected, no owner window, no title, no initial directory,
-// and an empty name. None when the user cancels or the dialog fails.
-std::optional<ChosenFile> askForFile(const FileDialogRequest& request);
+// and an empty name. None when the user cancels or the dialog fails, with the reason in `failure`.
+std::optional<ChosenFile> askForFile(const FileDialogRequest& request, uint32_t* failure = nullptr);
 
 } // namespace brio::platform

@@ -37,8 +37,9 @@ class Script:
         self.rows = 0         # rows of the list view while "Lista" is open
         self.stored = 0       # entries of the stored list
         self.selected = set() # the selection, while it is known; None when it is not
-        # A row was picked (clicked, duplicated, copied) since the page opened. "Zmień" writes over it
-        # wherever it stands now, or over nothing once it is deleted: the number of rows stays.
+        # A row was clicked since the page opened ("Duplikuj" and "Kopiuj" of the focused row leave the
+        # clicked one as it was). "Zmień" writes over it wherever it stands now, or over nothing once it
+        # is deleted: the number of rows stays.
         self.picked = False
         # The activity that runs, as far as the user can tell (a cycle may end by itself: then it is
         # taken as running, which only matters for what its item's next use does).
@@ -162,8 +163,6 @@ class Script:
             self.say(f"list rightclick {row}" + (f" choose {choose}" if choose >= 0 else ""))
             if row not in sel:
                 sel = {row}
-            if choose in (0, 1):
-                self.picked = True
             if choose == 0:
                 # The copy goes below the row, unselected, inside a selection too.
                 self.rows += 1

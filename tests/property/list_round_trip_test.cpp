@@ -8,9 +8,15 @@
 // - an AutoStatus file ends its lines at LF, so no description in it holds an LF;
 // - neither holds a NUL byte (the file ends there) or a description over 1023 bytes (the list keeps no
 //   more);
-// - code page 1250 bytes that read as something else are not made: the UTF-8 or UTF-16 mark at the
-//   start ("ďťż", "˙ţ"), and two or more bytes that are UTF-8 of code page 1250 characters ("Ĺ‚" is the
-//   UTF-8 of "ł"). Polish letters and Polish punctuation never are.
+// - code page 1250 bytes that read as something else are not made: the UTF-8 or UTF-16 marks at the
+//   start ("ď»ż", "˙ţ", "ţ˙"), two or more bytes that are the UTF-8 of a code page 1250 character ("Ĺ‚"
+//   is the UTF-8 of "ł"), and a list that is UTF-8 throughout whose characters beyond ASCII are neither
+//   such nor made of Polish letters and signs ("â™Ą" alone, the UTF-8 of "♥"). None of these is made of
+//   Polish letters, digits and punctuation only: such a list is kept as saved, even where its bytes are
+//   valid UTF-8 ("PÓŁ", "Nie wiem, co się…”").
+//
+// Lists saved by Notepad in UTF-8, with its mark or without, read with the Polish letters and signs
+// they hold and "?" for each character code page 1250 lacks.
 //
 // RC_PARAMS sets the seed and the number of cases (a fixed pair in `make test`, more in `make fuzz`).
 #include <gtest/gtest.h>
@@ -42,7 +48,13 @@ const std::string kPunctuation = "\x84\x94\x96\x97\x85\xAB\xBB";
 const std::string kLeads = "\xC6\xCA\xD1\xD3";
 const std::string kFollowers = "\xB9\xB3\xBF\xA5\xA3\xAF\x9C\x9F\x8C\x8F" + kPunctuation;
 
-// Descriptions of any of the bytes, or (`paired`) of ASCII and pairs that are valid UTF-8.
+// Polish words and signs whose code page 1250 bytes hold valid UTF-8 (of characters code page 1250
+// lacks), and some that do not.
+const std::vector<std::string> kWords = {"PÓŁ",  "WSPÓŁ",   "Nie wiem, co się…”", "Ć…", "DÓŁ",
+                                         "ŁÓDŹ", "„Cześć”", "ZAŻÓŁĆ GĘŚLĄ JAŹŃ",  "Ń—", "ęś",
+                                         "ÓŚĆ",  "Ę«"};
+
+// Descriptions of any of the bytes, or (`paired`) of ASCII, pairs that are valid UTF-8 and Polish words.
 rc::Gen<std::string> genDescription(bool withLf, bool paired) {
     using namespace rc;
     const std::string ascii = withLf ? kAscii + '\n' : kAscii;
@@ -53,7 +65,8 @@ rc::Gen<std::string> genDescription(bool withLf, bool paired) {
                               [](char a, char b) {
                                   return std::string{a, b};
                               },
-                              gen::elementOf(kLeads), gen::elementOf(kFollowers))}})
+                              gen::elementOf(kLeads), gen::elementOf(kFollowers))},
+                      {1, gen::elementOf(kWords)}})
                : gen::map(gen::elementOf(ascii + kPolish + kPunctuation),
                           [](char c) { return std::string(1, c); });
     const auto joined = [](const std::vector<std::string>& pieces) {
@@ -98,6 +111,7 @@ public:
     Page& operator=(const Page&) = delete;
 
     bool ready() const { return editor_ && folder_.made(); }
+    void write(const std::string& name, const std::string& bytes) { folder_.write(name, bytes); }
     void append(const std::vector<StatusEntry>& rows) { editor_->appendAll(rows); }
     void save(const std::string& name, int32_t filter) {
         saveListFile(*editor_, {folder_.name(name), filter});
@@ -149,6 +163,78 @@ RC_GTEST_PROP(ListRoundTrip, AutoStatusReadsBackAsSaved, ()) {
     page.append(rows);
     page.save("lista.sts", 1);
     RC_ASSERT(page.load("lista.sts", 1) == rows);
+}
+
+// A character as Notepad saves it (UTF-8) and as the list holds it (code page 1250, "?" where it has none).
+struct Character {
+    std::string utf8;
+    std::string cp1250;
+};
+
+Character ch(const char8_t* utf8, const char* cp1250) {
+    return {reinterpret_cast<const char*>(utf8), cp1250};
+}
+
+void showValue(const Character& c, std::ostream& os) {
+    os << c.utf8;
+}
+
+// Rows as "status seconds description", for a counterexample that can be read.
+std::vector<std::string> shown(const std::vector<StatusEntry>& rows) {
+    std::vector<std::string> out;
+    for (const StatusEntry& r : rows)
+        out.push_back(std::to_string(r.status) + " " + std::to_string(r.seconds) + " " + r.description);
+    return out;
+}
+
+// ASCII, Polish letters and signs, symbols and Cyrillic letters, in UTF-8 and in code page 1250.
+const std::vector<Character> kAsciiCharacters = {ch(u8"a", "a"),  ch(u8"Z", "Z"), ch(u8"7", "7"),
+                                                 ch(u8" ", " "),  ch(u8",", ","), ch(u8"?", "?"),
+                                                 ch(u8"\t", "\t")};
+const std::vector<Character> kPolishCharacters = {
+    ch(u8"ą", "ą"), ch(u8"ć", "ć"), ch(u8"ę", "ę"), ch(u8"ł", "ł"), ch(u8"ń", "ń"), ch(u8"ó", "ó"),
+    ch(u8"ś", "ś"), ch(u8"ź", "ź"), ch(u8"ż", "ż"), ch(u8"Ą", "Ą"), ch(u8"Ć", "Ć"), ch(u8"Ę", "Ę"),
+    ch(u8"Ł", "Ł"), ch(u8"Ń", "Ń"), ch(u8"Ó", "Ó"), ch(u8"Ś", "Ś"), ch(u8"Ź", "Ź"), ch(u8"Ż", "Ż"),
+    ch(u8"„", "„"), ch(u8"”", "”"), ch(u8"–", "–"), ch(u8"—", "—"), ch(u8"…", "…"), ch(u8"«", "«"),
+    ch(u8"»", "»"), ch(u8"€", "€")};
+const std::vector<Character> kSymbols = {ch(u8"♥", "?"), ch(u8"★", "?"), ch(u8"😀", "?"),
+                                         ch(u8"☺", "?"), ch(u8"✓", "?"), ch(u8"♪", "?")};
+const std::vector<Character> kCyrillic = {ch(u8"я", "?"), ch(u8"т", "?"), ch(u8"П", "?"), ch(u8"ь", "?"),
+                                          ch(u8"х", "?")};
+
+// A list saved by Notepad: Polish beside symbols and Cyrillic, or symbols alone (with ASCII), each line
+// ended by CR LF. A list of letters of another alphabet alone is not made: it may be taken for code page
+// 1250, whose Polish bytes its UTF-8 can be.
+RC_GTEST_PROP(ListRoundTrip, NotepadUtf8ReadsAsWritten, ()) {
+    const bool mark = *rc::gen::arbitrary<bool>();
+    const bool symbolsAlone = *rc::gen::arbitrary<bool>();
+    const bool autoStatus = *rc::gen::arbitrary<bool>();
+    std::vector<Character> pool = kAsciiCharacters;
+    pool.insert(pool.end(), kSymbols.begin(), kSymbols.end());
+    if (!symbolsAlone) {
+        pool.insert(pool.end(), kPolishCharacters.begin(), kPolishCharacters.end());
+        pool.insert(pool.end(), kCyrillic.begin(), kCyrillic.end());
+    }
+    auto lines = *rc::gen::container<std::vector<std::vector<Character>>>(
+        rc::gen::container<std::vector<Character>>(rc::gen::elementOf(pool)));
+    if (!symbolsAlone) lines.push_back({*rc::gen::elementOf(kPolishCharacters)});
+    std::string file = mark ? "\xEF\xBB\xBF" : "";
+    if (autoStatus) file += "status=2\r\ntime=30\r\n";
+    std::vector<StatusEntry> expected;
+    for (const auto& line : lines) {
+        std::string utf8, cp1250;
+        for (const Character& c : line) {
+            utf8 += c.utf8;
+            cp1250 += c.cp1250;
+        }
+        file += (autoStatus ? "text=" : "") + utf8 + "\r\n";
+        expected.push_back(autoStatus ? StatusEntry{2, cp1250, 30} : StatusEntry{3, cp1250, 45});
+    }
+    Page page;
+    RC_ASSERT(page.ready());
+    const std::string name = autoStatus ? "notepad.sts" : "notepad.txt";
+    page.write(name, file);
+    RC_ASSERT(shown(page.load(name, autoStatus ? 1 : 2)) == shown(expected));
 }
 
 } // namespace

@@ -47,9 +47,24 @@ INSTANTIATE_TEST_SUITE_P(
         EncodingCase{"OverlongSlash", "a\xC0\xAF", "a\xC0\xAF"},
         EncodingCase{"Surrogate", "\xED\xA0\x80", "\xED\xA0\x80"},
         EncodingCase{"PastTheLastCharacter", "\xF4\x90\x80\x80", "\xF4\x90\x80\x80"},
-        // Valid UTF-8 holding a character code page 1250 lacks is no UTF-8 list either.
-        EncodingCase{"MarkInTheMiddle", "a\xEF\xBB\xBF", "a\xEF\xBB\xBF"},
-        EncodingCase{"Utf8WithAnN", kUtf8 + " \xC3\xB1", kUtf8 + " \xC3\xB1"},
+        // Notepad's UTF-8 with characters code page 1250 lacks: one "?" each, beside Polish letters or
+        // alone ("Zaraz wracam ♥", "Hello ♥ ★ 😀", "Cześć, Привет, я").
+        EncodingCase{"HeartBesidePolish", "Zaraz wracam \xE2\x99\xA5\r\n" + kUtf8 + "\r\n",
+                     "Zaraz wracam ?\r\n" + kCp1250 + "\r\n"},
+        EncodingCase{"SymbolsAlone", "Hello \xE2\x99\xA5 \xE2\x98\x85 \xF0\x9F\x98\x80\r\n",
+                     "Hello ? ? ?\r\n"},
+        EncodingCase{"CyrillicBesidePolish",
+                     "Cze\xC5\x9B\xC4\x87, \xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xD1\x8F",
+                     "Cze\x9C\xE6, ??????, ?"},
+        EncodingCase{"Utf8WithAnN", kUtf8 + " \xC3\xB1", kCp1250 + " ?"},
+        EncodingCase{"MarkInTheMiddle", "a\xEF\xBB\xBF", "a?"},
+        // Brio's Polish in code page 1250 that is valid UTF-8 of characters it lacks: "WSPÓŁ", "Nie
+        // wiem, co się…”", "Ć…", beside the bytes of a heart.
+        EncodingCase{"PolishThatLooksLikeUtf8",
+                     "WSP\xD3\xA3\r\nNie wiem, co si\xEA\x85\x94\r\n\xC6\x85 \xE2\x99\xA5",
+                     "WSP\xD3\xA3\r\nNie wiem, co si\xEA\x85\x94\r\n\xC6\x85 \xE2\x99\xA5"},
+        // Letters of another alphabet alone whose bytes are Polish letters and signs stay as they are.
+        EncodingCase{"CyrillicAlone", "\xD1\x8F \xD1\x85", "\xD1\x8F \xD1\x85"},
         // After a mark, characters code page 1250 lacks become one "?" each.
         EncodingCase{"Missing",
                      "\xEF\xBB\xBF\xE2\x82\xAC \xE2\x84\xA2 \xC2\xA0 \xC3\xB1 \xE4\xB8\xAD \xF0\x9F\x98\x80",

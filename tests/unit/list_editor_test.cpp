@@ -196,8 +196,8 @@ TEST_F(ListEditorTest, ReplaceTakesThePickedRowOnlyWhileItIsThere) {
     EXPECT_EQ(descriptions(), (std::vector<std::string>{"a"}));
 }
 
-// "Zmień" writes over the row picked last wherever it stands now; a "Duplikuj" or a "Kopiuj" is a pick of
-// the row it copies. The rows are r0 to r4, with seconds that sort them the other way round.
+// "Zmień" writes over the row clicked last wherever it stands now; a "Duplikuj" or a "Kopiuj" of another
+// row leaves it the one written. The rows are r0 to r4, with seconds that sort them the other way round.
 TEST_F(ListEditorTest, ReplaceFollowsThePickedRow) {
     struct Case {
         const char* name;
@@ -216,7 +216,31 @@ TEST_F(ListEditorTest, ReplaceFollowsThePickedRow) {
          },
          {"r3", "r4", "r0", "X", "r2"}},
         {"itself dragged", 1, [] { headless::dragListRowsOnto(3, false); }, {"r0", "r2", "r3", "X", "r4"}},
-        {"another duplicated", 3, menu(0, 0), {"X", "r0", "r1", "r2", "r3", "r4"}},
+        {"another duplicated", 3, menu(0, 0), {"r0", "r0", "r1", "r2", "X", "r4"}},
+        {"itself duplicated", 1, menu(1, 0), {"r0", "X", "r1", "r2", "r3", "r4"}},
+        {"another copied", 3, menu(0, 1), {"r0", "r1", "r2", "X", "r4"}},
+        // "Usuń" of several rows around it: inside the selection, between its rows, after it.
+        {"inside deleted rows",
+         2,
+         [menu] {
+             headless::selectListRows({1, 2, 3});
+             menu(3, 2)();
+         },
+         {"r0", "r4"}},
+        {"between deleted rows",
+         2,
+         [menu] {
+             headless::selectListRows({0, 1, 3, 4});
+             menu(4, 2)();
+         },
+         {"X"}},
+        {"after deleted rows",
+         4,
+         [menu] {
+             headless::selectListRows({0, 2, 3});
+             menu(3, 2)();
+         },
+         {"r1", "X"}},
         {"deleted above",
          3,
          [menu] {
@@ -277,15 +301,17 @@ TEST_F(ListEditorTest, ContextMenuOnlyOverARowWhileOneHasTheFocus) {
 TEST_F(ListEditorTest, CopyPutsTheFocusedEntryOnTheClipboard) {
     editor->append({3, "abc", 45});
     editor->append({0, "Zażółć", 10});
+    ASSERT_TRUE(headless::clickListRow(1));
     EXPECT_TRUE(rightClick(0, 1));
     EXPECT_EQ(headless::clipboardText(), std::string("3	abc	45"));
-    // Held by another program: nothing changes, not even the picked row.
+    // Held by another program: nothing changes.
     headless::holdClipboard(true);
     EXPECT_TRUE(rightClick(1, 1));
     headless::holdClipboard(false);
     EXPECT_EQ(headless::clipboardText(), std::string("3	abc	45"));
+    // The copied row is not the one "Zmień" writes: the clicked one is.
     editor->replacePicked({5, "replaced", 10});
-    EXPECT_EQ(descriptions(), (std::vector<std::string>{"replaced", "Zażółć"}));
+    EXPECT_EQ(descriptions(), (std::vector<std::string>{"abc", "replaced"}));
 }
 
 TEST_F(ListEditorTest, DuplicateAndDeleteCommands) {

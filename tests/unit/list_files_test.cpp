@@ -126,6 +126,21 @@ TEST_F(ListFilesTest, SaveWritesTheTypeOfTheChosenFilter) {
     EXPECT_EQ(requests.size(), 3u);
 }
 
+// A name longer than any path is no cancel: both buttons say it is too long, and nothing is written.
+TEST_F(ListFilesTest, ANameTooLongForAnyPathIsSaid) {
+    editor->append({3, "abc", 30});
+    const std::string name(platform::kLongestPath + 1 - path("").size(), 'x');
+    for (bool saving : {true, false}) {
+        boxes.clear();
+        answer(name, 1);
+        EXPECT_EQ(saving ? askForListFileToSave() : askForListFileToOpen(), std::nullopt);
+        ASSERT_EQ(boxes.size(), 1u) << saving;
+        EXPECT_EQ(boxes[0].text, "Ścieżka pliku jest za długa.");
+        EXPECT_EQ(boxes[0].title, "Brio - Error");
+    }
+    EXPECT_TRUE(folderEntries().empty());
+}
+
 TEST_F(ListFilesTest, OpeningAnAutoStatusFileAppendsItsEntries) {
     editor->append({1, "first", 20});
     write("in.sts", "status=2\r\ntime=60\r\ntext=a\r\n\r\nstatus=9\r\ntext=b\r\n");

@@ -189,10 +189,14 @@ std::string absolutePath(const std::string& path, const std::string& directory) 
     if (path.empty()) return path;
     const bool rooted = path[0] == '\\' || path[0] == '/' || (path.size() >= 2 && path[1] == ':');
     const std::string joined = rooted || directory.empty() ? path : directory + "\\" + path;
-    char full[MAX_PATH] = {};
-    const DWORD length = GetFullPathNameA(joined.c_str(), sizeof(full), full, nullptr);
-    if (length == 0 || length >= sizeof(full)) return joined;
-    return std::string(full, length);
+    // Of any length, as a person may type it.
+    const DWORD size = GetFullPathNameA(joined.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return joined;
+    std::string full(size, '\0');
+    const DWORD length = GetFullPathNameA(joined.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) return joined;
+    full.resize(length);
+    return full;
 }
 
 // A button pressed as the button itself tells its dialog.
@@ -299,15 +303,16 @@ void Win32Driver::runInsideBox(const InsideBox& work) {
 }
 
 bool Win32Driver::isBoxWorkTimer(UINT_PTR id) const {
-    return std::any_of(boxWork_.begin(), boxWork_.end(),
-                       [id](const BoxWork& w) { return w.timer == id; });
+    return std::any_of(boxWork_.begin(), boxWork_.end(), [id](const BoxWork& w) { return w.timer == id; });
 }
 
 // A file dialog is answered once it runs its own message loop: its set-up is over by then, and
 // pressing its buttons behaves as a person's press does. A thread timer gets there.
 // A file dialog moves the current directory to the folder it first shows while it initialises;
 // the directory the host had is the one before that.
+// A dialog inside it (the plug-in's hook's) comes later, after that move.
 void Win32Driver::dialogCreated(HWND dialog) {
+    if (GetWindowLongA(dialog, GWL_STYLE) & WS_CHILD) return;
     createdDialog_ = dialog;
     directoryAtCreation_ = currentDirectory();
 }

@@ -84,10 +84,11 @@ std::optional<std::string> clipboardText();
 void holdClipboard(bool held);
 
 // File dialogs: each is handed to the observer and answered with `answer` (none: cancelled), also
-// when the answer names a filter the dialog does not have or a path longer than its 259 bytes.
-// As the real dialogs do, the open dialog refuses a file that does not exist, and both refuse a folder
-// and a file in a folder that does not exist; a save over an existing file is agreed to (its question
-// is answered "yes"). A refused answer is reported to `refused`, and the dialog is cancelled.
+// when the answer names a filter the dialog does not have; a path longer than 32767 bytes fails as too
+// long. As the real dialogs do, the open dialog refuses a file that does not exist, and both refuse a
+// folder and a file in a folder that does not exist; a save over an existing file is agreed to (its
+// question is answered "yes"). A refused answer is reported to `refused`, and the dialog is cancelled.
+// A path longer than 259 bytes is taken unchecked, as the plug-in takes it from the real dialogs.
 void onFileDialog(std::function<void(const platform::FileDialogRequest&)> observer);
 void onFileDialogRefused(std::function<void()> refused);
 void answerFileDialogs(const std::optional<platform::ChosenFile>& answer);

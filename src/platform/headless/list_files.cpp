@@ -1,6 +1,8 @@
 // The headless file dialogs and import options dialog, answered by the driver.
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstring>
 #include <utility>
 
 #include "platform/file_dialogs.h"
@@ -11,7 +13,9 @@ namespace brio {
 
 namespace {
 
-constexpr size_t kPathLimit = 259; // the dialogs' 260-byte name buffer
+// Names the dialogs check themselves (the folder to save in, the file to open must be there); a longer
+// one is handed on as it was typed, up to the longest path there is.
+constexpr size_t kCheckedPathLimit = 259;
 
 class HeadlessImportDialog;
 
@@ -39,6 +43,13 @@ bool takesName(const platform::FileDialogRequest& request, const std::string& pa
     if (!request.save) return isFile(path);
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos || isFolder(slash == 0 ? "/" : path.substr(0, slash));
+}
+
+// The length of the path made whole, as the dialog measures it: a relative one from the working folder.
+size_t wholeLength(const std::string& path) {
+    if (path.front() == '/') return path.size();
+    char folder[4096];
+    return ::getcwd(folder, sizeof folder) ? strlen(folder) + 1 + path.size() : path.size();
 }
 
 // Never destroyed, as the rest of the headless desktop.
@@ -86,13 +97,18 @@ private:
 
 namespace platform {
 
-std::optional<ChosenFile> askForFile(const FileDialogRequest& request) {
+std::optional<ChosenFile> askForFile(const FileDialogRequest& request, uint32_t* failure) {
     Dialogs& d = dialogs();
+    if (failure) *failure = 0;
     if (d.observer) d.observer(request);
     if (!d.answer || d.answer->filterIndex < 1 || size_t(d.answer->filterIndex) > request.filters.size() ||
-        d.answer->path.empty() || d.answer->path.size() > kPathLimit)
+        d.answer->path.empty())
         return std::nullopt;
-    if (!takesName(request, d.answer->path)) {
+    if (d.answer->path.size() > kLongestPath) {
+        if (failure) *failure = kPathTooLong;
+        return std::nullopt;
+    }
+    if (wholeLength(d.answer->path) <= kCheckedPathLimit && !takesName(request, d.answer->path)) {
         if (d.refused) d.refused();
         return std::nullopt;
     }

@@ -1,18 +1,20 @@
 // The list view control: comctl32's "SysListView32" in the host's page window. The page window's
 // procedure is replaced by ours, which finds the control through the window property "LIST_POINTER"
 // and turns the page's messages into the editor's events. Texts are code page 1250 bytes, so only the
-// A messages are used.
+// A messages are used. The rows' messages, the drag image and the refill after many deletions have
+// files of their own.
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <algorithm>
-#include <climits>
-#include <cstring>
 #include <optional>
 #include <utility>
 
 #include "platform/list_view.h"
+#include "platform/win32/list_view_drag.h"
+#include "platform/win32/list_view_refill.h"
+#include "platform/win32/list_view_rows.h"
 
 namespace brio::platform {
 
@@ -27,8 +29,6 @@ constexpr const char* kPreviousProperty = "BRIO_LIST_PREVIOUS_PROC";
 constexpr int kMenuResource = 101;
 constexpr WORD kFirstMenuCommand = 40005;
 constexpr WORD kLastMenuCommand = 40008;
-// Rows going at once from which the control is emptied and the rows that stay put back.
-constexpr size_t kRefillFrom = 64;
 constexpr DWORD kListStyle = 0x50000201; // WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_EDITLABELS
 
 // Window handles and image lists are 32-bit values in this 32-bit process, as the host's records
@@ -43,18 +43,6 @@ template <typename Handle> int32_t toInt(Handle handle) {
 Point pointFrom(LPARAM lParam) {
     // Signed: a captured pointer left of or above the window has negative coordinates.
     return {static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
-}
-
-// The buffer size as the control takes it (an int); no text comes near a larger one.
-int textCapacity(size_t bufferSize) {
-    return static_cast<int>(std::min<size_t>(bufferSize, INT_MAX));
-}
-
-// The text a read put in `buffer`, or where the control pointed instead. A text cut to the buffer may
-// fill all of it without a terminator (Wine's A messages do so), and then its last byte goes.
-std::string received(const char* text, const std::vector<char>& buffer) {
-    if (!text || buffer.empty()) return {};
-    return std::string(text, strnlen(text, buffer.size() - 1));
 }
 
 // Row positions in the comparator's order, equal rows keeping theirs: a merge sort, which stays in
@@ -174,69 +162,36 @@ public:
 
     int32_t window() const override { return toInt(list_); }
 
-    int32_t rowCount() const override {
-        return list_ ? static_cast<int32_t>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)) : 0;
-    }
+    int32_t rowCount() const override { return win32::rowCountOf(list_); }
 
     int32_t insertRow(int32_t at, int32_t image, std::string_view text, RowState state) override {
-        if (!list_ || at < 0) return -1;
-        std::string copy(text); // NUL-terminated
-        LVITEMA item{};
-        // A state is given only when one is asked for, since setting it costs the control a look at the
-        // whole selection.
-        item.mask = LVIF_IMAGE | LVIF_TEXT | (state.selected || state.focused ? LVIF_STATE : 0u);
-        item.iItem = at;
-        item.iImage = image;
-        item.pszText = copy.data();
-        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        item.state = (state.selected ? LVIS_SELECTED : 0u) | (state.focused ? LVIS_FOCUSED : 0u);
-        const auto row =
-            static_cast<int32_t>(SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-        // The control widens a selected run over a row inserted inside it (Wine's does): the row gets the
-        // state it was asked for all the same. A row added at the end is inside no run.
-        if (row >= 0 && row + 1 < rowCount()) {
-            const auto now = static_cast<UINT>(SendMessageA(list_, LVM_GETITEMSTATE, static_cast<WPARAM>(row),
-                                                            LVIS_SELECTED | LVIS_FOCUSED));
-            if (now != item.state) {
-                LVITEMA fix{};
-                fix.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-                fix.state = item.state;
-                SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
-                             reinterpret_cast<LPARAM>(&fix));
-            }
-        }
-        return row;
+        return win32::insertRow(list_, at, image, text, state);
     }
 
     void setText(int32_t row, int32_t column, std::string_view text) override {
-        if (!hasCell(row, column)) return;
-        std::string copy(text);
-        LVITEMA item{};
-        item.iSubItem = column;
-        item.pszText = copy.data();
-        SendMessageA(list_, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        if (hasCell(row, column)) win32::setText(list_, row, column, text);
     }
 
     std::string text(int32_t row, int32_t column, size_t bufferSize) const override {
         if (!hasCell(row, column) || bufferSize == 0) return {};
-        return readText(row, column, textCapacity(bufferSize));
+        return win32::readText(list_, row, column, win32::textCapacity(bufferSize));
     }
 
     RowRead readRow(int32_t row, size_t bufferSize) const override {
         if (!hasCell(row, 0)) return {};
-        std::vector<char> buffer(std::max(textCapacity(bufferSize), 1), '\0');
+        std::vector<char> buffer(std::max(win32::textCapacity(bufferSize), 1), '\0');
         LVITEMA item{};
         item.mask = LVIF_IMAGE | LVIF_STATE | LVIF_TEXT;
         item.iItem = row;
         item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
         item.pszText = buffer.data();
-        item.cchTextMax = textCapacity(bufferSize);
+        item.cchTextMax = win32::textCapacity(bufferSize);
         if (!SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return {};
         RowRead read;
         read.image = item.iImage;
         read.state.selected = (item.state & LVIS_SELECTED) != 0;
         read.state.focused = (item.state & LVIS_FOCUSED) != 0;
-        if (bufferSize > 0) read.text = received(item.pszText, buffer);
+        if (bufferSize > 0) read.text = win32::received(item.pszText, buffer);
         return read;
     }
 
@@ -245,9 +200,8 @@ public:
     }
 
     // A few rows are deleted one by one from the last, so that no row of the list moves before it is
-    // deleted, and the control hands the focus on as each goes. Deleting a row costs the control time in
-    // proportion to the whole list, so when many go, the rows that stay are put back into the emptied
-    // control instead, with the focus and the view where deleting one by one would have left them.
+    // deleted, and the control hands the focus on as each goes; many by a refill, which leaves the
+    // focus and the view where that would have.
     void deleteRows(const std::vector<int32_t>& rows) override {
         const int32_t count = rowCount();
         std::vector<bool> goes(static_cast<size_t>(count), false);
@@ -257,51 +211,12 @@ public:
                 goes[static_cast<size_t>(row)] = true;
                 ++going;
             }
-        if (going < kRefillFrom || going * 4 < static_cast<size_t>(count)) {
+        if (!win32::refillPays(going, static_cast<size_t>(count))) {
             for (auto row = rows.rbegin(); row != rows.rend(); ++row)
                 deleteRow(*row);
             return;
         }
-        // The selection mark (where a shift-click starts) moves on as the focus does, views aside.
-        const int32_t mark =
-            afterDeletingOneByOne(
-                goes, {static_cast<int32_t>(SendMessageA(list_, LVM_GETSELECTIONMARK, 0, 0)), 0}, 1)
-                .focus;
-        const FocusAndTop after = afterDeletingOneByOne(
-            goes, {nextFocused(-1), static_cast<int32_t>(SendMessageA(list_, LVM_GETTOPINDEX, 0, 0))},
-            static_cast<int32_t>(SendMessageA(list_, LVM_GETCOUNTPERPAGE, 0, 0)));
-        struct Kept {
-            int32_t image;
-            bool selected;
-            std::string texts[2];
-        };
-        std::vector<Kept> kept;
-        kept.reserve(static_cast<size_t>(count) - going);
-        for (int32_t row = 0; row < count; ++row) {
-            if (goes[static_cast<size_t>(row)]) continue;
-            LVITEMA item{};
-            item.mask = LVIF_IMAGE | LVIF_STATE;
-            item.iItem = row;
-            item.stateMask = LVIS_SELECTED;
-            SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-            kept.push_back({item.iImage,
-                            (item.state & LVIS_SELECTED) != 0,
-                            {wholeText(row, 0), columns_ > 1 ? wholeText(row, 1) : std::string()}});
-        }
-        SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
-        for (const Kept& k : kept) {
-            const int32_t row = insertRow(INT_MAX, k.image, k.texts[0], {k.selected, false});
-            if (!k.texts[1].empty()) setText(row, 1, k.texts[1]);
-        }
-        if (after.focus >= 0) {
-            LVITEMA item{};
-            item.stateMask = LVIS_FOCUSED;
-            item.state = LVIS_FOCUSED;
-            SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(after.focus),
-                         reinterpret_cast<LPARAM>(&item));
-        }
-        SendMessageA(list_, LVM_SETSELECTIONMARK, 0, mark);
-        scrollTo(after.top);
+        scrollTo(win32::refillWithout(list_, columns_, goes));
     }
 
     void deleteAllRows() override {
@@ -398,55 +313,12 @@ public:
     }
 
     void beginDrag(const std::vector<int32_t>& rows, Point listStart) override {
-        endDrag();
-        if (!list_) return;
-        HIMAGELIST image = nullptr;
-        for (int32_t row : rows) {
-            if (!hasCell(row, 0)) continue;
-            POINT origin{};
-            auto rowImage = reinterpret_cast<HIMAGELIST>(SendMessageA(
-                list_, LVM_CREATEDRAGIMAGE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&origin)));
-            if (!rowImage) continue;
-            if (!image) {
-                image = rowImage;
-                continue;
-            }
-            // Each further row goes below what is stacked so far.
-            IMAGEINFO info{};
-            ImageList_GetImageInfo(image, 0, &info);
-            HIMAGELIST merged = ImageList_Merge(image, 0, rowImage, 0, 0, info.rcImage.bottom);
-            ImageList_Destroy(rowImage);
-            if (merged) {
-                ImageList_Destroy(image);
-                image = merged;
-            }
-        }
-        if (!image) return;
-        if (!ImageList_BeginDrag(image, 0, 0, 0)) {
-            ImageList_Destroy(image);
-            return;
-        }
-        POINT start{listStart.x, listStart.y};
-        ClientToScreen(list_, &start);
-        ImageList_DragEnter(GetDesktopWindow(), start.x, start.y);
-        dragImage_ = image;
-        SetCapture(page_);
+        drag_.begin(list_, page_, rows, listStart);
     }
 
-    void moveDrag(Point parentPoint) override {
-        if (!dragImage_) return;
-        const Point onScreen = parentToScreen(parentPoint);
-        ImageList_DragMove(onScreen.x, onScreen.y);
-    }
+    void moveDrag(Point parentPoint) override { drag_.move(parentToScreen(parentPoint)); }
 
-    void endDrag() override {
-        if (!dragImage_) return;
-        ImageList_DragLeave(GetDesktopWindow());
-        ImageList_EndDrag();
-        ImageList_Destroy(dragImage_);
-        dragImage_ = nullptr;
-        ReleaseCapture();
-    }
+    void endDrag() override { drag_.end(); }
 
 private:
     std::optional<LRESULT> notified(const NMHDR& header) {
@@ -483,25 +355,6 @@ private:
 
     static int CALLBACK byPlace(LPARAM first, LPARAM second, LPARAM) {
         return first < second ? -1 : first > second ? 1 : 0;
-    }
-
-    // A text of a row that is there, read into a buffer of `capacity` bytes.
-    std::string readText(int32_t row, int32_t column, int capacity) const {
-        std::vector<char> buffer(static_cast<size_t>(capacity), '\0');
-        LVITEMA item{};
-        item.iSubItem = column;
-        item.pszText = buffer.data();
-        item.cchTextMax = capacity;
-        SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-        return received(item.pszText, buffer);
-    }
-
-    // The whole text, however long.
-    std::string wholeText(int32_t row, int32_t column) const {
-        for (int capacity = 2048;; capacity *= 4) {
-            std::string read = readText(row, column, capacity);
-            if (read.size() + 1 < size_t(capacity) || capacity >= (1 << 24)) return read;
-        }
     }
 
     // Makes `top` the view's first whole row: the last row is shown first, so that showing `top` then
@@ -560,7 +413,7 @@ private:
     HWND list_;
     int32_t columns_;
     HIMAGELIST images_ = nullptr;
-    HIMAGELIST dragImage_ = nullptr; // while a drag runs
+    win32::DragImage drag_;
     bool redrawing_ = true;
     int32_t pendingTop_ = -1; // the first whole row to show once the control redraws again
 };

@@ -261,9 +261,18 @@ std::unique_ptr<NewFile> createFileForWriting(const std::string& path, uint32_t&
 }
 
 std::unique_ptr<OpenFile> openFileForReading(const std::string& path) {
-    // A failed open keeps its error for readAll: it says more than a size query on no file would.
-    HANDLE handle =
-        CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A failed open keeps its error for readAll: it says more than a size query on no file would. A
+    // path too long for the calls ending in A goes the long way.
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    if (path.size() < MAX_PATH) {
+        handle = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                             nullptr);
+    } else {
+        const std::wstring wide = longPath(path);
+        if (wide.empty()) return std::make_unique<Win32File>(INVALID_HANDLE_VALUE, ERROR_PATH_NOT_FOUND);
+        handle = CreateFileW(wide.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                             nullptr);
+    }
     return std::make_unique<Win32File>(handle, handle == INVALID_HANDLE_VALUE ? GetLastError() : NO_ERROR);
 }
 
