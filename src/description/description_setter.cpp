@@ -132,19 +132,22 @@ void DescriptionSetter::write(int32_t network, int32_t shownStatus, int32_t stat
         host_.send(msg::kSetNetStatus, network, 2, status, addressOf(text.c_str()));
         return;
     }
-    // Brio's first write: what the network shows now is the user's own.
-    if (!recordOf(network)) {
-        OwnRecord made{network, shownStatus, netDescription(network), false, std::string()};
-        if (!recordOf(network)) records_.push_back(std::move(made));
+    // Brio's first write, or the first since the user set something else there: what the network shows
+    // now is the user's own.
+    std::string before = netDescription(network);
+    const OwnRecord* record = recordOf(network);
+    if (!record || record->brioText != before) {
+        drop(network);
+        records_.push_back(OwnRecord{network, shownStatus, std::move(before), false, std::string()});
     }
     host_.send(msg::kSetNetStatus, network, 2, status, addressOf(text.c_str()));
     // What the network shows now, which it may have cut or trimmed, is what tells Brio's write later.
     std::string shown = netDescription(network);
-    OwnRecord* record = recordOf(network);
-    if (!record) return;
-    record->brioText = std::move(shown);
+    OwnRecord* written = recordOf(network);
+    if (!written) return;
+    written->brioText = std::move(shown);
     // Written over a hidden status of Brio's without a status of its own, the network stays hidden by Brio.
-    record->brioHidden = status == kHiddenStatus || (status == kKeepStatus && shownStatus == kHiddenStatus);
+    written->brioHidden = status == kHiddenStatus || (status == kKeepStatus && shownStatus == kHiddenStatus);
     storeRecords();
 }
 
