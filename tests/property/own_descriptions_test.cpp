@@ -25,6 +25,7 @@
 #include "boundary/action_ids.h"
 #include "boundary/records.h"
 #include "description/description_setter.h"
+#include "formats/network_choice.h"
 #include "plugin/mode_controller.h"
 #include "plugin/plugin.h"
 #include "plugin_session.h"
@@ -238,6 +239,11 @@ public:
             session.choiceText = session.host.texts[445002];
             session.start();
             itemsMark = session.host.sent.size();
+            // The boxes ticked since the last orderly end are lost with the process (none stored: all on).
+            for (int32_t n : kNetworks)
+                enabled[n] = true;
+            for (const NetworkChoice& choice : parseNetworkChoices(session.choiceText))
+                enabled[choice.network] = choice.enabled;
             break;
         }
         c = plugin().controller.get();
