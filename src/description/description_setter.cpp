@@ -49,9 +49,9 @@ bool DescriptionSetter::takesPart(int32_t network) const {
     return host_.send(msg::kNetCapability, network, 2) != 0;
 }
 
-std::string DescriptionSetter::netDescription(int32_t network) const {
+const char* DescriptionSetter::netDescription(int32_t network) const {
     const char* shown = fromAddress<const char>(host_.send(msg::kNetDescription, network, -1));
-    return shown ? std::string(shown) : std::string();
+    return shown ? shown : "";
 }
 
 bool DescriptionSetter::takingPart(int32_t network, int32_t& status) const {
@@ -64,10 +64,10 @@ bool DescriptionSetter::takingPart(int32_t network, int32_t& status) const {
 
 bool DescriptionSetter::hiddenByUser(int32_t network, int32_t status) {
     if (status != kHiddenStatus) return false;
-    const OwnRecord* record = recordOf(network);
-    if (!record || !record->brioHidden) return true;
-    const std::string brioText = record->brioText; // the look-up is a host call
-    return netDescription(network) != brioText;
+    if (const OwnRecord* record = recordOf(network); !record || !record->brioHidden) return true;
+    const char* shown = netDescription(network);
+    const OwnRecord* record = recordOf(network); // again: the host call may have changed the records
+    return !record || !record->brioHidden || record->brioText != shown;
 }
 
 std::string DescriptionSetter::formatFor(std::string_view text, int32_t network) {
@@ -133,22 +133,29 @@ void DescriptionSetter::write(int32_t network, int32_t shownStatus, int32_t stat
         return;
     }
     // Brio's first write, or the first since the user set something else there: what the network shows
-    // now is the user's own.
-    std::string before = netDescription(network);
-    const OwnRecord* record = recordOf(network);
-    if (!record || record->brioText != before) {
+    // now is the user's own. Otherwise nothing is copied or stored, so that a feed whose speeds stay the
+    // same costs nothing here.
+    bool changed = false;
+    const char* before = netDescription(network);
+    if (const OwnRecord* record = recordOf(network); !record || record->brioText != before) {
+        OwnRecord made{network, shownStatus, before, false, std::string()};
         drop(network);
-        records_.push_back(OwnRecord{network, shownStatus, std::move(before), false, std::string()});
+        records_.push_back(std::move(made));
+        changed = true;
     }
     host_.send(msg::kSetNetStatus, network, 2, status, addressOf(text.c_str()));
     // What the network shows now, which it may have cut or trimmed, is what tells Brio's write later.
-    std::string shown = netDescription(network);
+    const char* shown = netDescription(network);
     OwnRecord* written = recordOf(network);
     if (!written) return;
-    written->brioText = std::move(shown);
     // Written over a hidden status of Brio's without a status of its own, the network stays hidden by Brio.
-    written->brioHidden = status == kHiddenStatus || (status == kKeepStatus && shownStatus == kHiddenStatus);
-    storeRecords();
+    const bool hidden = status == kHiddenStatus || (status == kKeepStatus && shownStatus == kHiddenStatus);
+    if (written->brioText != shown || written->brioHidden != hidden) {
+        written->brioText.assign(shown);
+        written->brioHidden = hidden;
+        changed = true;
+    }
+    if (changed) storeRecords();
 }
 
 void DescriptionSetter::fitToNetwork(std::string& text, int32_t reserve) {

@@ -78,8 +78,9 @@ private:
     enum class Shows { Away, HiddenByUser, UsersOwn, Brios };
 
     int32_t netStatus(int32_t network) const;
-    bool takesPart(int32_t network) const;             // netCapability
-    std::string netDescription(int32_t network) const; // none reads as the empty description
+    bool takesPart(int32_t network) const; // netCapability
+    // The host's text, valid until the next host call; none reads as the empty description.
+    const char* netDescription(int32_t network) const;
     // Whether a network showing `status` takes part now, with the status it shows (asked afresh on the
     // general path).
     bool takingPart(int32_t network, int32_t& status) const;
