@@ -214,13 +214,13 @@ void DescriptionSetter::settle(bool giveBack, std::optional<int32_t> only) {
             // What network 15 shows now is not the last applied text: the same text applied again must
             // reach it.
             if (n == kLimitedNetwork) lastStatus_.reset();
-            drop(n); // first: given back, it is gone, whatever the send lets happen meanwhile
             host_.send(msg::kSetNetStatus, n, 2, unhide ? record.ownStatus : kKeepStatus,
                        addressOf(record.ownText.c_str()));
-            continue;
+            break; // a send that failed keeps the record, for the next try
         }
         }
-        drop(n);
+        // Unless a write made inside the host calls has made it anew.
+        if (const OwnRecord* now = recordOf(n); now && *now == record) drop(n);
     }
     storeRecords();
 }

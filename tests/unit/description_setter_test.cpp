@@ -398,6 +398,20 @@ TEST_F(DescriptionSetterTest, ComparesWithWhatTheNetworkShowsAfterTheWrite) {
     EXPECT_EQ(nets.networks[15].description, "zebranie");
 }
 
+// A give-back the host fails keeps the record, and the next check gives it back.
+TEST_F(DescriptionSetterTest, AGiveBackThatFailsIsTriedAgain) {
+    nets.addNetwork(10);
+    nets.networks[10] = {64, "own", true, 1};
+    auto setter = makeSetter();
+    setter->apply("A", -1);
+    nets.setsToFail = 1;
+    EXPECT_THROW(setter->restoreAll(), std::bad_alloc);
+    EXPECT_TRUE(setter->keeping());
+    setter->restoreAll();
+    EXPECT_EQ(nets.networks[10].description, "own");
+    EXPECT_FALSE(setter->keeping());
+}
+
 // What the setting holds that Brio did not write, or not whole, gives nothing back and is left as it is.
 TEST_F(DescriptionSetterTest, ForeignKeptRecordsGiveNothingBack) {
     nets.addNetwork(10);
