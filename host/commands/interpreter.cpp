@@ -132,7 +132,7 @@ bool Interpreter::dispatch(const Words& w, std::string_view line) {
         return true;
     }
     if (c == "onbox") return queueInsideBox(line);
-    if (c == "load" || c == "unload" || c == "start" || c == "stop" || c == "restart") {
+    if (c == "load" || c == "unload" || c == "start" || c == "stop" || c == "restart" || c == "crash") {
         // The plug-in's code is still running the box: its library must stay, and its calls in order.
         if (boxDepth_ > 0) return fail(c + " cannot be used inside a message box");
         return lifecycle(w);
@@ -275,9 +275,12 @@ bool Interpreter::lifecycle(const Words& w) {
         host_.unload();
         return true;
     }
-    if (c == "stop") {
+    if (c == "stop" || c == "crash") {
         if (!needLoaded()) return false;
-        host_.stop();
+        if (c == "crash")
+            host_.crash();
+        else
+            host_.stop();
         return true;
     }
     if (c == "restart") host_.stop();

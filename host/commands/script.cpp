@@ -177,7 +177,7 @@ std::string expandScriptDir(std::string_view text, std::string_view dir) {
 const char* helpText() {
     return "Commands (one a line, # starts a comment; \"texts\" are UTF-8 with \\\" \\\\ \\n \\r \\t "
            "\\xNN):\n"
-           "  load | unload | start | stop | restart\n"
+           "  load | unload | start | stop | restart | crash   (crash: the messenger ends at once)\n"
            "  send ID [P1 [P2]] | query ID | record HEX...\n"
            "  config KEY [= VALUE]   (in a \"text\", $SCRIPTDIR is the script's folder)\n"
            "  network add NET [\"NAME\"] [status N] [description \"TEXT\"|none] [capability N] [type BITS]\n"

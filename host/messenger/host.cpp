@@ -295,6 +295,18 @@ void Host::advance(uint64_t ms) {
         fault(std::to_string(timers) + " timer(s) of the plug-in still running after it was unloaded");
 }
 
+void Host::crash() {
+    if (!loaded()) return;
+    transcript_.plain("the messenger ends at once");
+    started_ = false;
+    saveConfig();
+    // Nothing the plug-in holds is its fault now: the process takes it all.
+    copies_.forget();
+    crashing_ = true;
+    unload();
+    crashing_ = false;
+}
+
 void Host::unload() {
     if (!loaded()) return;
     if (started_) transcript_.plain("unloading a started plug-in without deinitialise and pluginEnd");
@@ -311,6 +323,7 @@ void Host::unload() {
     }
     size_t timers = desktop_->pluginUnloaded();
     transcript_.plain("plug-in unloaded");
+    if (crashing_) return;
     // Whatever else the plug-in still holds is lost to its messenger for good (on Linux the headless
     // desktop has dropped it all by now, and reported its timers above).
     std::vector<std::string> held;

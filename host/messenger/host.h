@@ -15,13 +15,13 @@
 #include <vector>
 
 #include "boundary/host_control.h"
+#include "host/common/transcript.h"
+#include "host/desktop/desktop_driver.h"
+#include "host/messenger/plugin_loader.h"
 #include "host/model/action_tree.h"
 #include "host/model/config_store.h"
 #include "host/model/contacts.h"
-#include "host/desktop/desktop_driver.h"
-#include "host/messenger/plugin_loader.h"
 #include "host/model/registry.h"
-#include "host/common/transcript.h"
 
 namespace brio::host {
 
@@ -65,6 +65,10 @@ public:
     void setPluginPath(std::string path) { pluginPath_ = std::move(path); }
     bool load(std::string& error);
     void unload();
+    // The messenger's process ends at once: the plug-in is told nothing, its timers and the copies it
+    // held go with the process, and the settings stay as last written (this messenger stores a setting
+    // when it is set). The library is freed, so that the next start loads it afresh.
+    void crash();
     bool start(std::string& error); // loads first when needed
     void stop();                    // deinitialise, pluginEnd, unload
     bool loaded() const { return library_ != nullptr; }
@@ -159,6 +163,7 @@ private:
     std::unique_ptr<PluginLibrary> library_;
     std::string pluginPath_;
     bool started_ = false;
+    bool crashing_ = false; // what the plug-in leaves behind in a crash is not reported
     int hostState_ = 0;
 
     ConfigStore config_;

@@ -25,6 +25,7 @@ constexpr Column kColumns[] = {
     {setting::kOrder, "Brio/order", 0, 0},
     {setting::kOnListEnd, "Brio/onListEnd", 0, 0},
     {setting::kAzureusFile, "Brio/azureusFile", 1, 0},
+    {setting::kKeptOwn, "Brio/keptOwn", 1, 0},
 };
 
 const char kEmptyText[] = "";

@@ -18,9 +18,12 @@ constexpr int32_t kColWidth = 445007;   // column widths text
 constexpr int32_t kOrder = 445010;      // 0 in order, 1 from the end, 2 at random
 constexpr int32_t kOnListEnd = 445011;  // 0 start again, 1 keep the last entry, 2 switch off
 constexpr int32_t kAzureusFile = 445012;
+// What the description setter could not give back yet (formats/own_records.h): kept here at once, so
+// that a rebuild, a close or a crash of the messenger loses none of the user's own descriptions.
+constexpr int32_t kKeptOwn = 445013;
 } // namespace setting
 
-// Declares the ten columns, with their keys, kinds and defaults, in their fixed order.
+// Declares the eleven columns, with their keys, kinds and defaults, in their fixed order.
 void registerSettings(const HostGateway& host);
 
 } // namespace brio

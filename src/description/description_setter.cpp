@@ -20,9 +20,16 @@ bool excluded(int32_t network) {
 
 } // namespace
 
-DescriptionSetter::DescriptionSetter(const HostGateway& host, int32_t settingsColumn)
-    : host_(host), column_(settingsColumn) {
+DescriptionSetter::DescriptionSetter(const HostGateway& host, int32_t settingsColumn, int32_t keptColumn)
+    : host_(host), column_(settingsColumn), keptColumn_(keptColumn) {
     loadNetworkChoices();
+    // Whatever the setting holds that Brio did not write gives nothing back; it is left as it is until a
+    // record of this setter's replaces it.
+    const std::string stored = host_.readText(keptColumn_);
+    if (std::optional<std::vector<OwnRecord>> records = parseOwnRecords(stored)) {
+        records_ = std::move(*records);
+        storedRecords_ = stored;
+    }
 }
 
 DescriptionSetter::~DescriptionSetter() {
@@ -42,28 +49,25 @@ bool DescriptionSetter::takesPart(int32_t network) const {
     return host_.send(msg::kNetCapability, network, 2) != 0;
 }
 
-void DescriptionSetter::send(int32_t network, int32_t status, const std::string& text) {
-    host_.send(msg::kSetNetStatus, network, 2, status, addressOf(text.c_str()));
-    if (status == kKeepStatus) return;
-    for (Sent& s : sentStatus_) {
-        if (s.network == network) {
-            s.status = status;
-            return;
-        }
-    }
-    sentStatus_.push_back(Sent{network, status});
+const char* DescriptionSetter::netDescription(int32_t network) const {
+    const char* shown = fromAddress<const char>(host_.send(msg::kNetDescription, network, -1));
+    return shown ? shown : "";
+}
+
+bool DescriptionSetter::takingPart(int32_t network, int32_t& status) const {
+    status = netStatus(network);
+    if (network == kLimitedNetwork && status != 0) return true;
+    if (!takesPart(network)) return false;
+    status = netStatus(network);
+    return true;
 }
 
 bool DescriptionSetter::hiddenByUser(int32_t network, int32_t status) {
-    auto it = std::find_if(sentStatus_.begin(), sentStatus_.end(),
-                           [network](const Sent& s) { return s.network == network; });
-    const bool hiddenByUs = it != sentStatus_.end() && it->status == kHiddenStatus;
-    if (status != kHiddenStatus) {
-        // Shown again since: a later hidden status is the user's, whatever was sent before.
-        if (hiddenByUs) sentStatus_.erase(it);
-        return false;
-    }
-    return !hiddenByUs;
+    if (status != kHiddenStatus) return false;
+    if (const OwnRecord* record = recordOf(network); !record || !record->brioHidden) return true;
+    const char* shown = netDescription(network);
+    const OwnRecord* record = recordOf(network); // again: the host call may have changed the records
+    return !record || !record->brioHidden || record->brioText != shown;
 }
 
 std::string DescriptionSetter::formatFor(std::string_view text, int32_t network) {
@@ -120,22 +124,38 @@ void DescriptionSetter::applyIn(std::string& description, std::string& formatted
         if (hiddenByUser(n, shown)) continue;
         write(n, shown, status, formatted);
     }
-    // From now on a network not written yet may show something else than was saved.
-    for (Saved& s : saved_)
-        s.fresh = false;
 }
 
 void DescriptionSetter::write(int32_t network, int32_t shownStatus, int32_t status, const std::string& text) {
-    if (holding_) {
-        // Never a write to a network whose own description the chain does not hold: a network that
-        // joined late is saved now, and one saved before but not written since is saved again, as the
-        // user may have changed it meanwhile.
-        Saved* saved = findSaved(network);
-        if (!saved || (!saved->written && !saved->fresh)) saved = saveNetwork(network, shownStatus, true);
-        saved->written = true;
-        saved->lastSent = text;
+    // Networks 20 and 83 are never given back, so nothing of theirs is kept.
+    if (excluded(network)) {
+        host_.send(msg::kSetNetStatus, network, 2, status, addressOf(text.c_str()));
+        return;
     }
-    send(network, status, text);
+    // Brio's first write, or the first since the user set something else there: what the network shows
+    // now is the user's own. Otherwise nothing is copied or stored, so that a feed whose speeds stay the
+    // same costs nothing here.
+    bool changed = false;
+    const char* before = netDescription(network);
+    if (const OwnRecord* record = recordOf(network); !record || record->brioText != before) {
+        OwnRecord made{network, shownStatus, before, false, std::string()};
+        drop(network);
+        records_.push_back(std::move(made));
+        changed = true;
+    }
+    host_.send(msg::kSetNetStatus, network, 2, status, addressOf(text.c_str()));
+    // What the network shows now, which it may have cut or trimmed, is what tells Brio's write later.
+    const char* shown = netDescription(network);
+    OwnRecord* written = recordOf(network);
+    if (!written) return;
+    // Written over a hidden status of Brio's without a status of its own, the network stays hidden by Brio.
+    const bool hidden = status == kHiddenStatus || (status == kKeepStatus && shownStatus == kHiddenStatus);
+    if (written->brioText != shown || written->brioHidden != hidden) {
+        written->brioText.assign(shown);
+        written->brioHidden = hidden;
+        changed = true;
+    }
+    if (changed) storeRecords();
 }
 
 void DescriptionSetter::fitToNetwork(std::string& text, int32_t reserve) {
@@ -152,187 +172,86 @@ std::string DescriptionSetter::fitToNetwork(std::string_view text, int32_t, int3
     return fitted;
 }
 
+OwnRecord* DescriptionSetter::recordOf(int32_t network) {
+    const auto it = std::find_if(records_.begin(), records_.end(),
+                                 [network](const OwnRecord& r) { return r.network == network; });
+    return it == records_.end() ? nullptr : &*it;
+}
+
+void DescriptionSetter::drop(int32_t network) {
+    std::erase_if(records_, [network](const OwnRecord& r) { return r.network == network; });
+}
+
+DescriptionSetter::Shows DescriptionSetter::judge(const OwnRecord& record, int32_t& status) {
+    const int32_t n = record.network;
+    if (!takingPart(n, status)) return Shows::Away; // it cannot tell what it shows, nor take anything
+    if (netDescription(n) != record.brioText) return Shows::UsersOwn;
+    if (status == kHiddenStatus && !record.brioHidden) return Shows::HiddenByUser;
+    return Shows::Brios;
+}
+
+void DescriptionSetter::settle(bool giveBack, std::optional<int32_t> only) {
+    std::vector<int32_t> networks;
+    for (const OwnRecord& r : records_)
+        if (!only || r.network == *only) networks.push_back(r.network);
+    // Copies and look-ups afresh: every question is a host call.
+    for (int32_t n : networks) {
+        const OwnRecord* found = recordOf(n);
+        if (!found) continue;
+        const OwnRecord record = *found;
+        int32_t status = 0;
+        switch (judge(record, status)) {
+        case Shows::Away:
+        case Shows::HiddenByUser:
+            continue; // kept for when it can take its own
+        case Shows::UsersOwn:
+            break;
+        case Shows::Brios: {
+            if (!giveBack) continue;
+            // A hidden status of Brio's goes with its text; any other status stays as the user has it.
+            const bool unhide = status == kHiddenStatus && record.brioHidden && record.ownStatus > 0 &&
+                                record.ownStatus != kHiddenStatus;
+            // What network 15 shows now is not the last applied text: the same text applied again must
+            // reach it.
+            if (n == kLimitedNetwork) lastStatus_.reset();
+            host_.send(msg::kSetNetStatus, n, 2, unhide ? record.ownStatus : kKeepStatus,
+                       addressOf(record.ownText.c_str()));
+            break; // a send that failed keeps the record, for the next try
+        }
+        }
+        // Unless a write made inside the host calls has made it anew.
+        if (const OwnRecord* now = recordOf(n); now && *now == record) drop(n);
+    }
+    storeRecords();
+}
+
 void DescriptionSetter::saveCurrent() {
-    const bool adding = holding_;
-    // A new chain: what an earlier one saved is not the user's any more (what it could not give back
-    // is kept apart).
-    if (!adding) {
-        saved_.clear();
-        ++chains_;
-    }
-    holding_ = true;
-    // By index: a host call may let the page change the list meanwhile.
-    for (size_t i = 0; i < choices_.size(); ++i) {
-        const int32_t n = choices_[i].network;
-        if (!(n == kLimitedNetwork && netStatus(n) != 0) && !takesPart(n)) continue;
-        const int32_t status = netStatus(n);
-        if (hiddenByUser(n, status)) continue;
-        // A network saved before in this chain shows an activity's text now.
-        if (adding && findSaved(n)) continue;
-        saveNetwork(n, status, false);
-    }
-}
-
-std::vector<DescriptionSetter::Saved>::iterator DescriptionSetter::recordOf(std::vector<Saved>& records,
-                                                                            int32_t network) {
-    return std::find_if(records.begin(), records.end(),
-                        [network](const Saved& s) { return s.network == network; });
-}
-
-DescriptionSetter::Saved* DescriptionSetter::findSaved(int32_t network) {
-    const auto it = recordOf(saved_, network);
-    return it == saved_.end() ? nullptr : &*it;
-}
-
-DescriptionSetter::Saved* DescriptionSetter::saveNetwork(int32_t network, int32_t status, bool nullIsEmpty) {
-    const char* current = fromAddress<const char>(host_.send(msg::kNetDescription, network, -1));
-    Saved record{current ? std::string(current) : std::string(), network, status};
-    const auto kept = recordOf(kept_, network);
-    if (kept != kept_.end()) {
-        // Still showing what an earlier chain sent: the user's own is the one that chain kept. Anything
-        // else the user has set since.
-        if (current && record.description == kept->lastSent) {
-            record.description = kept->description;
-            record.lastSent = kept->lastSent;
-            record.written = true;
-            if (status == kHiddenStatus) record.status = kept->status;
-        }
-        kept_.erase(kept);
-    }
-    // No description is not saved at a start; written over, it comes back as an empty one.
-    if (!current && !record.written && !nullIsEmpty) return nullptr;
-    if (Saved* saved = findSaved(network)) return &(*saved = std::move(record));
-    saved_.push_back(std::move(record));
-    return &saved_.back();
-}
-
-void DescriptionSetter::remember(std::string_view text, int32_t network) {
-    if (Saved* saved = findSaved(network)) {
-        saved->description = text;
-        return;
-    }
-    saved_.push_back(Saved{std::string(text), network});
-}
-
-std::optional<int32_t> DescriptionSetter::statusIfTaking(int32_t network) {
-    if (excluded(network)) return std::nullopt;
-    if (network == kLimitedNetwork) {
-        const int32_t status = netStatus(network);
-        if (status != 0 && !hiddenByUser(network, status)) {
-            if (!isEnabled(network)) return std::nullopt;
-            return status;
-        }
-    }
-    if (!takesPart(network)) return std::nullopt;
-    const int32_t status = netStatus(network);
-    if (hiddenByUser(network, status) || !isEnabled(network)) return std::nullopt;
-    return status;
-}
-
-void DescriptionSetter::sendBack(const Saved& saved, int32_t shownStatus) {
-    // A hidden status the setter sent goes with the activity; any other status stays as it is.
-    const bool unhide =
-        shownStatus == kHiddenStatus && saved.status != kNoStatus && saved.status != kHiddenStatus;
-    // What network 15 shows now is not the last applied text: the same text applied again must reach it.
-    if (saved.network == kLimitedNetwork) lastStatus_.reset();
-    send(saved.network, unhide ? saved.status : kKeepStatus, saved.description);
-}
-
-bool DescriptionSetter::giveBack(const Saved& saved) {
-    const std::optional<int32_t> status = statusIfTaking(saved.network);
-    if (!status) return false;
-    sendBack(saved, *status);
-    return true;
-}
-
-void DescriptionSetter::restore(int32_t network) {
-    const Saved* saved = findSaved(network);
-    giveBack(saved ? Saved(*saved) : Saved{std::string(), network});
+    settle(false);
 }
 
 void DescriptionSetter::restoreAll() {
-    std::vector<int32_t> networks;
-    networks.reserve(saved_.size());
-    for (const Saved& s : saved_)
-        networks.push_back(s.network);
-    // Copies and look-ups afresh: the sends are host calls, inside which another chain may even begin;
-    // then that one stands, and nothing more of this one is done.
-    const uint64_t chain = chains_;
-    for (int32_t n : networks) {
-        const Saved* saved = findSaved(n);
-        if (!saved) continue;
-        const bool back = giveBack(Saved(*saved));
-        if (chains_ != chain) return;
-        if (Saved* again = findSaved(n)) again->givenBack = back;
-    }
-    giveBackKept();
-    if (chains_ != chain) return;
-    // What this chain wrote and could not give back is kept for when the network takes part again.
-    for (auto it = saved_.begin(); it != saved_.end();) {
-        if (it->written && !it->givenBack) {
-            kept_.push_back(std::move(*it));
-            it = saved_.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    holding_ = false;
-}
-
-void DescriptionSetter::giveBackKept() {
-    std::vector<int32_t> networks;
-    networks.reserve(kept_.size());
-    for (const Saved& s : kept_)
-        networks.push_back(s.network);
-    for (int32_t n : networks)
-        giveBackKept(n);
-}
-
-void DescriptionSetter::giveBackKept(int32_t network) {
-    // Look-ups afresh: the checks and the send are host calls.
-    const auto found = recordOf(kept_, network);
-    if (found == kept_.end()) return;
-    const Saved kept = *found;
-    const std::optional<int32_t> status = statusIfTaking(network);
-    if (!status) return;
-    // Given back only over what the setter sent: anything else the user has set since.
-    const char* current = fromAddress<const char>(host_.send(msg::kNetDescription, network, -1));
-    if (current && kept.lastSent == current) sendBack(kept, *status);
-    if (const auto it = recordOf(kept_, network); it != kept_.end()) kept_.erase(it);
+    settle(true);
 }
 
 void DescriptionSetter::keepShown() {
-    // A hidden status the chain sent is the user's own from now on, like the descriptions.
-    for (const Saved& s : saved_) {
-        if (!s.written) continue;
-        std::erase_if(sentStatus_, [&s](const Sent& sent) { return sent.network == s.network; });
-    }
-    saved_.clear();
-    holding_ = false;
+    records_.clear();
+    storeRecords();
 }
 
 void DescriptionSetter::setEnabled(size_t index, bool enabled) {
     if (index >= choices_.size()) return;
     const int32_t n = choices_[index].network;
-    if (choices_[index].enabled && !enabled) {
-        // Brio lets go of the network: its own goes back now, while it is still switched on.
-        const auto it = recordOf(saved_, n);
-        if (holding_ && it != saved_.end()) {
-            const Saved saved = std::move(*it);
-            saved_.erase(it);
-            if (saved.written && !giveBack(saved)) kept_.push_back(saved);
-        } else {
-            giveBackKept(n);
-        }
-    }
+    // Brio lets go of the network: its own goes back now if it can, else as soon as it can.
+    if (choices_[index].enabled && !enabled) settle(true, n);
     // By index again: the host calls may have let the page change the list.
     if (index < choices_.size() && choices_[index].network == n) choices_[index].enabled = enabled;
 }
 
-std::string DescriptionSetter::savedDescription(int32_t network) const {
-    for (const Saved& s : saved_)
-        if (s.network == network) return s.description;
-    return {};
+void DescriptionSetter::storeRecords() {
+    std::string text = writeOwnRecords(records_);
+    if (text == storedRecords_) return;
+    host_.writeText(keptColumn_, text);
+    storedRecords_ = std::move(text);
 }
 
 bool DescriptionSetter::isEnabled(int32_t network) const {

@@ -15,14 +15,17 @@
 #include <vector>
 
 #include "boundary/host_gateway.h"
+#include "boundary/settings.h"
 #include "formats/network_choice.h"
+#include "formats/own_records.h"
 
 namespace brio {
 
 class DescriptionSetter {
 public:
-    // Loads the network choices from the text column at once.
-    DescriptionSetter(const HostGateway& host, int32_t settingsColumn);
+    // Loads the network choices from the text column at once, and the kept records from theirs.
+    DescriptionSetter(const HostGateway& host, int32_t settingsColumn,
+                      int32_t keptColumn = setting::kKeptOwn);
     // Stores the network choices.
     virtual ~DescriptionSetter();
     DescriptionSetter(const DescriptionSetter&) = delete;
@@ -38,28 +41,26 @@ public:
     static std::string fitToNetwork(std::string_view text, int32_t network, int32_t reserve);
     static void fitToNetwork(std::string& text, int32_t reserve); // the same, in place
 
-    // Records what each network shows (description and status), before an activity changes it. The
-    // records belong to one chain of activities, from its first start to the restore that ends it: a
-    // save while the chain runs (an activity replacing another) only adds networks not saved yet, so
-    // that what the user had before the first activity is what comes back. A network that joins the
-    // chain later (it comes online, the user shows it again or ticks it) is saved by `apply` before
-    // its first write.
+    // Per network Brio writes to, one record: what it showed before Brio's first write (description and
+    // status), and what it showed after Brio's last one. A network gets its own back only while it still
+    // shows Brio's last write; anything else is the user's, and the record goes. What cannot be given
+    // back now (the network is away, or the user hid it) is kept, and stored at once in the setting
+    // `keptColumn`, read back at creation: a rebuild, a close or a crash of the messenger loses nothing.
+
+    // Before an activity starts: a record whose network shows something else now goes (its own is what it
+    // shows now, taken again at the first write).
     void saveCurrent();
-    void remember(std::string_view text, int32_t network);
-    void restore(int32_t network);
-    // Puts the saved descriptions back and ends the chain. A network that cannot take them now (it does
-    // not take part, the user hid it, or it is switched off) keeps its own in the setter: the next save
-    // records that instead of the activity's text it shows, and the next restore gives it back if it
-    // takes part again.
+    // Gives each network that still shows Brio's last write its own back, switched on for Brio or not; a
+    // record goes once given back or once the user changed the network, and stays while the network
+    // cannot take it. Also the check that runs while records are kept and no activity runs.
     void restoreAll();
-    // The descriptions and statuses shown now stay, as the user's own; the chain ends.
+    // The descriptions and statuses shown now stay, as the user's own: every record goes.
     void keepShown();
-    // The user switches a network on or off for Brio. Switched off while a chain holds its description,
-    // it gets its own back at once and Brio leaves it alone from then on.
+    // The user switches a network on or off for Brio; switched off, it gets its own back where it can.
     void setEnabled(size_t index, bool enabled);
-    // What earlier chains could not give back goes back where it can now (the setter is about to go).
-    void giveBackKept();
-    std::string savedDescription(int32_t network) const;
+    // Whether records are kept (something is to be given back when its network can take it).
+    bool keeping() const { return !records_.empty(); }
+    const std::vector<OwnRecord>& records() const { return records_; }
 
     bool isEnabled(int32_t network) const;
     int32_t findNetworks(bool add);
@@ -74,57 +75,34 @@ public:
     const std::vector<NetworkChoice>& networkChoices() const { return choices_; }
 
 private:
-    static constexpr int32_t kNoStatus = INT32_MIN;
-    struct Saved {
-        Saved(std::string own, int32_t net, int32_t ownStatus = kNoStatus)
-            : description(std::move(own)), network(net), status(ownStatus) {}
-        std::string description; // the user's own
-        int32_t network;
-        int32_t status;       // the user's own, given back over a hidden status the setter sent
-        bool written = false; // the setter changed the network in this chain
-        bool fresh = true;    // saved since the last apply: still what the network shows
-        bool givenBack = false;
-        std::string lastSent; // what the setter last sent there: the network shows it while unchanged
-    };
+    enum class Shows { Away, HiddenByUser, UsersOwn, Brios };
 
     int32_t netStatus(int32_t network) const;
-    // Whether a network showing `status` is hidden by the user: the hidden status counts only when
-    // this setter did not send it itself, so that a list entry that hides the user does not lock the
-    // setter out of that network.
-    bool hiddenByUser(int32_t network, int32_t status);
     bool takesPart(int32_t network) const; // netCapability
-    void send(int32_t network, int32_t status, const std::string& text);
+    // The host's text, valid until the next host call; none reads as the empty description.
+    const char* netDescription(int32_t network) const;
+    // Whether a network showing `status` takes part now, with the status it shows (asked afresh on the
+    // general path).
+    bool takingPart(int32_t network, int32_t& status) const;
+    // The hidden status counts as the user's unless it is Brio's last write, still shown.
+    bool hiddenByUser(int32_t network, int32_t status);
     void applyIn(std::string& description, std::string& formatted, std::string_view text, int32_t status);
-    // Sends a description to a network showing `shownStatus`; in a chain, the network is saved first.
+    // Sends a description to a network showing `shownStatus`, made a record first when it has none.
     void write(int32_t network, int32_t shownStatus, int32_t status, const std::string& text);
-    static std::vector<Saved>::iterator recordOf(std::vector<Saved>& records, int32_t network);
-    Saved* findSaved(int32_t network);
-    // Saves one network showing `status` into the chain; what an earlier chain kept for it counts when
-    // the network still shows that chain's text. None when the network has no description, unless
-    // `nullIsEmpty` (then it is saved as an empty one).
-    Saved* saveNetwork(int32_t network, int32_t status, bool nullIsEmpty);
-    // The status a network shows when the setter may give it back its own now: it takes part, the user
-    // has not hidden it, it is switched on.
-    std::optional<int32_t> statusIfTaking(int32_t network);
-    void sendBack(const Saved& saved, int32_t shownStatus);
-    // Puts one saved record back; false when the network cannot take it now.
-    bool giveBack(const Saved& saved);
-    // Gives back what an earlier chain kept for one network, if it can take it now.
-    void giveBackKept(int32_t network);
+    OwnRecord* recordOf(int32_t network);
+    void drop(int32_t network);
+    Shows judge(const OwnRecord& record, int32_t& status);
+    // Goes through the records (or the one of `only`), giving back where `giveBack`.
+    void settle(bool giveBack, std::optional<int32_t> only = std::nullopt);
+    // Writes the records to their setting when they changed since it was read or written.
+    void storeRecords();
 
     HostGateway host_;
     std::vector<NetworkChoice> choices_;
     int32_t column_;
-    std::vector<Saved> saved_;
-    std::vector<Saved> kept_; // of earlier chains: written there and not given back yet
-    bool holding_ = false;    // saved descriptions are out, not given back yet
-    uint64_t chains_ = 0;     // chains begun, so that a restore knows when another one began inside it
-    // Per network, the status last sent (-1 is no status and is not recorded).
-    struct Sent {
-        int32_t network;
-        int32_t status;
-    };
-    std::vector<Sent> sentStatus_;
+    int32_t keptColumn_;
+    std::vector<OwnRecord> records_;
+    std::string storedRecords_; // the setting's text as last read or written
     std::string lastText_;
     std::optional<int32_t> lastStatus_;
     // What apply works in, kept from one call to the next for their memory, and whether one runs.

@@ -215,6 +215,8 @@ void readNetworkCheckboxes(PluginState& state) {
             networkCheckboxId(setter.networkChoices()[i].network), page::kBrio, kCheckboxBufferSize);
         setter.setEnabled(i, readInteger(value) != 0);
     }
+    // A network switched off that could not take its own now takes it as soon as it can.
+    if (state.controller) state.controller->watchKept();
 }
 
 void networksOpened(PluginState& state) {

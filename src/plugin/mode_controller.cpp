@@ -50,13 +50,33 @@ void armCycleTimer(ModeController* owner, int32_t seconds) {
     t.id = platform::startTimer(static_cast<uint32_t>(ms), &ModeController::cycleTick);
 }
 
+// The check of the kept records and the controller that armed it.
+constexpr uint32_t kKeptCheckMs = 10000;
+struct KeptTimer {
+    platform::TimerId id = 0;
+    ModeController* owner = nullptr;
+};
+
+KeptTimer& keptTimer() {
+    static KeptTimer timer;
+    return timer;
+}
+
 } // namespace
 
 ModeController::ModeController(const HostGateway& host)
-    : host_(host), setter_(std::make_unique<SpeedDescriptionSetter>(host, setting::kNetChange)) {}
+    : host_(host), setter_(std::make_unique<SpeedDescriptionSetter>(host, setting::kNetChange)) {
+    // What an earlier run kept goes back where it can now; a check that fails is tried again later.
+    try {
+        restoreAll();
+    } catch (...) {
+        watchKept();
+    }
+}
 
 ModeController::~ModeController() {
     // A timer left running would reach a controller that no longer exists.
+    stopKeptCheck();
     discardCycler();
     if (cycleTimer().owner == this) cycleTimer().owner = nullptr;
     stealer_.reset();
@@ -70,6 +90,40 @@ void ModeController::discardCycler() {
 void ModeController::setMode(int32_t m) {
     mode = m;
     ++switches_->count;
+    if (m != mode::kNone) stopKeptCheck(); // an activity runs: the check waits for its end
+}
+
+void ModeController::restoreAll() {
+    setter_->restoreAll();
+    watchKept();
+}
+
+void ModeController::stopKeptCheck() {
+    KeptTimer& t = keptTimer();
+    if (t.owner != this) return;
+    platform::stopTimer(t.id);
+    t = KeptTimer{};
+}
+
+void ModeController::watchKept() {
+    if (mode != mode::kNone || !setter_->keeping()) {
+        stopKeptCheck();
+        return;
+    }
+    KeptTimer& t = keptTimer();
+    if (t.owner == this && t.id != 0) return;
+    t.owner = this;
+    t.id = platform::startTimer(kKeptCheckMs, &ModeController::keptTick);
+}
+
+void ModeController::keptTick(uint32_t) {
+    ModeController* owner = keptTimer().owner;
+    if (!owner) return;
+    try {
+        owner->restoreAll();
+    } catch (...) {
+        // Tried again at the next tick; the timer returns into the desktop's message loop.
+    }
 }
 
 void ModeController::stopMode(int32_t m) {
@@ -101,7 +155,7 @@ void ModeController::setCycling(bool start, const std::optional<std::string>& li
     if (!start) {
         discardCycler();
         setMode(mode::kNone);
-        if (restore) setter_->restoreAll();
+        if (restore) restoreAll();
         return;
     }
     // A list without entries cannot start: whatever runs goes on, no entry is invented, no timer runs.
@@ -135,7 +189,7 @@ void ModeController::setStealing(bool on, int32_t contact) {
     if (!on) {
         stealer_.reset();
         setMode(mode::kNone);
-        setter_->restoreAll();
+        restoreAll();
         return;
     }
     beginStart();
@@ -169,13 +223,14 @@ void ModeController::undoStart(const SwitchWatch& watch, int32_t m) noexcept {
         discardAll();
     }
     try {
-        setter_->restoreAll();
+        restoreAll();
     } catch (...) {
         // Then the descriptions stay as the failed start left them; the item shows nothing running.
     }
 }
 
 void ModeController::discardAll() noexcept {
+    stopKeptCheck();
     discardCycler();
     stealer_.reset();
     emuleFeed_.reset();
@@ -194,7 +249,7 @@ void ModeController::cycleTick(uint32_t) {
         owner->setMode(mode::kNone);
         try {
             owner->host_.setActionStatus(action::kCycling, action::kPopup, action::kStatusOff);
-            owner->setter_->restoreAll(); // an ended cycle gives back what it replaced
+            owner->restoreAll(); // an ended cycle gives back what it replaced
         } catch (...) {
             // Then the menu item goes on showing the ended cycle; using it starts or stops cycling afresh.
         }
@@ -213,12 +268,13 @@ void ModeController::nextCycleStep() {
         owner->discardCycler();
         owner->setMode(mode::kNone);
         owner->setter_->keepShown(); // the last entry stays as the user's own
+        owner->watchKept();
         owner->host_.setActionStatus(action::kCycling, action::kPopup, action::kStatusOff);
         break;
     case listEnd::kSwitchOff:
         owner->discardCycler();
         owner->setMode(mode::kNone);
-        owner->setter_->restoreAll();
+        owner->restoreAll();
         owner->host_.setActionStatus(action::kCycling, action::kPopup, action::kStatusOff);
         break;
     default:
@@ -236,7 +292,7 @@ bool ModeController::switchFeed(std::unique_ptr<Feed>& feed, int32_t feedMode, c
         if (!feed) return true;
         feed.reset();
         setMode(mode::kNone);
-        setter_->restoreAll();
+        restoreAll();
         return true;
     }
     if (path.empty()) {
@@ -298,12 +354,10 @@ void ModeController::abandon() {
 }
 
 void ModeController::shutdown() {
-    if (mode == mode::kNone) {
-        setter_->giveBackKept(); // what an earlier stop could not give back, where it can go now
-        return;
-    }
-    stopMode(mode);
-    setter_->restoreAll(); // the user gets back the descriptions the activity replaced
+    if (mode != mode::kNone) stopMode(mode);
+    // The user gets back what the activity replaced; what cannot go back now stays in its setting.
+    setter_->restoreAll();
+    stopKeptCheck();
 }
 
 } // namespace brio

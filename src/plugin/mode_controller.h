@@ -61,6 +61,11 @@ public:
     // could not give back, where it can go now.
     void shutdown();
 
+    // While records of the user's own are kept and no activity runs, a check every 10 seconds gives each
+    // network its own back as soon as it can take it; nothing runs while nothing is kept. Called after
+    // whatever may have kept a record or let one go.
+    void watchKept();
+
     // For a host that may be gone: cancels the running activity's timer and lets go of the host, so that
     // nothing from here on, destruction included, calls it.
     void abandon();
@@ -74,6 +79,7 @@ public:
     // The cycle timer's callback. It returns into the desktop's message loop, so nothing is thrown out
     // of it: a step that fails (running out of memory is the only way) ends the cycle where it stands.
     static void cycleTick(uint32_t timerId);
+    static void keptTick(uint32_t timerId);
 
 private:
     // Every switch between activities goes through here. A message box runs a nested message loop in
@@ -106,6 +112,9 @@ private:
     bool switchFeed(std::unique_ptr<Feed>& feed, int32_t feedMode, const char* noPathText,
                     const char* badPathText, bool on, const std::string& path, int32_t interval);
     void discardCycler();
+    // Gives back what the running activity (or an earlier one) replaced, where it can go now.
+    void restoreAll();
+    void stopKeptCheck();
     // Every start: the running activity stops (restoring nothing) and the descriptions are saved.
     void beginStart();
     // A start that failed leaves nothing of itself running or ticked, and the saved descriptions back.

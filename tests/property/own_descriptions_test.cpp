@@ -1,16 +1,19 @@
 // Random sequences of what a user and the messenger do, through the entry point as the messenger
 // drives it: activities started, stopped and switched (list, stealing, both feeds, with their files
-// present, missing or empty), list entries of every status, networks ticked and unticked on the page or
-// hidden by the user, networks coming and going, the user's own descriptions changed while nothing runs,
-// the interface ended and built again. Whatever happens, the user's own descriptions (and no hidden
-// status of Brio's) are back on every network that takes part when the user stops, every item is ticked
-// exactly while its activity runs, and no host copy is left out.
+// present, missing or empty), list entries of every status, networks ticked and unticked on the page,
+// networks coming and going, the user setting his own status (hidden too) and text on any network at any
+// time, the interface ended and built again, the messenger closed or crashing, and started again.
+// Whatever happens, once no activity has run for 10 s and every network has taken part for 10 s, each
+// network shows the user's own (what it showed before Brio's first write, or what the user set since),
+// never a text or a hidden status Brio sent; and the same at once wherever a stop gives back. Every item
+// is ticked exactly while its activity runs, and no host copy is left out.
 //
 // RC_PARAMS sets the seed and the number of cases (a fixed pair in `make test`, more in `make fuzz`).
 #include <gtest/gtest.h>
 #include <rapidcheck.h>
 #include <rapidcheck/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -22,6 +25,7 @@
 #include "boundary/action_ids.h"
 #include "boundary/records.h"
 #include "description/description_setter.h"
+#include "formats/network_choice.h"
 #include "plugin/mode_controller.h"
 #include "plugin/plugin.h"
 #include "plugin_session.h"
@@ -44,14 +48,14 @@ enum class Kind {
     Azureus,     // the "Azureus" item, likewise
     Cycling,     // the "Lista" item, over a list of the entries `list` (none: an empty list)
     Advance,     // `a` seconds pass
-    Hide,        // the user hides on network `a`
-    Show,        // the user shows again on network `a` (status 64)
+    UserSet,     // the user sets on network `a` a text of his own and the status 64, 65 or 66 (`b` 0, 1, 2)
     SwitchNet,   // the user ticks or unticks network `a` on the page "Brio", and closes it
     NetCap,      // network `a` stops or starts taking descriptions (it goes offline, comes back)
-    OwnText,     // the user sets the description `b` on network `a`, while nothing runs
     ContactText, // contact `a` shows the description `b`
     Settings,    // "Brio/order" `a`, "Brio/onListEnd" `b`, "Brio/cntIn" `c`
     Rebuild,     // the messenger ends the interface and builds it again
+    Close,       // the messenger closes and starts again
+    Crash,       // the messenger's process ends at once, and it starts again
 };
 
 struct Op {
@@ -63,9 +67,9 @@ struct Op {
 };
 
 void showValue(const Op& op, std::ostream& os) {
-    static const char* const names[] = {"Steal",       "Emule",    "Azureus",   "Cycling", "Advance",
-                                        "Hide",        "Show",     "SwitchNet", "NetCap",  "OwnText",
-                                        "ContactText", "Settings", "Rebuild"};
+    static const char* const names[] = {"Steal",   "Emule",     "Azureus", "Cycling",     "Advance",
+                                        "UserSet", "SwitchNet", "NetCap",  "ContactText", "Settings",
+                                        "Rebuild", "Close",     "Crash"};
     os << names[static_cast<int>(op.kind)] << "(" << op.a << ", " << op.b << ", " << op.c;
     for (int32_t p : op.list)
         os << ", p" << p;
@@ -91,15 +95,15 @@ rc::Gen<Op> genOp() {
                          return Op{Kind::Cycling, 0, 0, 0, l};
                      })},
         {4, op(Kind::Advance, gen::inRange(1, 40))},
-        {1, op(Kind::Hide, network)},
-        {1, op(Kind::Show, network)},
+        {3, op(Kind::UserSet, network, gen::inRange(0, 3))},
         {2, op(Kind::SwitchNet, network)},
         {2, op(Kind::NetCap, network)},
-        {2, op(Kind::OwnText, network, text)},
         {2, op(Kind::ContactText,
                gen::elementOf(std::vector<int32_t>(std::begin(kContacts), std::end(kContacts))), text)},
         {1, op(Kind::Settings, gen::inRange(0, 3), gen::inRange(0, 3), gen::inRange(0, 2))},
-        {2, op(Kind::Rebuild, gen::just(0))},
+        {1, op(Kind::Rebuild, gen::just(0))},
+        {1, op(Kind::Close, gen::just(0))},
+        {1, op(Kind::Crash, gen::just(0))},
     });
 }
 
@@ -117,8 +121,9 @@ public:
     World() {
         for (int32_t n : kNetworks) {
             session.addNetwork(n, "net" + std::to_string(n));
-            session.nets.networks[n].description = own(n, 0);
-            ownText[n] = own(n, 0);
+            session.nets.networks[n].description = own(n);
+            allowed[n] = {session.nets.networks[n].description};
+            userStatus[n] = 64;
             enabled[n] = true;
         }
         session.host.texts[445004] = "{DownSpeed}/{UpSpeed}";
@@ -136,10 +141,9 @@ public:
         const auto answer = session.host.responder;
         session.host.responder = [this, answer](const MessageRecord& m, int target) {
             const int32_t net = m.net;
-            if (target == -1 && m.id == msg::kSetNetStatus) {
-                if (userHidden.count(net)) touchedHidden = true;
-                writtenInChain.insert(net);
-            }
+            if (target == -1 && m.id == msg::kSetNetStatus && userStatus.count(net) &&
+                userStatus[net] == kHidden)
+                touchedHidden = true;
             return answer(m, target);
         };
         session.start();
@@ -147,8 +151,9 @@ public:
     }
     ~World() { session.stop(); }
 
-    static std::string own(int32_t network, int32_t variant) {
-        return "mój opis " + std::to_string(network) + "/" + std::to_string(variant);
+    // Every text the user sets is new: Brio's texts ("wpis", "cudzy", the speeds) never begin so.
+    std::string own(int32_t network) {
+        return "mój opis " + std::to_string(network) + "/" + std::to_string(texts++);
     }
 
     void run(const Op& op) {
@@ -180,33 +185,26 @@ public:
         case Kind::Advance:
             headless::advance(static_cast<uint64_t>(op.a) * 1000u);
             break;
-        case Kind::Hide:
-            // The user hides where shown. (Shown again and hidden again with Brio looking at neither, a
-            // hidden status Brio set cannot be told from the user's; so the user shows only what the
-            // user hid.)
-            if (session.nets.networks[op.a].status != kHidden) {
-                session.nets.networks[op.a].status = kHidden;
-                userHidden.insert(op.a);
-            }
+        case Kind::UserSet: {
+            test::FakeNetwork& net = session.nets.networks[op.a];
+            net.description = own(op.a);
+            net.status = userStatus[op.a] = op.b == 0 ? 64 : op.b == 1 ? 65 : kHidden;
+            // While an activity runs, Brio may write over it, and give back the own it kept before.
+            if (!ranBefore) allowed[op.a].clear();
+            allowed[op.a].insert(net.description);
             break;
-        case Kind::Show:
-            if (userHidden.erase(op.a)) session.nets.networks[op.a].status = 64;
-            break;
+        }
         case Kind::SwitchNet:
             enabled[op.a] = !enabled[op.a];
             for (int32_t n : kNetworks)
                 session.values[445300 + n] = enabled[n] ? "1" : "0";
-            session.notify(445201, 1);   // the page is used
-            session.notify(445104, 220); // its check boxes are filled
-            session.notify(445105, 221); // and read back as it closes
-            // A network Brio lets go of has its own back at once.
-            if (!enabled[op.a]) checkOwn(op.a, true);
+            session.notify(445201, 1);          // the page is used
+            session.notify(445104, 220);        // its check boxes are filled
+            session.notify(445105, 221);        // and read back as it closes
+            if (!enabled[op.a]) checkOwn(op.a); // a network Brio lets go of has its own back at once
             break;
         case Kind::NetCap:
             session.nets.networks[op.a].capability = !session.nets.networks[op.a].capability;
-            break;
-        case Kind::OwnText:
-            if (!ranBefore) session.nets.networks[op.a].description = ownText[op.a] = own(op.a, op.b);
             break;
         case Kind::ContactText:
             // Now and then an empty description, which is never copied.
@@ -223,6 +221,30 @@ public:
             session.send(22000);
             itemsMark = session.host.sent.size();
             break;
+        case Kind::Close:
+            userStop = true;
+            session.stop();
+            session.choiceText = session.host.texts[445002]; // as the plug-in stored it
+            session.start();
+            itemsMark = session.host.sent.size();
+            break;
+        case Kind::Crash:
+            // Nothing is said to the plug-in; its timers and the copies it held die with the process (the
+            // library's own unload lets go of everything without a word to the host).
+            userStop = true;
+            plugin().abandon();
+            session.send(20002);
+            headless::reset();
+            session.host.outstandingCopies = 0;
+            session.choiceText = session.host.texts[445002];
+            session.start();
+            itemsMark = session.host.sent.size();
+            // The boxes ticked since the last orderly end are lost with the process (none stored: all on).
+            for (int32_t n : kNetworks)
+                enabled[n] = true;
+            for (const NetworkChoice& choice : parseNetworkChoices(session.choiceText))
+                enabled[choice.network] = choice.enabled;
+            break;
         }
         c = plugin().controller.get();
         const bool runs = c && c->mode != mode::kNone;
@@ -232,30 +254,36 @@ public:
             RC_ASSERT(shown() == shownBefore);
         }
         if (!runs && ranBefore && !userStop && session.host.ints[445011] == 1) {
-            // The list ended keeping its last entry: what it wrote is the user's own now, a hidden
-            // status too.
-            for (int32_t n : writtenInChain) {
-                ownText[n] = session.nets.networks[n].description;
-                if (session.nets.networks[n].status == kHidden) userHidden.insert(n);
+            // The list ended keeping its last entry: what shows is the user's own now, a hidden status too.
+            for (auto& [n, net] : session.nets.networks) {
+                allowed[n] = {net.description};
+                userStatus[n] = net.status;
             }
-        } else if (!runs && (userStop || ranBefore)) {
-            // Stopped by the user, switched off at the end of the list, or the interface ended.
+        } else if (!runs && (userStop || ranBefore || op.kind == Kind::Crash)) {
+            // Stopped by the user, switched off at the end of the list, the interface ended or started.
             for (int32_t n : kNetworks)
                 checkOwn(n);
         }
-        if (!runs) writtenInChain.clear();
-        if (op.kind == Kind::Rebuild) {
-            // What the ended interface could not give back (networks not taking part then) is lost with
-            // it, and a hidden status it left there counts as the user's for the new one.
+        // Calm: no activity runs and every network takes part; the check must have run within 10 s.
+        const bool allTakePart = std::all_of(std::begin(kNetworks), std::end(kNetworks), [this](int32_t n) {
+            return n == 15 || session.nets.networks[n].capability;
+        });
+        if (runs || !allTakePart)
+            calmMs = 0;
+        else if (op.kind == Kind::Advance)
+            calmMs += static_cast<uint64_t>(op.a) * 1000u;
+        if (calmMs >= 10000) {
             for (int32_t n : kNetworks) {
-                ownText[n] = session.nets.networks[n].description;
-                if (session.nets.networks[n].status == kHidden) userHidden.insert(n);
+                checkOwn(n);
+                allowed[n] = {session.nets.networks[n].description}; // settled: the user's own
             }
         }
         checkItems();
         RC_ASSERT(!touchedHidden);
         RC_ASSERT(session.host.outstandingCopies == 0);
-        RC_ASSERT(headless::runningTimers() == (runs ? 1u : 0u));
+        // The activity's timer, or while records are kept and nothing runs the check's; nothing else.
+        const bool keeping = c && c->setter().keeping();
+        RC_ASSERT(headless::runningTimers() == (runs || keeping ? 1u : 0u));
     }
 
 private:
@@ -281,16 +309,14 @@ private:
         return out;
     }
 
-    // A network that takes part (switched on for Brio, taking descriptions, not hidden by the user)
-    // shows the user's own description, and not a hidden status, which only the user gives it then.
-    void checkOwn(int32_t n, bool evenSwitchedOff = false) {
+    // A network that takes part shows the user's own description, and a hidden status only where the
+    // user hid himself; where he did, he stays hidden.
+    void checkOwn(int32_t n) {
         const test::FakeNetwork& net = session.nets.networks.at(n);
         // Network 15 while online takes descriptions whatever it answers to the capability question.
-        const bool takesPart =
-            (enabled.at(n) || evenSwitchedOff) && (n == 15 || net.capability) && !userHidden.count(n);
-        if (!takesPart) return;
-        RC_ASSERT(net.description == ownText.at(n));
-        RC_ASSERT(net.status != kHidden);
+        if (!(n == 15 || net.capability)) return;
+        RC_ASSERT(allowed.at(n).count(net.description) == 1u);
+        RC_ASSERT((net.status == kHidden) == (userStatus.at(n) == kHidden));
     }
 
     // The status the item was last given since the interface was built (0 when none), and the steal
@@ -322,10 +348,11 @@ public:
     PluginSession session;
     TempFolder folder;
     std::string files[2][3];
-    std::set<int32_t> userHidden;
-    std::map<int32_t, std::string> ownText; // the user's own description on each network
-    std::map<int32_t, bool> enabled;        // the page's check boxes
-    std::set<int32_t> writtenInChain;       // networks Brio sent to since the chain began
+    std::map<int32_t, std::set<std::string>> allowed; // the user's own descriptions each network may show
+    std::map<int32_t, int32_t> userStatus;            // the status the user last set
+    std::map<int32_t, bool> enabled;                  // the page's check boxes
+    uint64_t calmMs = 0; // how long no activity has run while every network took part
+    int texts = 0;
     bool touchedHidden = false;
     size_t itemsMark = 0;
 };

@@ -96,7 +96,7 @@ TEST_F(EntryTest, InitialiseRegistersTheListViewClass) {
     EXPECT_TRUE(headless::commonControlsReady());
 }
 
-TEST_F(EntryTest, RegisterSettingsSendsTheTenColumns) {
+TEST_F(EntryTest, RegisterSettingsSendsTheElevenColumns) {
     start();
     EXPECT_EQ(call(msg::kRegisterSettings), 1);
     struct Expected {
@@ -111,9 +111,10 @@ TEST_F(EntryTest, RegisterSettingsSendsTheTenColumns) {
         {445005, "Brio/emuleTimer", 0, 10}, {445006, "Brio/list", 1, 0},
         {445007, "Brio/colWidth", 1, 0},    {445010, "Brio/order", 0, 0},
         {445011, "Brio/onListEnd", 0, 0},   {445012, "Brio/azureusFile", 1, 0},
+        {445013, "Brio/keptOwn", 1, 0},
     };
-    ASSERT_EQ(host.sent.size(), 10u);
-    for (size_t i = 0; i < 10; ++i) {
+    ASSERT_EQ(host.sent.size(), 11u);
+    for (size_t i = 0; i < 11; ++i) {
         const std::string& bytes = host.sent[i].bytes;
         ASSERT_EQ(bytes.size(), 39u);
         ColumnRecord c;

@@ -333,7 +333,7 @@ TEST_F(HostScriptWithPlugin, PageControlsLiveWhileTheirPageIsOpen) {
 TEST_F(HostScriptWithPlugin, ColumnsBelongToTheRunThatRegisteredThem) {
     for (const char* line : {"start", "stop"})
         ASSERT_TRUE(in.run(line, 1)) << line << ": " << in.error();
-    EXPECT_EQ(host.config().columns().size(), 10u); // shown after the stop with their defaults
+    EXPECT_EQ(host.config().columns().size(), 11u); // shown after the stop with their defaults
     ASSERT_TRUE(in.run("load", 1)) << in.error();
     EXPECT_TRUE(host.config().columns().empty());
     ASSERT_TRUE(in.run("unload", 1)) << in.error();

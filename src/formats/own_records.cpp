@@ -1,0 +1,97 @@
+#include "formats/own_records.h"
+
+#include <algorithm>
+
+namespace brio {
+
+namespace {
+
+constexpr std::string_view kHeader = "K1|";
+
+void putText(std::string& out, const std::string& text) {
+    out += std::to_string(text.size());
+    out += ':';
+    out += text;
+    out += '|';
+}
+
+// Reads from the front of `rest`, strictly: only what writeOwnRecords writes is taken.
+class Reader {
+public:
+    explicit Reader(std::string_view text) : rest_(text) {}
+    bool done() const { return rest_.empty(); }
+
+    // An optional "-" and 1 to 10 digits that fit 32 bits, then `end`.
+    bool number(int64_t& value, char end) {
+        bool negative = false;
+        if (!rest_.empty() && rest_[0] == '-') {
+            negative = true;
+            rest_.remove_prefix(1);
+        }
+        size_t digits = 0;
+        value = 0;
+        while (digits < rest_.size() && rest_[digits] >= '0' && rest_[digits] <= '9') {
+            if (++digits > 10) return false;
+            value = value * 10 + (rest_[digits - 1] - '0');
+        }
+        if (digits == 0 || digits >= rest_.size() || rest_[digits] != end) return false;
+        rest_.remove_prefix(digits + 1);
+        if (negative) value = -value;
+        return value >= INT32_MIN && value <= INT32_MAX;
+    }
+    bool i32(int32_t& value) {
+        int64_t v = 0;
+        if (!number(v, '|')) return false;
+        value = static_cast<int32_t>(v);
+        return true;
+    }
+    bool text(std::string& value) {
+        int64_t length = 0;
+        if (!number(length, ':') || length < 0 || static_cast<uint64_t>(length) >= rest_.size()) return false;
+        const size_t n = static_cast<size_t>(length);
+        if (rest_[n] != '|') return false;
+        value.assign(rest_.substr(0, n));
+        rest_.remove_prefix(n + 1);
+        return true;
+    }
+
+private:
+    std::string_view rest_;
+};
+
+} // namespace
+
+std::string writeOwnRecords(const std::vector<OwnRecord>& records) {
+    if (records.empty()) return {};
+    std::string out(kHeader);
+    for (const OwnRecord& r : records) {
+        out += std::to_string(r.network) + '|' + std::to_string(r.ownStatus) + '|' +
+               (r.brioHidden ? "1|" : "0|");
+        putText(out, r.ownText);
+        putText(out, r.brioText);
+    }
+    return out;
+}
+
+std::optional<std::vector<OwnRecord>> parseOwnRecords(std::string_view text) {
+    std::vector<OwnRecord> records;
+    if (text.empty()) return records;
+    if (!text.starts_with(kHeader)) return std::nullopt;
+    Reader in(text.substr(kHeader.size()));
+    while (!in.done()) {
+        OwnRecord r;
+        int32_t hidden = 0;
+        if (!in.i32(r.network) || !in.i32(r.ownStatus) || !in.i32(hidden) || (hidden != 0 && hidden != 1) ||
+            !in.text(r.ownText) || !in.text(r.brioText))
+            return std::nullopt;
+        r.brioHidden = hidden == 1;
+        const int32_t n = r.network;
+        if (std::any_of(records.begin(), records.end(), [n](const OwnRecord& o) { return o.network == n; }))
+            return std::nullopt;
+        records.push_back(std::move(r));
+    }
+    if (records.empty()) return std::nullopt; // a header alone is never written
+    return records;
+}
+
+} // namespace brio

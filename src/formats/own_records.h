@@ -1,0 +1,31 @@
+// The records of what the description setter could not give back yet, as kept in a setting of its own:
+// "K1|", then per record its network, "|", the status it showed before Brio's first write, "|", "1" when
+// the hidden status it shows is Brio's or "0", "|", then two texts (its own description, and what it
+// showed after Brio's last write), each as its length in decimal, ":", the bytes, "|". No records is the
+// empty text.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brio {
+
+struct OwnRecord {
+    int32_t network = 0;
+    int32_t ownStatus = 0;   // what the network showed before Brio's first write
+    std::string ownText;     // ... and its description then
+    bool brioHidden = false; // the hidden status it shows is Brio's
+    std::string brioText;    // what it showed after Brio's last write
+    bool operator==(const OwnRecord&) const = default;
+};
+
+std::string writeOwnRecords(const std::vector<OwnRecord>& records);
+
+// None for anything Brio does not write: another header, a field out of place, a number out of range, a
+// length beyond the text, a network twice, bytes after the last record.
+std::optional<std::vector<OwnRecord>> parseOwnRecords(std::string_view text);
+
+} // namespace brio

@@ -1,0 +1,26 @@
+// Any text in the setting of kept records: what parses writes back to the same records, and what is
+// written from them is stable from then on; anything else is refused without harm.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "formats/own_records.h"
+
+namespace {
+
+void check(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const auto records = brio::parseOwnRecords(text);
+    if (!records) return 0;
+    const std::string written = brio::writeOwnRecords(*records);
+    const auto again = brio::parseOwnRecords(written);
+    check(again && *again == *records);
+    check(brio::writeOwnRecords(*again) == written);
+    return 0;
+}
