@@ -3,19 +3,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <string>
 
+#include "host/commands/interpreter.h"
+#include "host/commands/sweep.h"
 #include "host/common/cp1250.h"
 #include "host/common/file_bytes.h"
-#include "host/messenger/host.h"
-#include "host/commands/interpreter.h"
-#include "host/common/transcript.h"
 #include "host/common/heap_meter.h"
-#include "host/sweep.h"
+#include "host/common/transcript.h"
+#include "host/messenger/host.h"
 
 namespace {
 
@@ -178,8 +178,9 @@ int main(int argc, char** argv) {
             if (!path->empty()) *path = std::filesystem::absolute(*path, error).string();
         const std::vector<std::string> lines = splitLines(*text);
         if (!options.failOnly.empty()) {
-            const RunReport report = sweepRun(options, lines, *kind, std::strtoull(options.failOnly.c_str(), nullptr, 10),
-                                              options.config, stdout);
+            const RunReport report =
+                sweepRun(options, lines, *kind, std::strtoull(options.failOnly.c_str(), nullptr, 10),
+                         options.config, stdout);
             // The settings kept (the files are those of the working folder, here not the run's own).
             for (const auto& [name, bytes] : report.atFailure)
                 if (name.rfind("config ", 0) == 0)
@@ -190,9 +191,12 @@ int main(int argc, char** argv) {
             return report.faults.empty() ? 0 : 1;
         }
         const SweepSettings settings{*kind, every, options.config, options.fresh};
-        const int faults = sweep(settings, [&](uint64_t at, const std::string& config) {
-            return sweepRun(options, lines, *kind, at, config);
-        }, stdout);
+        const int faults = sweep(
+            settings,
+            [&](uint64_t at, const std::string& config) {
+                return sweepRun(options, lines, *kind, at, config);
+            },
+            stdout);
         return faults ? 1 : 0;
     }
     std::FILE* sink = options.quiet ? nullptr : stdout;

@@ -75,7 +75,9 @@ int Host::calls(const std::string& name) const {
 bool Host::refusedCall(const char* name) {
     if (++hostCalls_ != refuseCallAt_) return false;
     if (onCallRefused_) onCallRefused_();
-    call(name, " refused (the host has nothing)");
+    ++calls_[name];
+    transcript_.always(std::string(name) +
+                       " refused (the host has nothing)"); // shown even where the script hides the rest
     return true;
 }
 
@@ -158,8 +160,10 @@ void Host::getValue(int table, int row, int column, ValueRecord* value) {
     }
     if (refusedCall("getValue")) {
         // No text and no number; a buffer the plug-in gave is left empty.
-        if (value->kind != 0 && value->value != 0 && value->size > 0) writeBuffer(fromAddress<char>(value->value), value->size, "");
-        else value->value = 0;
+        if (value->kind != 0 && value->value != 0 && value->size > 0)
+            writeBuffer(fromAddress<char>(value->value), value->size, "");
+        else
+            value->value = 0;
         return;
     }
     if (table == msg::kConfigTable) {
@@ -167,7 +171,8 @@ void Host::getValue(int table, int row, int column, ValueRecord* value) {
         if (!c) {
             value->value = 0;
             call("getValue", " config column " + std::to_string(column) + " (not registered) -> 0");
-            if (!refusedColumns_.count(column)) fault("getValue of config column " + std::to_string(column) + ", which was never registered");
+            if (!refusedColumns_.count(column))
+                fault("getValue of config column " + std::to_string(column) + ", which was never registered");
             return;
         }
         if (value->kind == 0) {
@@ -232,7 +237,8 @@ void Host::setValue(int table, int row, int column, ValueRecord* value) {
         if (!c) {
             call("setValue",
                  " config column " + std::to_string(column) + " (not registered) " + shown + ", ignored");
-            if (!refusedColumns_.count(column)) fault("setValue of config column " + std::to_string(column) + ", which was never registered");
+            if (!refusedColumns_.count(column))
+                fault("setValue of config column " + std::to_string(column) + ", which was never registered");
             return;
         }
         call("setValue", " config " + c->key + " " + shown);
@@ -290,6 +296,7 @@ bool Host::load(std::string& error) {
         error = "no plug-in given (--plugin PATH)";
         return false;
     }
+    blocksBeforeLoad_ = heap::plugin().blocksInUse;
     library_ = PluginLibrary::load(pluginPath_, error); // the loader charges the library's constructors to it
     if (!library_) return false;
     for (const std::string& f : library_->faults())
@@ -299,6 +306,7 @@ bool Host::load(std::string& error) {
     // until now so that what a stopped plug-in left can still be shown with its defaults).
     config_.clearColumns();
     refusedColumns_.clear();
+    refusedActions_.clear();
     firstAnswers_.clear();
     answerCounts_.clear();
     transcript_.plain("plug-in loaded");
@@ -327,7 +335,9 @@ void Host::unload() {
     // Whatever else the plug-in still holds is lost to its messenger for good (on Linux the headless
     // desktop has dropped it all by now, and reported its timers above).
     std::vector<std::string> held;
+    bool heapCounted = false; // by the ledger (Windows)
     for (const ObjectCount& c : pluginObjects()) {
+        heapCounted = heapCounted || c.kind == "heap blocks";
         if (c.inUse <= 0) continue;
         if (c.kind == "timers")
             timers = std::max(timers, static_cast<size_t>(c.inUse));
@@ -335,6 +345,12 @@ void Host::unload() {
             held.push_back(std::to_string(c.inUse) + " " + c.kind);
     }
     if (timers) fault(std::to_string(timers) + " timer(s) of the plug-in still running when it was unloaded");
+    // Linux: every block the plug-in made is gone with it (the desktop has dropped what it held for it);
+    // on Windows the ledger counts them above.
+    const heap::Figures heap = heap::plugin();
+    if (heap::counting() && !heapCounted && heap.blocksInUse > blocksBeforeLoad_)
+        fault(std::to_string(heap.blocksInUse - blocksBeforeLoad_) +
+              " heap block(s) of the plug-in still held when it was unloaded");
     for (const std::string& h : held)
         fault(h + " of the plug-in still held when it was unloaded");
 }

@@ -17,13 +17,13 @@
 #include <vector>
 
 #include "boundary/host_control.h"
+#include "host/common/transcript.h"
+#include "host/desktop/desktop_driver.h"
+#include "host/messenger/plugin_loader.h"
 #include "host/model/action_tree.h"
 #include "host/model/config_store.h"
 #include "host/model/contacts.h"
-#include "host/desktop/desktop_driver.h"
-#include "host/messenger/plugin_loader.h"
 #include "host/model/registry.h"
-#include "host/common/transcript.h"
 
 namespace brio::host {
 
@@ -197,9 +197,11 @@ private:
     std::map<std::string, int> calls_;
     std::string lastLog_;
     std::optional<FileDialogAnswer> fileAnswer_;
+    int64_t blocksBeforeLoad_ = 0; // the plug-in's heap blocks in use before its library was loaded
     uint64_t hostCalls_ = 0;
     uint64_t refuseCallAt_ = 0;
     std::set<int32_t> refusedColumns_; // registrations refused
+    std::set<int32_t> refusedActions_; // actions not added
     std::function<void()> onCallRefused_;
 };
 

@@ -123,6 +123,10 @@ int Host::sendMessage(MessageRecord* record) {
         const RecordReader r(record);
         if (r.i32(offsetof(MessageRecord, id), 0) == msg::kRegisterColumn && r.size() >= sizeof(ColumnRecord))
             refusedColumns_.insert(r.i32(offsetof(ColumnRecord, column), 0));
+        // An action the host did not add: the same for the plug-in's later changes of it.
+        if (r.i32(offsetof(MessageRecord, id), 0) == msg::kAddAction && r.size() >= kMessageRecordSize)
+            if (const uint8_t* action = fromAddress<uint8_t>(r.i32(offsetof(MessageRecord, p1))))
+                refusedActions_.insert(RecordReader(action).i32(offsetof(ActionRecord, id), 0));
         return 0;
     }
     return handle(reinterpret_cast<const uint8_t*>(record));

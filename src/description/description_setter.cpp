@@ -343,12 +343,18 @@ bool DescriptionSetter::isEnabled(int32_t network) const {
 
 int32_t DescriptionSetter::findNetworks(bool add) {
     const int32_t count = host_.send(msg::kPluginCount, 0, -1);
+    // The host counts itself, and no plug-in is numbered, typed or networked 0: such an answer is a
+    // host that had nothing to tell, not a plug-in that is not there.
+    if (count <= 0) networksUntold_ = true;
     int32_t found = 0;
     for (int32_t i = 1; i < count; ++i) {
         const int32_t id = host_.send(msg::kPluginIdAt, 0, 0, i);
-        if (!(host_.sendTo(id, msg::kQueryType) & msg::kNetworkPluginBit)) continue;
+        const int32_t type = id ? host_.sendTo(id, msg::kQueryType) : 0;
+        if (type == 0) networksUntold_ = true;
+        if (!(type & msg::kNetworkPluginBit)) continue;
         const int32_t n = host_.sendTo(id, msg::kQueryNet);
-        if (excluded(n)) continue;
+        if (n == 0) networksUntold_ = true;
+        if (n == 0 || excluded(n)) continue;
         if (host_.sendTo(id, msg::kQueryNetName) == 0) continue;
         if (add) choices_.push_back(NetworkChoice{true, n});
         ++found;
@@ -357,7 +363,9 @@ int32_t DescriptionSetter::findNetworks(bool add) {
 }
 
 void DescriptionSetter::loadNetworkChoices() {
-    const std::string text = host_.readText(column_);
+    const std::optional<std::string> read = host_.readTextIfAny(column_);
+    choicesRead_ = read.has_value();
+    const std::string text = read.value_or(std::string());
     if (text.empty()) {
         findNetworks(true);
         return;
@@ -388,10 +396,24 @@ void DescriptionSetter::loadNetworkChoices() {
         if (it != stored.end()) c.enabled = it->enabled;
         choices_.push_back(c);
     }
+    // A host that could not tell some plug-in: the choices of networks it did not name stay stored.
+    untoldChoices_.clear();
+    if (networksUntold_)
+        for (const NetworkChoice& c : stored)
+            if (!std::any_of(choices_.begin(), choices_.end(), sameNetwork(c.network)) &&
+                !std::any_of(untoldChoices_.begin(), untoldChoices_.end(), sameNetwork(c.network)))
+                untoldChoices_.push_back(c);
 }
 
 void DescriptionSetter::storeNetworkChoices() const {
-    host_.writeText(column_, writeNetworkChoices(choices_));
+    if (!choicesRead_) return; // never written back over what could not be read
+    if (untoldChoices_.empty()) {
+        host_.writeText(column_, writeNetworkChoices(choices_));
+        return;
+    }
+    std::vector<NetworkChoice> all = choices_;
+    all.insert(all.end(), untoldChoices_.begin(), untoldChoices_.end());
+    host_.writeText(column_, writeNetworkChoices(all));
 }
 
 } // namespace brio

@@ -115,6 +115,12 @@ private:
     HostGateway host_;
     std::vector<NetworkChoice> choices_;
     int32_t column_;
+    // What the choices were built from: whether the stored text could be read at all (if not, nothing
+    // is stored over it), whether the host told every plug-in it lists (an answer of nothing is no
+    // network gone), and, when it did not, the stored choices of the networks it left out, stored again.
+    bool choicesRead_ = true;
+    bool networksUntold_ = false;
+    std::vector<NetworkChoice> untoldChoices_;
     std::vector<Saved> saved_;
     std::vector<Saved> kept_; // of earlier chains: written there and not given back yet
     bool holding_ = false;    // saved descriptions are out, not given back yet

@@ -51,6 +51,9 @@ WriteFault& writeFault() {
     static WriteFault& fault = *new WriteFault;
     return fault;
 }
+// Made as the desktop library loads, not at the first call that needs it, which may be the plug-in's:
+// the desktop's own lasting memory is none of the plug-in's.
+[[maybe_unused]] const bool kFilesMade = (heldFiles(), writeFault(), true);
 
 bool isFolder(const std::string& path) {
     struct stat s {};

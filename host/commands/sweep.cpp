@@ -1,5 +1,6 @@
-#include "host/sweep.h"
+#include "host/commands/sweep.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -54,7 +55,36 @@ std::optional<std::string> find(const Kept& kept, const std::string& name) {
     return it == kept.end() ? std::nullopt : std::optional<std::string>(it->second);
 }
 
+// What a stored list or network choice text holds, in order: the descriptions of the list's entries
+// (whose times may be corrected when the list is shown again), the networks of the choices (whose
+// flags the user may change). Empty for other items.
+std::vector<std::string> partsOf(const std::string& name, const std::string& bytes) {
+    std::vector<std::string> parts;
+    if (name == "config Brio/list") {
+        for (size_t at = 0, end; (end = bytes.find('\x0E', at)) != std::string::npos; at = end + 1) {
+            const size_t cr = bytes.find('\x0D', at);
+            parts.push_back(cr < end ? bytes.substr(cr + 1, end - cr - 1) : bytes.substr(at, end - at));
+        }
+    } else if (name == "config Brio/netChange") {
+        size_t field = 0;
+        for (size_t at = 0, end; (end = bytes.find('|', at)) != std::string::npos; at = end + 1, ++field)
+            if (field % 2 == 0) parts.push_back(bytes.substr(at, end - at));
+    }
+    return parts;
+}
+bool edited(const std::string& name) {
+    return name == "config Brio/list" || name == "config Brio/netChange";
+}
+// Whether `a` is `b` cut short (nothing, or its first entries only).
+bool cutShort(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+    return a.size() < b.size() && std::equal(a.begin(), a.end(), b.begin());
+}
+
 // Each kept item must end as it was when the failure came, or as the run without failures left it.
+// The list and the network choices are edited further by the user after the failure, on what the
+// failure left them (a row not moved is then deleted in place of another): they are lost when they
+// end cut short of what they held when the failure came (emptied, or written from a list read in part),
+// where the run without failures did not cut them so.
 std::vector<std::string> lostKept(const RunReport& run, const Kept& meant) {
     std::set<std::string> names;
     for (const Kept* k : {&run.atEnd, &run.atFailure, &meant})
@@ -67,8 +97,14 @@ std::vector<std::string> lostKept(const RunReport& run, const Kept& meant) {
         // Nothing kept when the failure came: whatever is there now destroyed nothing.
         if (run.failureCame && !before) continue;
         if (end == find(meant, name) || (run.failureCame && end == before)) continue;
+        if (run.failureCame && edited(name)) {
+            const std::vector<std::string> had = partsOf(name, *before);
+            const std::vector<std::string> now = partsOf(name, end.value_or(""));
+            const std::vector<std::string> wanted = partsOf(name, find(meant, name).value_or(""));
+            if (!cutShort(now, had) || cutShort(wanted, had)) continue;
+        }
         lost.push_back(name + " is " + shown(end) + ", neither " +
-                       (run.failureCame ? shown(find(run.atFailure, name)) + " as before the failure nor " : "") +
+                       (run.failureCame ? shown(before) + " as before the failure nor " : "") +
                        shown(find(meant, name)) + " as the script meant it");
     }
     return lost;
@@ -101,6 +137,7 @@ std::string encodeReport(const RunReport& report) {
     std::string out;
     put(out, 'p', std::to_string(report.places));
     put(out, 'c', report.failureCame ? "1" : "0");
+
     for (const std::string& f : report.faults)
         put(out, 'f', f);
     putKept(out, 'a', report.atFailure);
