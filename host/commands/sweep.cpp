@@ -178,8 +178,9 @@ bool decodeReport(std::string_view bytes, RunReport& report) {
 
 int sweep(const SweepSettings& settings, const std::function<RunReport(uint64_t, const std::string&)>& run,
           std::FILE* out) {
-    const fs::path root = fs::temp_directory_path() /
-                          ("brio-sweep-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    const fs::path root =
+        fs::temp_directory_path() /
+        ("brio-sweep-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     const fs::path folder = root / "run";
     const std::string config = settings.config.empty() ? std::string() : (root / "config.cfg").string();
     std::optional<std::string> startingConfig;

@@ -43,15 +43,15 @@ bool decodeReport(std::string_view bytes, RunReport& report);
 
 struct SweepSettings {
     SweepKind kind = SweepKind::Allocation;
-    uint64_t every = 1;  // fail every Nth place only (1: each), to sample a long script
-    std::string config;  // the configuration file each run starts from; empty: none
-    bool fresh = false;  // each run starts without it
+    uint64_t every = 1; // fail every Nth place only (1: each), to sample a long script
+    std::string config; // the configuration file each run starts from; empty: none
+    bool fresh = false; // each run starts without it
 };
 
 // Runs the counting run and then one run per place, each apart from the others in a new folder
 // (`run` is handed the place to fail, 0 for none, and the configuration file to use). Writes a line per
 // faulty run and the last line "failing each KIND: N runs, M faults" to `out`; answers M.
-int sweep(const SweepSettings& settings, const std::function<RunReport(uint64_t at, const std::string& config)>& run,
-          std::FILE* out);
+int sweep(const SweepSettings& settings,
+          const std::function<RunReport(uint64_t at, const std::string& config)>& run, std::FILE* out);
 
 } // namespace brio::host
