@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Failure sweeps over scenarios: brio-host runs each script once per allocation of the plug-in, per
 # call of the plug-in into the host, and per step after which the plug-in is unloaded, failing that one
-# (brio-host --fail-each). Prints "sweep: NAME KIND ok" or "sweep: NAME KIND FAILED" with brio-host's
-# last line ("failing each ...: N runs, M faults"), and exits non-zero when any sweep found a fault.
+# (brio-host --fail-each). Prints brio-host's last line ("failing each ...: N runs, M faults") and then
+# "sweep: NAME KIND ok" or "sweep: NAME KIND FAILED" (with the faulty runs), and exits non-zero when any
+# sweep found a fault.
 # Usage: scripts/sweep.sh BUILD_DIR [--kinds "allocation host-call unload"] [--every N] SCENARIO.brio...
 #   (no scenarios: every one in tests/scenarios). --every N fails only every Nth place of each kind.
 set -uo pipefail
@@ -34,11 +35,12 @@ for script in "${scenarios[@]}"; do
       --fail-every "$every" >"$out" 2>&1
     code=$?
     last=$(grep -E '^failing each ' "$out" | tail -n 1)
+    echo "  $name: ${last:-no summary, status $code}"
     if [ $code -eq 0 ] && [ -n "$last" ]; then
-      echo "sweep: $name $kind ok ($last)"
+      echo "sweep: $name $kind ok"
     else
-      echo "sweep: $name $kind FAILED (${last:-no summary, status $code})"
-      grep -E '^run [0-9]+:' "$out" | head -n 20
+      echo "sweep: $name $kind FAILED"
+      grep -E '^run [0-9]+:|ERROR|Sanitizer|runtime error' "$out" | head -n 20
       status=1
     fi
   done

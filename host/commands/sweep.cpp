@@ -66,9 +66,11 @@ std::vector<std::string> partsOf(const std::string& name, const std::string& byt
             parts.push_back(cr < end ? bytes.substr(cr + 1, end - cr - 1) : bytes.substr(at, end - at));
         }
     } else if (name == "config Brio/netChange") {
-        size_t field = 0;
-        for (size_t at = 0, end; (end = bytes.find('|', at)) != std::string::npos; at = end + 1, ++field)
-            if (field % 2 == 0) parts.push_back(bytes.substr(at, end - at));
+        // A network with its flag, each ended by "|"; what follows the last whole pair is no choice.
+        for (size_t at = 0, bar, end; (bar = bytes.find('|', at)) != std::string::npos &&
+                                      (end = bytes.find('|', bar + 1)) != std::string::npos;
+             at = end + 1)
+            parts.push_back(bytes.substr(at, bar - at));
     }
     return parts;
 }

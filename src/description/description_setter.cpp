@@ -355,7 +355,10 @@ int32_t DescriptionSetter::findNetworks(bool add) {
         const int32_t n = host_.sendTo(id, msg::kQueryNet);
         if (n == 0) networksUntold_ = true;
         if (n == 0 || excluded(n)) continue;
-        if (host_.sendTo(id, msg::kQueryNetName) == 0) continue;
+        if (host_.sendTo(id, msg::kQueryNetName) == 0) {
+            networksUntold_ = true; // not listed without its name; what the user chose for it stays
+            continue;
+        }
         if (add) choices_.push_back(NetworkChoice{true, n});
         ++found;
     }
