@@ -46,12 +46,13 @@ pictures: setup build-win
 	@scripts/pictures.sh $(WIN) docs/pictures
 
 # A longer fuzzing run than the one inside `make test`: FUZZ_SECONDS per target, PROPERTY_CASES cases
-# of the property tests, and the differential run over DIFFERENTIAL_SEEDS new seeds.
+# of the property tests, the differential run over DIFFERENTIAL_SEEDS new seeds, and the failure sweeps
+# over every scenario.
 FUZZ_SECONDS ?= 120
 PROPERTY_CASES ?= 100000
 DIFFERENTIAL_SEEDS ?= 40
 fuzz: setup build-linux build-win
-	@FUZZ_SECONDS=$(FUZZ_SECONDS) PROPERTY_CASES=$(PROPERTY_CASES) DIFFERENTIAL_SEEDS=$(DIFFERENTIAL_SEEDS) \
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) PROPERTY_CASES=$(PROPERTY_CASES) DIFFERENTIAL_SEEDS=$(DIFFERENTIAL_SEEDS) SWEEPS=1 \
 		scripts/fuzz.sh $(FUZZ)
 
 # Linux's benchmarks, then the Windows build's under Wine (the list view's figures on both desktops).
