@@ -28,6 +28,7 @@ struct Options {
     std::string failEach;
     std::string failEvery;
     std::string failOnly;
+    std::string failMost;
     bool fresh = false;
     bool quiet = false;
 };
@@ -48,6 +49,7 @@ const char kUsage[] =
     "                     (the plug-in unloaded and started again after a step); prints the faulty runs\n"
     "                     and \"failing each KIND: N runs, M faults\"\n"
     "  --fail-every N     with --fail-each: only every Nth place (1, 1+N, ...), to sample a long script\n"
+    "  --fail-most N      with --fail-each: at most N runs, spread evenly over the places\n"
     "  --fail-only N      with --fail-each: fail place N only, in this process, writing the transcript\n"
     "Type help at the prompt for the commands.\n";
 
@@ -62,6 +64,7 @@ bool parseOptions(int argc, char** argv, Options& o) {
                              : a == "--fail-each"  ? &o.failEach
                              : a == "--fail-every" ? &o.failEvery
                              : a == "--fail-only"  ? &o.failOnly
+                             : a == "--fail-most"  ? &o.failMost
                                                    : nullptr;
         if (value && i + 1 < argc)
             *value = argv[++i];
@@ -181,6 +184,8 @@ int main(int argc, char** argv) {
             const RunReport report =
                 sweepRun(options, lines, *kind, std::strtoull(options.failOnly.c_str(), nullptr, 10),
                          options.config, stdout);
+            std::printf("places: %llu%s\n", static_cast<unsigned long long>(report.places),
+                        report.failureCame ? ", the failure came" : "");
             // The settings kept (the files are those of the working folder, here not the run's own).
             for (const auto& [name, bytes] : report.atFailure)
                 if (name.rfind("config ", 0) == 0)
@@ -190,7 +195,8 @@ int main(int argc, char** argv) {
                     std::printf("at the end: %s = %s\n", name.c_str(), displayed(bytes).c_str());
             return report.faults.empty() ? 0 : 1;
         }
-        const SweepSettings settings{*kind, every, options.config, options.fresh};
+        const uint64_t most = std::strtoull(options.failMost.c_str(), nullptr, 10);
+        const SweepSettings settings{*kind, every, most, options.config, options.fresh};
         const int faults = sweep(
             settings,
             [&](uint64_t at, const std::string& config) {

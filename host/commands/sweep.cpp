@@ -217,7 +217,12 @@ int sweep(const SweepSettings& settings, const std::function<RunReport(uint64_t,
         say(0, "the run without failures: " + f);
     if (!counted.faults.empty()) ++faults;
     if (faults == 0) {
-        const uint64_t every = settings.every ? settings.every : 1;
+        uint64_t every = settings.every ? settings.every : 1;
+        if (settings.most && counted.places / every > settings.most)
+            every = (counted.places + settings.most - 1) / settings.most;
+        if (every > 1)
+            std::fprintf(out, "sampling: every %llu. place of %llu\n", static_cast<unsigned long long>(every),
+                         static_cast<unsigned long long>(counted.places));
         for (uint64_t at = 1; at <= counted.places; at += every) {
             ++runs;
             RunReport report;

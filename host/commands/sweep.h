@@ -44,6 +44,7 @@ bool decodeReport(std::string_view bytes, RunReport& report);
 struct SweepSettings {
     SweepKind kind = SweepKind::Allocation;
     uint64_t every = 1; // fail every Nth place only (1: each), to sample a long script
+    uint64_t most = 0;  // at most this many runs (a wider step where there are more places); 0: no limit
     std::string config; // the configuration file each run starts from; empty: none
     bool fresh = false; // each run starts without it
 };
