@@ -81,9 +81,10 @@ pictures_lane() {
 differential() { tests/differential/run.sh build build-win 1 2 3 4 5 6 7 8; }
 # Failure sweeps (each allocation, each host call, each unload failed in turn) over two scenarios, on
 # the sanitizers' build: an unload in every state with the feeds running, and the list kept through the
-# editor and the list files. `make fuzz` sweeps every scenario.
+# editor and the list files (at most 200 runs of a kind: the host calls of the first are sampled, every
+# third). `make fuzz` sweeps every scenario.
 sweeps() {
-  scripts/sweep.sh build-asan tests/scenarios/unload_with_feed.brio tests/scenarios/fidelity.brio
+  scripts/sweep.sh build-asan --most 200 tests/scenarios/unload_with_feed.brio tests/scenarios/fidelity.brio
 }
 dist() {
   cmake --build build-win --target dist >"$log/dist-build.txt" 2>&1 || { tail -n 20 "$log/dist-build.txt"; return 1; }
