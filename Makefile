@@ -47,12 +47,13 @@ pictures: setup build-win
 
 # A longer fuzzing run than the one inside `make test`: FUZZ_SECONDS per target, PROPERTY_CASES cases
 # of the property tests, the differential run over DIFFERENTIAL_SEEDS new seeds, and the failure sweeps
-# over every scenario.
+# over every scenario (at most SWEEP_MOST runs of a kind: only the week-long soak is sampled).
 FUZZ_SECONDS ?= 120
 PROPERTY_CASES ?= 100000
 DIFFERENTIAL_SEEDS ?= 40
+SWEEP_MOST ?= 300
 fuzz: setup build-linux build-win
-	@FUZZ_SECONDS=$(FUZZ_SECONDS) PROPERTY_CASES=$(PROPERTY_CASES) DIFFERENTIAL_SEEDS=$(DIFFERENTIAL_SEEDS) SWEEPS=1 \
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) PROPERTY_CASES=$(PROPERTY_CASES) DIFFERENTIAL_SEEDS=$(DIFFERENTIAL_SEEDS) SWEEP_MOST=$(SWEEP_MOST) \
 		scripts/fuzz.sh $(FUZZ)
 
 # Linux's benchmarks, then the Windows build's under Wine (the list view's figures on both desktops).
