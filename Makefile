@@ -47,7 +47,8 @@ pictures: setup build-win
 
 # A longer fuzzing run than the one inside `make test`: FUZZ_SECONDS per target, PROPERTY_CASES cases
 # of the property tests, the differential run over DIFFERENTIAL_SEEDS new seeds, and the failure sweeps
-# over every scenario (at most SWEEP_MOST runs of a kind: only the week-long soak is sampled).
+# over every scenario (at most SWEEP_MOST runs of a kind per scenario, spread evenly over its places;
+# 0 runs every place: the week-long soak then takes hours).
 FUZZ_SECONDS ?= 120
 PROPERTY_CASES ?= 100000
 DIFFERENTIAL_SEEDS ?= 40
