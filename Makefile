@@ -46,12 +46,15 @@ pictures: setup build-win
 	@scripts/pictures.sh $(WIN) docs/pictures
 
 # A longer fuzzing run than the one inside `make test`: FUZZ_SECONDS per target, PROPERTY_CASES cases
-# of the property tests, and the differential run over DIFFERENTIAL_SEEDS new seeds.
+# of the property tests, the differential run over DIFFERENTIAL_SEEDS new seeds, and the failure sweeps
+# over every scenario (at most SWEEP_MOST runs of a kind per scenario, spread evenly over its places;
+# 0 runs every place: the week-long soak then takes hours).
 FUZZ_SECONDS ?= 120
 PROPERTY_CASES ?= 100000
 DIFFERENTIAL_SEEDS ?= 40
+SWEEP_MOST ?= 300
 fuzz: setup build-linux build-win
-	@FUZZ_SECONDS=$(FUZZ_SECONDS) PROPERTY_CASES=$(PROPERTY_CASES) DIFFERENTIAL_SEEDS=$(DIFFERENTIAL_SEEDS) \
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) PROPERTY_CASES=$(PROPERTY_CASES) DIFFERENTIAL_SEEDS=$(DIFFERENTIAL_SEEDS) SWEEP_MOST=$(SWEEP_MOST) \
 		scripts/fuzz.sh $(FUZZ)
 
 # Linux's benchmarks, then the Windows build's under Wine (the list view's figures on both desktops).

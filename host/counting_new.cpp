@@ -25,6 +25,8 @@ static_assert(sizeof(Header) <= kFront);
 // Counting starts with the first block, before any constructor of the program has run.
 void* make(size_t size, size_t alignment) noexcept {
     brio::host::heap::startCounting();
+    const Side side = brio::host::heap::current();
+    if (brio::host::heap::refused(side)) return nullptr;
     const size_t front = alignment > kFront ? alignment : kFront;
     if (size > SIZE_MAX - front) return nullptr;
     void* base = nullptr;
@@ -38,7 +40,7 @@ void* make(size_t size, size_t alignment) noexcept {
     Header* header = reinterpret_cast<Header*>(block) - 1;
     header->size = size;
     header->offset = front;
-    header->side = brio::host::heap::current();
+    header->side = side;
     brio::host::heap::made(header->side, size);
     return block;
 }

@@ -1,17 +1,21 @@
 // brio-host: the stand-in messenger. Loads a plug-in, plays the messenger toward it, and runs a
 // script of commands (or commands typed in), writing a transcript of everything that passes.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <string>
 
+#include "host/commands/interpreter.h"
+#include "host/commands/sweep.h"
 #include "host/common/cp1250.h"
 #include "host/common/file_bytes.h"
-#include "host/messenger/host.h"
-#include "host/commands/interpreter.h"
+#include "host/common/heap_meter.h"
 #include "host/common/transcript.h"
+#include "host/messenger/host.h"
 
 namespace {
 
@@ -21,13 +25,17 @@ struct Options {
     std::string script;
     std::string check;
     std::string transcript;
+    std::string failEach;
+    std::string failEvery;
+    std::string failOnly;
+    std::string failMost;
     bool fresh = false;
     bool quiet = false;
 };
 
 const char kUsage[] =
     "usage: brio-host --plugin PATH [--config FILE] [--fresh] [--script FILE] [--check EXPECTED]\n"
-    "                 [--transcript FILE] [--quiet]\n"
+    "                 [--transcript FILE] [--quiet] [--fail-each KIND [--fail-every N]]\n"
     "  --plugin PATH      the plug-in library to load\n"
     "  --config FILE      the configuration file (kept between runs); without it values stay in memory\n"
     "  --fresh            delete the configuration file first\n"
@@ -35,6 +43,14 @@ const char kUsage[] =
     "  --check EXPECTED   compare the transcript with EXPECTED ({n} matches any integer)\n"
     "  --transcript FILE  write the transcript to FILE instead of standard output\n"
     "  --quiet            do not write the transcript\n"
+    "  --fail-each KIND   run the script once per place where something may fail, failing that one:\n"
+    "                     allocation (the plug-in's), allocation-onward (that one and every later one),\n"
+    "                     host-call (a call of the plug-in answered by a host that has nothing), unload\n"
+    "                     (the plug-in unloaded and started again after a step); prints the faulty runs\n"
+    "                     and \"failing each KIND: N runs, M faults\"\n"
+    "  --fail-every N     with --fail-each: only every Nth place (1, 1+N, ...), to sample a long script\n"
+    "  --fail-most N      with --fail-each: at most N runs, spread evenly over the places\n"
+    "  --fail-only N      with --fail-each: fail place N only, in this process, writing the transcript\n"
     "Type help at the prompt for the commands.\n";
 
 bool parseOptions(int argc, char** argv, Options& o) {
@@ -45,6 +61,10 @@ bool parseOptions(int argc, char** argv, Options& o) {
                              : a == "--script"     ? &o.script
                              : a == "--check"      ? &o.check
                              : a == "--transcript" ? &o.transcript
+                             : a == "--fail-each"  ? &o.failEach
+                             : a == "--fail-every" ? &o.failEvery
+                             : a == "--fail-only"  ? &o.failOnly
+                             : a == "--fail-most"  ? &o.failMost
                                                    : nullptr;
         if (value && i + 1 < argc)
             *value = argv[++i];
@@ -72,6 +92,67 @@ std::string folderOf(const std::string& path) {
     return error ? std::string(".") : absolute.parent_path().string();
 }
 
+// The allocation sweep's hook: the allocator knows only a plain function.
+std::function<void()>* whenRefused = nullptr;
+void refusedNow() {
+    if (whenRefused) (*whenRefused)();
+}
+
+// One run of a sweep (sweep.h): the script against a new host, with the place `at` failed (none for 0),
+// quietly; what the sweep needs to know comes back as the report.
+brio::host::RunReport sweepRun(const Options& options, const std::vector<std::string>& lines,
+                               brio::host::SweepKind kind, uint64_t at, const std::string& config,
+                               std::FILE* sink = nullptr) {
+    using namespace brio::host;
+    RunReport report;
+    Transcript transcript(sink);
+    {
+        Host host(transcript);
+        host.setPluginPath(options.plugin);
+        host.config().setPath(config);
+        std::vector<std::string> problems;
+        host.config().load(problems);
+        Interpreter interpreter(host, baseName(options.script));
+        interpreter.setScriptDir(folderOf(options.script));
+        interpreter.setKeepGoing(true);
+
+        std::function<void()> snapshot = [&] {
+            if (report.failureCame) return;
+            report.failureCame = true;
+            report.atFailure = keptState(host);
+        };
+        uint64_t steps = 0;
+        if (kind == SweepKind::Allocation || kind == SweepKind::AllocationOnward) {
+            whenRefused = &snapshot;
+            heap::refuse(at, kind == SweepKind::AllocationOnward, &refusedNow);
+        } else if (kind == SweepKind::HostCall) {
+            host.refuseCall(at, snapshot);
+        } else {
+            // After each step that leaves the plug-in started; the one numbered `at` unloads it there.
+            interpreter.setAfterStep([&] {
+                if (!host.started() || ++steps != at) return;
+                host.transcript().plain("(the sweep unloads the plug-in and starts it again)");
+                host.unload();
+                snapshot();
+                std::string error;
+                host.start(error);
+            });
+        }
+        const uint64_t requestsBefore = heap::pluginRequests();
+        if (interpreter.runScript(lines)) interpreter.finish();
+        if (host.loaded()) host.stop();
+        heap::refuse(0, false, nullptr);
+        whenRefused = nullptr;
+        report.places = kind == SweepKind::HostCall ? host.hostCalls()
+                        : kind == SweepKind::Unload ? steps
+                                                    : heap::pluginRequests() - requestsBefore;
+        report.atEnd = keptState(host);
+    }
+    for (const std::string& l : transcript.lines())
+        if (l.rfind("FAULT: ", 0) == 0) report.faults.push_back(l);
+    return report;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -80,6 +161,49 @@ int main(int argc, char** argv) {
     if (!parseOptions(argc, argv, options)) {
         std::fputs(kUsage, stderr);
         return 2;
+    }
+    if (!options.failEach.empty()) {
+        const std::optional<SweepKind> kind = sweepKind(options.failEach);
+        uint64_t every = 1;
+        if (!options.failEvery.empty()) every = std::strtoull(options.failEvery.c_str(), nullptr, 10);
+        if (!kind || options.script.empty() || every == 0) {
+            std::fputs(kUsage, stderr);
+            return 2;
+        }
+        const std::optional<std::string> text = readFileBytes(options.script);
+        if (!text) {
+            std::fprintf(stderr, "brio-host: cannot read %s\n", options.script.c_str());
+            return 2;
+        }
+        // Each run works in a folder of its own: the paths given are made absolute first.
+        std::error_code error;
+        for (std::string* path : {&options.plugin, &options.script, &options.config})
+            if (!path->empty()) *path = std::filesystem::absolute(*path, error).string();
+        const std::vector<std::string> lines = splitLines(*text);
+        if (!options.failOnly.empty()) {
+            const RunReport report =
+                sweepRun(options, lines, *kind, std::strtoull(options.failOnly.c_str(), nullptr, 10),
+                         options.config, stdout);
+            std::printf("places: %llu%s\n", static_cast<unsigned long long>(report.places),
+                        report.failureCame ? ", the failure came" : "");
+            // The settings kept (the files are those of the working folder, here not the run's own).
+            for (const auto& [name, bytes] : report.atFailure)
+                if (name.rfind("config ", 0) == 0)
+                    std::printf("when the failure came: %s = %s\n", name.c_str(), displayed(bytes).c_str());
+            for (const auto& [name, bytes] : report.atEnd)
+                if (name.rfind("config ", 0) == 0)
+                    std::printf("at the end: %s = %s\n", name.c_str(), displayed(bytes).c_str());
+            return report.faults.empty() ? 0 : 1;
+        }
+        const uint64_t most = std::strtoull(options.failMost.c_str(), nullptr, 10);
+        const SweepSettings settings{*kind, every, most, options.config, options.fresh};
+        const int faults = sweep(
+            settings,
+            [&](uint64_t at, const std::string& config) {
+                return sweepRun(options, lines, *kind, at, config);
+            },
+            stdout);
+        return faults ? 1 : 0;
     }
     std::FILE* sink = options.quiet ? nullptr : stdout;
     std::FILE* transcriptFile = nullptr;

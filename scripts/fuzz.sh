@@ -52,6 +52,14 @@ if [ -n "${PROPERTY_CASES:-}" ]; then
     fi
   done
 fi
+# The failure sweeps over every scenario (`make fuzz` sets SWEEP_MOST, the most runs of a kind in one
+# scenario), on the sanitizers' build when there is one, else on the Linux build: each allocation, each
+# host call and each unload failed in turn.
+if [ -n "${SWEEP_MOST:-}" ]; then
+  sweep_build=build
+  [ -x build-asan/host/brio-host ] && [ -f build-asan/libbrio.so ] && sweep_build=build-asan
+  scripts/sweep.sh "$sweep_build" --most "$SWEEP_MOST" | sed -E 's/^sweep: /fuzz: sweep /' || failed=1
+fi
 # The differential run over DIFFERENTIAL_SEEDS new seeds (`make fuzz` sets it), from the Linux and
 # Windows builds; a failing seed's script stays in build/differential for tests/differential/reduce.py.
 if [ -n "${DIFFERENTIAL_SEEDS:-}" ]; then

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Every test: the four builds (Linux i386, Windows, ASan+UBSan, fuzzing), unit and scenario tests on
-# Linux and under ASan+UBSan, the exports of both builds, short fuzzing runs, the Windows checks, the
+# Linux and under ASan+UBSan, failure sweeps over two scenarios under ASan+UBSan, the exports of both builds, short fuzzing runs, the Windows checks, the
 # scenarios, the ledger and the pictures under Wine, the differential run and the release package.
 # Phases that do not wait on each other run side by side: the Linux and Windows builds first, then the
 # sanitizer and fuzzing builds beside the tests that need only the first two, the Wine steps in two
@@ -79,6 +79,13 @@ pictures_lane() {
 }
 # Scripts made from fixed seeds, each on both builds: the transcripts must agree.
 differential() { tests/differential/run.sh build build-win 1 2 3 4 5 6 7 8; }
+# Failure sweeps (each allocation, each host call, each unload failed in turn) over two scenarios, on
+# the sanitizers' build: an unload in every state with the feeds running, and the list kept through the
+# editor and the list files (at most 200 runs of a kind: the host calls of the first are sampled, every
+# third). `make fuzz` sweeps every scenario.
+sweeps() {
+  scripts/sweep.sh build-asan --most 200 tests/scenarios/unload_with_feed.brio tests/scenarios/fidelity.brio
+}
 dist() {
   cmake --build build-win --target dist >"$log/dist-build.txt" 2>&1 || { tail -n 20 "$log/dist-build.txt"; return 1; }
   grep -E '^(dist/|sha256 )' "$log/dist-build.txt"
@@ -95,7 +102,7 @@ lane eval 'phase build-linux build_tree linux build; phase linux run_ctest build
 # The sanitizers' tree, then its tests; the fuzzing tree beside it, its fuzzers once the sanitizers' tree
 # is built (so that they do not share the processors with two compilers for their ten seconds).
 lane eval 'after build-linux; phase build-asan build_tree asan build-asan;
-           ASAN_OPTIONS=detect_leaks=1 phase asan run_ctest build-asan'
+           ASAN_OPTIONS=detect_leaks=1 phase asan run_ctest build-asan; phase sweeps sweeps'
 lane eval 'after build-linux; phase build-fuzz build_fuzz; after build-asan; phase fuzz scripts/fuzz.sh build-fuzz'
 wait
 total=$(awk -v a="$started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
@@ -143,7 +150,7 @@ count_status() {
   if [ "$status" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); failures+=("$name"); fi
 }
 
-phases=(build-linux build-windows build-asan build-fuzz linux exports asan fuzz wine differential pictures dist)
+phases=(build-linux build-windows build-asan build-fuzz linux exports asan sweeps fuzz wine differential pictures dist)
 for p in "${phases[@]}"; do
   [ -f "$log/$p.result" ] || echo "1 0 0" >"$log/$p.result"
 done
@@ -154,6 +161,7 @@ count_status exports "$(status_of exports)"
 for p in build-linux build-windows build-asan build-fuzz; do
   [ "$(status_of "$p")" -eq 0 ] || { failed=$((failed + 1)); failures+=("$p: the build failed"); }
 done
+count_lines "$log/sweeps.out" sweep "$(status_of sweeps)"
 count_lines "$log/fuzz.out" fuzz "$(status_of fuzz)"
 count_lines "$log/wine.out" wine "$(status_of wine)"
 count_lines "$log/pictures.out" wine "$(status_of pictures)"

@@ -261,7 +261,8 @@ bool Interpreter::runLines(const std::vector<std::string>& lines, size_t from, s
         const bool ran = rounds.empty()
                              ? run(lines[i], number)
                              : run(expandName(lines[i], "$REPEAT", std::to_string(rounds.back())), number);
-        if (!ran) return false;
+        if (!ran && !keepGoing_) return false;
+        if (afterStep_) afterStep_();
     }
     return true;
 }

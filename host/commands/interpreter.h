@@ -5,6 +5,7 @@
 // Runs the command language (script.h) against a host: one line at a time, writing the transcript.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -39,6 +40,11 @@ public:
     bool runScript(const std::vector<std::string>& lines);
     const std::string& error() const { return error_; }
     int failures() const { return failures_; }
+    // Runs after each line of a script that ran (the failure sweeps unload the plug-in there).
+    void setAfterStep(std::function<void()> afterStep) { afterStep_ = std::move(afterStep); }
+    // Goes on after a line that cannot be run (a sweep's run, where a failure may leave out what a
+    // later line needs), so that the script's own end still runs.
+    void setKeepGoing(bool keepGoing) { keepGoing_ = keepGoing; }
     // What $SCRIPTDIR stands for in the texts of config and set commands.
     void setScriptDir(std::string dir) { scriptDir_ = std::move(dir); }
 
@@ -124,6 +130,8 @@ private:
     std::string boxError_;                  // the first line inside a box that could not be run
     std::optional<heap::Figures> heapMark_; // the plug-in's heap at the last `heap mark`
     std::optional<std::vector<ObjectCount>> objectsMark_; // what it held at the last `objects mark`
+    std::function<void()> afterStep_;
+    bool keepGoing_ = false;
 };
 
 } // namespace brio::host

@@ -8,6 +8,11 @@ namespace {
 constinit Side running = Side::Host;
 constinit bool counted = false;
 constinit Figures pluginFigures{};
+constinit uint64_t requests = 0;
+constinit uint64_t refuseAt = 0;
+constinit bool refuseOnward = false;
+using Hook = void (*)();
+constinit Hook refusedHook = nullptr;
 
 } // namespace
 
@@ -43,6 +48,28 @@ void freed(Side side, size_t bytes) {
     if (side != Side::Plugin) return;
     --pluginFigures.blocksInUse;
     pluginFigures.bytesInUse -= static_cast<int64_t>(bytes);
+}
+
+void refuse(uint64_t at, bool onward, void (*onRefused)()) {
+    refuseAt = at;
+    refuseOnward = onward;
+    refusedHook = onRefused;
+}
+
+uint64_t pluginRequests() {
+    return requests;
+}
+
+bool refused(Side side) {
+    if (side != Side::Plugin) return false;
+    ++requests;
+    if (refuseAt == 0 || requests < refuseAt || (requests > refuseAt && !refuseOnward)) return false;
+    if (void (*hook)() = refusedHook) {
+        refusedHook = nullptr;
+        const HostRuns host; // what the hook allocates is the host's, and granted
+        hook();
+    }
+    return true;
 }
 
 void startCounting() {

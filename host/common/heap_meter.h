@@ -46,8 +46,17 @@ struct HostRuns : Runs {
     HostRuns() : Runs(Side::Host) {}
 };
 
+// For the failure sweeps: the plug-in's requests for memory are numbered from 1 as they come, and the
+// one numbered `at` (with `onward`, every one from it on) gets none. `onRefused` runs once, at the
+// first refusal, as the host's code. `at` 0 refuses nothing.
+void refuse(uint64_t at, bool onward, void (*onRefused)());
+// The plug-in's requests so far, granted or not.
+uint64_t pluginRequests();
+
 // For the counting allocator.
 Side current();
+// Counts a request of `side`'s; true when it is to get no memory.
+bool refused(Side side);
 void made(Side side, size_t bytes);
 void freed(Side side, size_t bytes);
 void startCounting();

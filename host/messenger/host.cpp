@@ -72,6 +72,15 @@ int Host::calls(const std::string& name) const {
     return it == calls_.end() ? 0 : it->second;
 }
 
+bool Host::refusedCall(const char* name) {
+    if (++hostCalls_ != refuseCallAt_) return false;
+    if (onCallRefused_) onCallRefused_();
+    ++calls_[name];
+    transcript_.always(std::string(name) +
+                       " refused (the host has nothing)"); // shown even where the script hides the rest
+    return true;
+}
+
 void Host::fault(const std::string& what) {
     ++faults_;
     transcript_.always("FAULT: " + what);
@@ -115,24 +124,28 @@ std::optional<int32_t> Host::firstAnswer(int32_t message) const {
 
 int Host::pluginId() {
     const heap::HostRuns host;
+    if (refusedCall("pluginId")) return 0;
     call("pluginId", " -> " + std::to_string(kTestedPluginId));
     return kTestedPluginId;
 }
 
 void* Host::instanceHandle() {
     const heap::HostRuns host;
+    if (refusedCall("instanceHandle")) return nullptr;
     call("instanceHandle", loaded() ? " -> module" : " -> null (no library)");
     return loaded() ? library_->moduleHandle() : nullptr;
 }
 
 int Host::hostState() {
     const heap::HostRuns host;
+    if (refusedCall("hostState")) return 0;
     call("hostState", " -> " + std::to_string(hostState_));
     return hostState_;
 }
 
 void Host::setError(int code) {
     const heap::HostRuns host;
+    if (refusedCall("setError")) return;
     ++errors_;
     call("setError", " " + std::to_string(code));
 }
@@ -145,12 +158,21 @@ void Host::getValue(int table, int row, int column, ValueRecord* value) {
         call("getValue", where + " without a value record");
         return;
     }
+    if (refusedCall("getValue")) {
+        // No text and no number; a buffer the plug-in gave is left empty.
+        if (value->kind != 0 && value->value != 0 && value->size > 0)
+            writeBuffer(fromAddress<char>(value->value), value->size, "");
+        else
+            value->value = 0;
+        return;
+    }
     if (table == msg::kConfigTable) {
         const Column* c = config_.column(column);
         if (!c) {
             value->value = 0;
             call("getValue", " config column " + std::to_string(column) + " (not registered) -> 0");
-            fault("getValue of config column " + std::to_string(column) + ", which was never registered");
+            if (!refusedColumns_.count(column))
+                fault("getValue of config column " + std::to_string(column) + ", which was never registered");
             return;
         }
         if (value->kind == 0) {
@@ -206,6 +228,7 @@ void Host::setValue(int table, int row, int column, ValueRecord* value) {
         call("setValue", " table " + std::to_string(table) + " without a value record");
         return;
     }
+    if (refusedCall("setValue")) return;
     const std::string bytes =
         value->kind == 0 ? std::to_string(value->value) : textFrom(value->value, "the text of setValue");
     const std::string shown = value->kind == 0 ? bytes : displayed(bytes);
@@ -214,7 +237,8 @@ void Host::setValue(int table, int row, int column, ValueRecord* value) {
         if (!c) {
             call("setValue",
                  " config column " + std::to_string(column) + " (not registered) " + shown + ", ignored");
-            fault("setValue of config column " + std::to_string(column) + ", which was never registered");
+            if (!refusedColumns_.count(column))
+                fault("setValue of config column " + std::to_string(column) + ", which was never registered");
             return;
         }
         call("setValue", " config " + c->key + " " + shown);
@@ -272,10 +296,8 @@ bool Host::load(std::string& error) {
         error = "no plug-in given (--plugin PATH)";
         return false;
     }
-    {
-        const heap::PluginRuns plugin; // the library's own constructors run
-        library_ = PluginLibrary::load(pluginPath_, error);
-    }
+    blocksBeforeLoad_ = heap::plugin().blocksInUse;
+    library_ = PluginLibrary::load(pluginPath_, error); // the loader charges the library's constructors to it
     if (!library_) return false;
     for (const std::string& f : library_->faults())
         fault(f);
@@ -283,6 +305,8 @@ bool Host::load(std::string& error) {
     // The columns are the loaded library's to register; those of an earlier run are gone (they stay
     // until now so that what a stopped plug-in left can still be shown with its defaults).
     config_.clearColumns();
+    refusedColumns_.clear();
+    refusedActions_.clear();
     firstAnswers_.clear();
     answerCounts_.clear();
     transcript_.plain("plug-in loaded");
@@ -317,17 +341,16 @@ void Host::unload() {
     hostAdvances_.clear();
     actions_.clear();
     icons_.clear();
-    {
-        const heap::PluginRuns plugin;
-        library_.reset(); // the library's own unload may still stop its timers
-    }
+    library_.reset(); // the library's own unload may still stop its timers (charged to it by the loader)
     size_t timers = desktop_->pluginUnloaded();
     transcript_.plain("plug-in unloaded");
     if (crashing_) return;
     // Whatever else the plug-in still holds is lost to its messenger for good (on Linux the headless
     // desktop has dropped it all by now, and reported its timers above).
     std::vector<std::string> held;
+    bool heapCounted = false; // by the ledger (Windows)
     for (const ObjectCount& c : pluginObjects()) {
+        heapCounted = heapCounted || c.kind == "heap blocks";
         if (c.inUse <= 0) continue;
         if (c.kind == "timers")
             timers = std::max(timers, static_cast<size_t>(c.inUse));
@@ -335,6 +358,12 @@ void Host::unload() {
             held.push_back(std::to_string(c.inUse) + " " + c.kind);
     }
     if (timers) fault(std::to_string(timers) + " timer(s) of the plug-in still running when it was unloaded");
+    // Linux: every block the plug-in made is gone with it (the desktop has dropped what it held for it);
+    // on Windows the ledger counts them above.
+    const heap::Figures heap = heap::plugin();
+    if (heap::counting() && !heapCounted && heap.blocksInUse > blocksBeforeLoad_)
+        fault(std::to_string(heap.blocksInUse - blocksBeforeLoad_) +
+              " heap block(s) of the plug-in still held when it was unloaded");
     for (const std::string& h : held)
         fault(h + " of the plug-in still held when it was unloaded");
 }

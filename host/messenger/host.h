@@ -8,9 +8,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -127,6 +129,15 @@ public:
     void setConfig(const std::string& key, const std::string& bytes);
     void saveConfig();
 
+    // For the failure sweeps: the plug-in's calls into the host (all but releaseString, which cannot
+    // fail) are numbered from 1 as they come, and the one numbered `at` is answered as a host that has
+    // nothing would: no text, 0, nothing stored or sent. `onRefused` runs just before. 0 refuses none.
+    void refuseCall(uint64_t at, std::function<void()> onRefused) {
+        refuseCallAt_ = at;
+        onCallRefused_ = std::move(onRefused);
+    }
+    uint64_t hostCalls() const { return hostCalls_; }
+
     Transcript& transcript() { return transcript_; }
     DesktopDriver& desktop() { return *desktop_; }
     // How the plug-in's file dialogs are answered from now on (none: cancelled).
@@ -145,6 +156,8 @@ private:
     int32_t handle(const uint8_t* record);
     int32_t toSimulated(SimulatedPlugin& plugin, int32_t message, const std::string& prefix);
     void reportOutstandingCopies();
+    // Counts one call of the plug-in's; true (with a line in the transcript) when it is to be refused.
+    bool refusedCall(const char* name);
 
     // Messages by area (host_messages.cpp, host_actions.cpp).
     int32_t registerColumn(const uint8_t* record, uint16_t size);
@@ -189,6 +202,12 @@ private:
     std::map<std::string, int> calls_;
     std::string lastLog_;
     std::optional<FileDialogAnswer> fileAnswer_;
+    int64_t blocksBeforeLoad_ = 0; // the plug-in's heap blocks in use before its library was loaded
+    uint64_t hostCalls_ = 0;
+    uint64_t refuseCallAt_ = 0;
+    std::set<int32_t> refusedColumns_; // registrations refused
+    std::set<int32_t> refusedActions_; // actions not added
+    std::function<void()> onCallRefused_;
 };
 
 // The index in the host's status image list of a status icon id, -1 for any other id; and the host

@@ -80,7 +80,7 @@ int32_t Host::modifyAction(const uint8_t* record) {
     if (r.mask & ~(kMaskStatus | kMaskText)) line += " mask " + std::to_string(r.mask);
     if (!a) {
         call("modifyAction", line + " (no such action)");
-        fault(neverAdded("modifyAction", r));
+        if (!refusedActions_.count(int32_t(r.id))) fault(neverAdded("modifyAction", r));
         return 0;
     }
     if (r.mask & kMaskStatus) a->status = r.type;
@@ -96,7 +96,7 @@ int32_t Host::setActionValue(const uint8_t* record) {
     std::string line = target(r) + " " + displayed(value);
     if (!a) {
         call("setActionValue", line + " (no such action)");
-        fault(neverAdded("setActionValue", r));
+        if (!refusedActions_.count(int32_t(r.id))) fault(neverAdded("setActionValue", r));
         return 0;
     }
     if (a->bound()) {
@@ -136,12 +136,12 @@ int32_t Host::getActionValue(uint8_t* record) {
         }
         line += " buffer " + std::to_string(r.textSize) + " -> " + displayed(written);
         call("getActionValue", line + (a ? "" : " (no such action)"));
-        if (!a) fault(neverAdded("getActionValue", r));
+        if (!a && !refusedActions_.count(int32_t(r.id))) fault(neverAdded("getActionValue", r));
         return a ? 1 : 0;
     }
     if (!a) {
         call("getActionValue", line + " -> 0 (no such action)");
-        fault(neverAdded("getActionValue", r));
+        if (!refusedActions_.count(int32_t(r.id))) fault(neverAdded("getActionValue", r));
         return 0;
     }
     valueCopy_ = std::make_unique<char[]>(value.size() + 1);

@@ -117,6 +117,18 @@ int Host::sendMessage(MessageRecord* record) {
         call("sendMessage", " of a null record -> 0");
         return 0;
     }
+    if (refusedCall("sendMessage")) {
+        // A column the host did not take: the plug-in's later reads and writes of it get nothing, as
+        // from any host that has nothing, and are not the plug-in's fault.
+        const RecordReader r(record);
+        if (r.i32(offsetof(MessageRecord, id), 0) == msg::kRegisterColumn && r.size() >= sizeof(ColumnRecord))
+            refusedColumns_.insert(r.i32(offsetof(ColumnRecord, column), 0));
+        // An action the host did not add: the same for the plug-in's later changes of it.
+        if (r.i32(offsetof(MessageRecord, id), 0) == msg::kAddAction && r.size() >= kMessageRecordSize)
+            if (const uint8_t* action = fromAddress<uint8_t>(r.i32(offsetof(MessageRecord, p1))))
+                refusedActions_.insert(RecordReader(action).i32(offsetof(ActionRecord, id), 0));
+        return 0;
+    }
     return handle(reinterpret_cast<const uint8_t*>(record));
 }
 
@@ -126,6 +138,7 @@ int Host::sendMessageTo(int pluginId, MessageRecord* record) {
         call("sendMessageTo", " " + std::to_string(pluginId) + " of a null record -> 0");
         return 0;
     }
+    if (refusedCall("sendMessageTo")) return 0;
     const RecordReader r(record);
     const int32_t id = r.i32(offsetof(MessageRecord, id), 0);
     if (pluginId == kTestedPluginId && loaded()) {

@@ -25,10 +25,25 @@ DescriptionSetter::DescriptionSetter(const HostGateway& host, int32_t settingsCo
     loadNetworkChoices();
     // Whatever the setting holds that Brio did not write gives nothing back; it is left as it is until a
     // record of this setter's replaces it.
-    const std::string stored = host_.readText(keptColumn_);
-    if (std::optional<std::vector<OwnRecord>> records = parseOwnRecords(stored)) {
-        records_ = std::move(*records);
-        storedRecords_ = stored;
+    readRecords();
+}
+
+void DescriptionSetter::readRecords() {
+    const std::optional<std::string> stored = host_.readTextIfAny(keptColumn_);
+    keptRead_ = stored.has_value();
+    if (!stored) return;
+    if (std::optional<std::vector<OwnRecord>> records = parseOwnRecords(*stored)) {
+        // Records made before the setting could be read are the newer ones; one that took the earlier
+        // record's write of Brio's for the user's own takes that record's own instead.
+        for (OwnRecord& r : *records) {
+            if (OwnRecord* newer = recordOf(r.network); !newer) {
+                records_.push_back(std::move(r));
+            } else if (newer->ownText == r.brioText) {
+                newer->ownText = std::move(r.ownText);
+                newer->ownStatus = r.ownStatus;
+            }
+        }
+        storedRecords_ = *stored;
     }
 }
 
@@ -248,6 +263,10 @@ void DescriptionSetter::setEnabled(size_t index, bool enabled) {
 }
 
 void DescriptionSetter::storeRecords() {
+    // What could not be read may hold records of an earlier run: it is read again before anything is
+    // written over it, and while it cannot be read nothing is.
+    if (!keptRead_) readRecords();
+    if (!keptRead_) return;
     std::string text = writeOwnRecords(records_);
     if (text == storedRecords_) return;
     host_.writeText(keptColumn_, text);
@@ -262,13 +281,22 @@ bool DescriptionSetter::isEnabled(int32_t network) const {
 
 int32_t DescriptionSetter::findNetworks(bool add) {
     const int32_t count = host_.send(msg::kPluginCount, 0, -1);
+    // The host counts itself, and no plug-in is numbered, typed or networked 0: such an answer is a
+    // host that had nothing to tell, not a plug-in that is not there.
+    if (count <= 0) networksUntold_ = true;
     int32_t found = 0;
     for (int32_t i = 1; i < count; ++i) {
         const int32_t id = host_.send(msg::kPluginIdAt, 0, 0, i);
-        if (!(host_.sendTo(id, msg::kQueryType) & msg::kNetworkPluginBit)) continue;
+        const int32_t type = id ? host_.sendTo(id, msg::kQueryType) : 0;
+        if (type == 0) networksUntold_ = true;
+        if (!(type & msg::kNetworkPluginBit)) continue;
         const int32_t n = host_.sendTo(id, msg::kQueryNet);
-        if (excluded(n)) continue;
-        if (host_.sendTo(id, msg::kQueryNetName) == 0) continue;
+        if (n == 0) networksUntold_ = true;
+        if (n == 0 || excluded(n)) continue;
+        if (host_.sendTo(id, msg::kQueryNetName) == 0) {
+            networksUntold_ = true; // not listed without its name; what the user chose for it stays
+            continue;
+        }
         if (add) choices_.push_back(NetworkChoice{true, n});
         ++found;
     }
@@ -276,7 +304,9 @@ int32_t DescriptionSetter::findNetworks(bool add) {
 }
 
 void DescriptionSetter::loadNetworkChoices() {
-    const std::string text = host_.readText(column_);
+    const std::optional<std::string> read = host_.readTextIfAny(column_);
+    choicesRead_ = read.has_value();
+    const std::string text = read.value_or(std::string());
     if (text.empty()) {
         findNetworks(true);
         return;
@@ -307,10 +337,24 @@ void DescriptionSetter::loadNetworkChoices() {
         if (it != stored.end()) c.enabled = it->enabled;
         choices_.push_back(c);
     }
+    // A host that could not tell some plug-in: the choices of networks it did not name stay stored.
+    untoldChoices_.clear();
+    if (networksUntold_)
+        for (const NetworkChoice& c : stored)
+            if (!std::any_of(choices_.begin(), choices_.end(), sameNetwork(c.network)) &&
+                !std::any_of(untoldChoices_.begin(), untoldChoices_.end(), sameNetwork(c.network)))
+                untoldChoices_.push_back(c);
 }
 
 void DescriptionSetter::storeNetworkChoices() const {
-    host_.writeText(column_, writeNetworkChoices(choices_));
+    if (!choicesRead_) return; // never written back over what could not be read
+    if (untoldChoices_.empty()) {
+        host_.writeText(column_, writeNetworkChoices(choices_));
+        return;
+    }
+    std::vector<NetworkChoice> all = choices_;
+    all.insert(all.end(), untoldChoices_.begin(), untoldChoices_.end());
+    host_.writeText(column_, writeNetworkChoices(all));
 }
 
 } // namespace brio

@@ -94,6 +94,8 @@ private:
     Shows judge(const OwnRecord& record, int32_t& status);
     // Goes through the records (or the one of `only`), giving back where `giveBack`.
     void settle(bool giveBack, std::optional<int32_t> only = std::nullopt);
+    // Takes the records from their setting (beside those made already), if the host can tell it.
+    void readRecords();
     // Writes the records to their setting when they changed since it was read or written.
     void storeRecords();
 
@@ -103,6 +105,13 @@ private:
     int32_t keptColumn_;
     std::vector<OwnRecord> records_;
     std::string storedRecords_; // the setting's text as last read or written
+    bool keptRead_ = false;     // whether the host could tell the setting's text at all
+    // What the choices were built from: whether the stored text could be read at all (if not, nothing
+    // is stored over it), whether the host told every plug-in it lists (an answer of nothing is no
+    // network gone), and, when it did not, the stored choices of the networks it left out, stored again.
+    bool choicesRead_ = true;
+    bool networksUntold_ = false;
+    std::vector<NetworkChoice> untoldChoices_;
     std::string lastText_;
     std::optional<int32_t> lastStatus_;
     // What apply works in, kept from one call to the next for their memory, and whether one runs.

@@ -36,6 +36,8 @@ struct ActionState {
     // the check boxes were filled from the choices first (networks shown).
     bool pagesTouched = false;
     bool networksShown = false;
+    // The list editor shows the stored list whole: only then may the editor's list be stored over it.
+    bool listShown = false;
 };
 
 ActionState& actions() {
@@ -152,6 +154,7 @@ void listViewCreated(PluginState& state, void* record, const RecordReader& r) {
     const int32_t y = r.i32(offsetof(ControlNotifyRecord, y));
     // A second list view in a row replaces the first rather than living beside it.
     listViewDestroyed(state);
+    actions().listShown = false;
     state.listEditor =
         ListEditor::create(state.host, r.i32(offsetof(ControlNotifyRecord, parentWindow)), kListViewControlId,
                            state.host.instanceHandle(), x, y, kListViewStyle);
@@ -163,13 +166,20 @@ void listViewCreated(PluginState& state, void* record, const RecordReader& r) {
 
 // The page opened: the editor takes the stored list. The page closes: the editor's list is stored,
 // if the user was on the pages at all.
+// A list the host could not hand over, or that did not fit into the editor whole, is not stored back
+// over what the user kept.
 void fillListEditor(PluginState& state) {
-    if (state.listEditor) state.listEditor->loadListText(state.host.readText(setting::kList));
+    actions().listShown = false;
+    if (!state.listEditor) return;
+    const std::optional<std::string> text = state.host.readTextIfAny(setting::kList);
+    if (!text) return;
+    state.listEditor->loadListText(*text);
+    actions().listShown = true;
 }
 
 // A list view whose window already went with its page has no rows to tell: the stored list stays.
 void storeListEditor(PluginState& state) {
-    if (actions().pagesTouched && state.listEditor && state.listEditor->window())
+    if (actions().pagesTouched && actions().listShown && state.listEditor && state.listEditor->window())
         state.host.writeText(setting::kList, state.listEditor->saveListText());
 }
 
@@ -213,6 +223,8 @@ void readNetworkCheckboxes(PluginState& state) {
     for (size_t i = 0; i < setter.networkChoices().size(); ++i) {
         const std::string value = state.host.getActionValue(
             networkCheckboxId(setter.networkChoices()[i].network), page::kBrio, kCheckboxBufferSize);
+        // A check box always reads "0" or "1": nothing is a host that could not tell, and the choice stays.
+        if (value.empty()) continue;
         setter.setEnabled(i, readInteger(value) != 0);
     }
     // A network switched off that could not take its own now takes it as soon as it can.

@@ -9,6 +9,7 @@
 #include "boundary/record_reader.h"
 #include "boundary/records.h"
 #include "boundary/settings.h"
+#include "description/speed_setter.h"
 #include "platform/common_controls.h"
 #include "plugin/actions.h"
 #include "plugin/mode_controller.h"
@@ -103,6 +104,13 @@ void PluginState::abandon() {
     controller.reset();
 }
 
+PluginState::PluginState() {
+    speedTexts();
+}
+
+// The one place where the plug-in's working objects go when the library is unloaded without
+// deinitialise: the users (the list editor, the activities) before the controller, and all of them
+// before the statics they use (see the constructor).
 PluginState::~PluginState() { abandon(); }
 
 PluginState& plugin() {

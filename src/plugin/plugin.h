@@ -23,7 +23,10 @@ struct PluginState {
     std::unique_ptr<ListEditor> listEditor;     // while the "Lista" page shows its list view
     std::unique_ptr<ImportSession> importSession; // a text file waiting for the import options dialog
 
-    PluginState() = default;
+    // Makes first what the working objects use for as long as the library is loaded (the speed texts,
+    // made by the feeds at first use otherwise): statics go in the reverse order of their making, so
+    // this state, and with it every user of theirs, is torn down before they are.
+    PluginState();
     PluginState(const PluginState&) = delete;
     PluginState& operator=(const PluginState&) = delete;
     // Ended or unloaded without deinitialise: the host may be gone already, so nothing may call it.

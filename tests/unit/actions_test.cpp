@@ -172,8 +172,8 @@ TEST_F(ActionsTest, ReadSurvivesAFullBufferAndMissingValues) {
     session.values = {{445315, std::string(16, '0')}, {445310, std::string(16, '7')}};
     run({{445201, 1}, {445104, 220}, {445105, 221}});
     session.send(22101);
-    // 445303 and 445307 get no answer: an empty buffer reads as 0.
-    EXPECT_EQ(session.host.texts[445002], "15|0|10|1|3|0|7|0|");
+    // 445303 and 445307 get no answer (a check box always reads "0" or "1"): their choices stay.
+    EXPECT_EQ(session.host.texts[445002], "15|0|10|1|3|1|7|0|");
 }
 
 // --- "Lista" in the popup ---

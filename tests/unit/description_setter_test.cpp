@@ -426,5 +426,29 @@ TEST_F(DescriptionSetterTest, ForeignKeptRecordsGiveNothingBack) {
     }
 }
 
+// Kept records the host could not tell at creation are not written over: new records wait until the
+// setting can be read, then join the earlier ones (network 10 still showed Brio's earlier write), and
+// each network gets its own back.
+TEST_F(DescriptionSetterTest, KeptRecordsThatCouldNotBeReadAreNotWrittenOver) {
+    nets.addNetwork(10);
+    nets.addNetwork(12);
+    nets.networks[10] = {64, "A", true, 1};
+    nets.networks[12] = {64, "own12", true, 1};
+    const std::string earlier = "K1|10|64|0|5:own10|1:A|";
+    host.texts[setting::kKeptOwn] = earlier;
+    host.nullTexts.insert(setting::kKeptOwn);
+    auto setter = makeSetter();
+    setter->apply("A", -1);
+    EXPECT_EQ(host.texts[setting::kKeptOwn], earlier);
+    host.nullTexts.erase(setting::kKeptOwn);
+    setter->apply("B", -1);
+    EXPECT_NE(host.texts[setting::kKeptOwn].find("5:own12"), std::string::npos);
+    EXPECT_NE(host.texts[setting::kKeptOwn].find("5:own10"), std::string::npos);
+    setter->restoreAll();
+    EXPECT_EQ(nets.networks[10].description, "own10");
+    EXPECT_EQ(nets.networks[12].description, "own12");
+    EXPECT_FALSE(setter->keeping());
+}
+
 } // namespace
 } // namespace brio

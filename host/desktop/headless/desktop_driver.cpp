@@ -119,6 +119,9 @@ private:
     // After every reset of the headless desktop (which forgets observers and answers).
     void observe() {
         headless::onMessage([this](const headless::ShownMessage& m) {
+            // The box is the desktop's, and what the user does in it the host's (its messages to the
+            // plug-in are the plug-in's again).
+            const heap::HostRuns host;
             if (onMessageBox_) onMessageBox_(MessageBoxSeen{m.title, m.text, iconName(m.icon)});
             // The headless box is open for as long as this call lasts: its work runs here.
             if (insideBoxes_)

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "host/common/heap_meter.h"
+
 namespace brio::host {
 
 namespace {
@@ -12,7 +14,10 @@ namespace {
 class SharedObject final : public PluginLibrary {
 public:
     SharedObject(void* module, EntryPoint entry) : PluginLibrary(module, entry) {}
-    ~SharedObject() override { dlclose(module_); }
+    ~SharedObject() override {
+        const heap::PluginRuns plugin; // the library's own destructors run
+        dlclose(module_);
+    }
 };
 
 } // namespace
@@ -20,7 +25,11 @@ public:
 std::unique_ptr<PluginLibrary> PluginLibrary::load(const std::string& path, std::string& error) {
     // A name without a slash would be looked for on the library path instead of here.
     const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
-    void* module = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* module = nullptr;
+    {
+        const heap::PluginRuns plugin; // the library's own constructors run
+        module = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    }
     if (!module) {
         const char* why = dlerror();
         error = why ? why : "cannot load " + path;

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "host/common/heap_meter.h"
 #include "host/desktop/win32/host_clock.h"
 #include "host/messenger/win32/import_table.h"
 #include "host/messenger/win32/object_ledger.h"
@@ -297,11 +298,13 @@ BOOL WINAPI freeLibrary(HMODULE module) {
 
 // ---- the C runtime heap ---------------------------------------------------------------------------------
 void* heapMalloc(size_t bytes) {
+    if (heap::refused(heap::Side::Plugin)) return nullptr;
     void* block = std::malloc(bytes);
     ledger().madeBlock(block, bytes);
     return block;
 }
 void* heapCalloc(size_t count, size_t size) {
+    if (heap::refused(heap::Side::Plugin)) return nullptr;
     void* block = std::calloc(count, size);
     ledger().madeBlock(block, count * size);
     return block;
@@ -310,6 +313,7 @@ void* heapCalloc(size_t count, size_t size) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wuse-after-free"
 void* heapRealloc(void* block, size_t bytes) {
+    if (bytes != 0 && heap::refused(heap::Side::Plugin)) return nullptr;
     void* moved = std::realloc(block, bytes);
     if (bytes == 0 || moved) ledger().goneBlock(reinterpret_cast<uintptr_t>(block)); // freed or moved
     if (moved) ledger().madeBlock(moved, bytes);

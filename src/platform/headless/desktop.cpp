@@ -34,6 +34,9 @@ Desktop& desktop() {
     static Desktop& d = *new Desktop;
     return d;
 }
+// Made as the desktop library loads, not at the first call that needs it, which may be the plug-in's:
+// the desktop's own lasting memory is none of the plug-in's.
+[[maybe_unused]] const bool kDesktopMade = (desktop(), true);
 
 } // namespace
 
@@ -94,7 +97,8 @@ void advance(uint64_t ms) {
         d.clock = std::max(d.clock, t.due);
         t.due = d.clock + t.interval; // periodic until stopped, as a window-less SetTimer
         t.order = d.nextOrder++;
-        t.callback(id);
+        const platform::TimerCallback callback = t.callback; // the callback may stop its own timer
+        headless::deliver([&] { callback(id); });
     }
     d.clock = std::max(d.clock, target);
 }

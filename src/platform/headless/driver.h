@@ -14,6 +14,15 @@
 
 namespace brio::headless {
 
+// Runs a handler of the plug-in's as the desktop's window, dialog and timer procedures do: whatever it
+// throws ends here, as it must end before the messenger's message loop, never in the host.
+template <class Handler> void deliver(Handler&& handler) noexcept {
+    try {
+        handler();
+    } catch (...) {
+    }
+}
+
 // The virtual clock, in milliseconds since the desktop started.
 uint64_t now();
 

@@ -57,6 +57,9 @@ Dialogs& dialogs() {
     static Dialogs& d = *new Dialogs;
     return d;
 }
+// Made as the desktop library loads, not at the first call that needs it, which may be the plug-in's:
+// the desktop's own lasting memory is none of the plug-in's.
+[[maybe_unused]] const bool kDialogsMade = (dialogs(), true);
 
 class HeadlessImportDialog final : public platform::ImportDialog {
 public:
@@ -74,14 +77,16 @@ public:
     }
 
     bool answer(int32_t checked, const std::string& seconds, bool ok) {
-        const std::string typed = seconds.substr(0, 31); // the time field gives at most 31 bytes
-        if (!ok) {
-            events_.onImportCancelled();
-            close();
-        } else if (events_.onImportConfirmed(typed, checked >= 0 && checked < 6 ? checked : -1)) {
-            close();
-            events_.onImportDialogClosed(); // may end this dialog: nothing of it is used afterwards
-        }
+        headless::deliver([&] {
+            const std::string typed = seconds.substr(0, 31); // the time field gives at most 31 bytes
+            if (!ok) {
+                events_.onImportCancelled();
+                close();
+            } else if (events_.onImportConfirmed(typed, checked >= 0 && checked < 6 ? checked : -1)) {
+                close();
+                events_.onImportDialogClosed(); // may end this dialog: nothing of it is used afterwards
+            }
+        });
         return true;
     }
 

@@ -59,6 +59,9 @@ Desk& desk() {
     static Desk& d = *new Desk;
     return d;
 }
+// Made as the desktop library loads, not at the first call that needs it, which may be the plug-in's:
+// the desktop's own lasting memory is none of the plug-in's.
+[[maybe_unused]] const bool kDeskMade = (desk(), contextMenu(), true);
 
 std::string cut(const std::string& text, size_t bufferSize) {
     return bufferSize == 0 ? std::string() : text.substr(0, bufferSize - 1);
@@ -266,7 +269,7 @@ public:
         for (auto& r : rows_)
             r.state = RowState{false, has(row) ? false : r.state.focused};
         if (has(row)) rows_[size_t(row)].state = RowState{true, true};
-        events_.onClick();
+        headless::deliver([&] { events_.onClick(); });
     }
 
     // The focused row, the last one chosen, comes into view.
@@ -303,13 +306,18 @@ public:
             rows_[size_t(row)].state = RowState{true, true};
         }
         menuShown_ = false;
-        events_.onRightClick();
+        headless::deliver([&] { events_.onRightClick(); });
         if (!menuShown_) return true;
         menuShown_ = false;
-        for (const auto& item : contextMenu())
-            menuItems.push_back(item.second);
+        try {
+            for (const auto& item : contextMenu())
+                menuItems.push_back(item.second);
+        } catch (...) {
+            menuItems.clear(); // a desktop out of memory shows no menu, and no command comes from it
+            return true;
+        }
         if (choose >= 0 && size_t(choose) < contextMenu().size())
-            events_.onMenuCommand(contextMenu()[size_t(choose)].first);
+            headless::deliver([&] { events_.onMenuCommand(contextMenu()[size_t(choose)].first); });
         return true;
     }
 
@@ -320,8 +328,8 @@ public:
         for (auto& r : rows_)
             r.state = RowState{};
         rows_[size_t(row)].state = RowState{true, true};
-        events_.onBeginLabelEdit(row, 0);
-        events_.onEndLabelEdit(row, 0, text ? text->c_str() : nullptr);
+        headless::deliver([&] { events_.onBeginLabelEdit(row, 0); });
+        headless::deliver([&] { events_.onEndLabelEdit(row, 0, text ? text->c_str() : nullptr); });
         return true;
     }
 
@@ -331,11 +339,11 @@ public:
         const int32_t first = nextSelected(-1);
         if (first < 0 || !has(target)) return false;
         show(first);
-        events_.onBeginDrag(rowPoint(first, false));
+        headless::deliver([&] { events_.onBeginDrag(rowPoint(first, false)); });
         show(target);
         const Point drop = listToParent(rowPoint(target, onIcon));
-        events_.onPointerMove(drop);
-        events_.onButtonUp(drop);
+        headless::deliver([&] { events_.onPointerMove(drop); });
+        headless::deliver([&] { events_.onButtonUp(drop); });
         return true;
     }
 
@@ -459,7 +467,7 @@ bool rightClickListRow(int32_t row, int32_t choose, std::vector<std::string>& me
 
 bool clickListColumn(int32_t column) {
     if (!newest() || column < 0 || size_t(column) >= newest()->widths().size()) return false;
-    newest()->events().onColumnClick(column);
+    headless::deliver([&] { newest()->events().onColumnClick(column); });
     return true;
 }
 
@@ -488,6 +496,8 @@ void resetListViews() {
     d.clipboard.reset();
     d.clipboardHeld = false;
     d.cursor = {};
+    // The list's memory, made when the plug-in's first list view came, goes with the plug-in.
+    if (d.views.empty()) std::vector<HeadlessListView*>().swap(d.views);
 }
 
 } // namespace headless

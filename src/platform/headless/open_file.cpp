@@ -52,6 +52,9 @@ WriteFault& writeFault() {
     static WriteFault& fault = *new WriteFault;
     return fault;
 }
+// Made as the desktop library loads, not at the first call that needs it, which may be the plug-in's:
+// the desktop's own lasting memory is none of the plug-in's.
+[[maybe_unused]] const bool kFilesMade = (heldFiles(), writeFault(), true);
 
 bool isFolder(const std::string& path) {
     struct stat s {};
@@ -182,13 +185,20 @@ private:
 };
 
 // The open file of `fd` as held by the new object; -1 with a sharing violation when it is held already.
+// Out of memory on the way, the file is closed and let go again, not lost with the object never made.
 std::unique_ptr<HeadlessFile> take(int fd) {
     FileKey key{};
-    if (!hold(fd, key)) {
+    bool held = false;
+    try {
+        held = hold(fd, key);
+        if (held) return std::make_unique<HeadlessFile>(fd, 0, key);
+    } catch (...) {
+        if (held) heldFiles().erase(key);
         ::close(fd);
-        return std::make_unique<HeadlessFile>(-1, kSharingViolation);
+        throw;
     }
-    return std::make_unique<HeadlessFile>(fd, 0, key);
+    ::close(fd);
+    return std::make_unique<HeadlessFile>(-1, kSharingViolation);
 }
 
 class HeadlessNewFile final : public NewFile {
@@ -287,8 +297,16 @@ std::unique_ptr<NewFile> createFileForWriting(const std::string& path, uint32_t&
             return nullptr;
         }
         FileKey key{};
-        hold(fd, key);
-        return std::make_unique<HeadlessNewFile>(fd, key, temporary, path);
+        bool held = false;
+        try {
+            held = hold(fd, key);
+            return std::make_unique<HeadlessNewFile>(fd, key, temporary, path);
+        } catch (...) {
+            if (held) heldFiles().erase(key);
+            ::close(fd);
+            ::unlink(temporary.c_str());
+            throw;
+        }
     }
     return nullptr;
 }

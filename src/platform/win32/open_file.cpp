@@ -252,8 +252,16 @@ std::unique_ptr<NewFile> createFileForWriting(const std::string& path, uint32_t&
         std::wstring temporary = besideIt(target, L"~brio%04X.tmp", nextSerial());
         HANDLE handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle != INVALID_HANDLE_VALUE)
-            return std::make_unique<Win32NewFile>(handle, std::move(temporary), target);
+        if (handle != INVALID_HANDLE_VALUE) {
+            // Out of memory for the object: the file is closed and gone again, not left behind.
+            try {
+                return std::make_unique<Win32NewFile>(handle, temporary, target);
+            } catch (...) {
+                CloseHandle(handle);
+                DeleteFileW(temporary.c_str());
+                throw;
+            }
+        }
         error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return nullptr;
     }
@@ -273,7 +281,13 @@ std::unique_ptr<OpenFile> openFileForReading(const std::string& path) {
         handle = CreateFileW(wide.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                              nullptr);
     }
-    return std::make_unique<Win32File>(handle, handle == INVALID_HANDLE_VALUE ? GetLastError() : NO_ERROR);
+    const DWORD error = handle == INVALID_HANDLE_VALUE ? GetLastError() : NO_ERROR;
+    try {
+        return std::make_unique<Win32File>(handle, error);
+    } catch (...) {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle); // not lost with the object never made
+        throw;
+    }
 }
 
 bool readFile(const std::string& path, std::string& bytes, uint32_t& error, uint64_t largest) {
