@@ -116,10 +116,12 @@ brio::host::RunReport sweepRun(const Options& options, const std::vector<std::st
         interpreter.setScriptDir(folderOf(options.script));
         interpreter.setKeepGoing(true);
 
+        size_t linesAtFailure = 0;
         std::function<void()> snapshot = [&] {
             if (report.failureCame) return;
             report.failureCame = true;
             report.atFailure = keptState(host);
+            linesAtFailure = transcript.lines().size();
         };
         uint64_t steps = 0;
         if (kind == SweepKind::Allocation || kind == SweepKind::AllocationOnward) {
@@ -147,6 +149,10 @@ brio::host::RunReport sweepRun(const Options& options, const std::vector<std::st
                         : kind == SweepKind::Unload ? steps
                                                     : heap::pluginRequests() - requestsBefore;
         report.atEnd = keptState(host);
+        // "Usuń" or "Usuń wszystko" chosen from the list's menu after the failure.
+        const std::vector<std::string>& said = transcript.lines();
+        for (size_t i = linesAtFailure; report.failureCame && i < said.size(); ++i)
+            if (said[i].find("; chosen Usu\xC5\x84") != std::string::npos) report.rowsDeletedAfter = true;
     }
     for (const std::string& l : transcript.lines())
         if (l.rfind("FAULT: ", 0) == 0) report.faults.push_back(l);

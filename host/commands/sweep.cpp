@@ -86,7 +86,7 @@ bool cutShort(const std::vector<std::string>& a, const std::vector<std::string>&
 // The list and the network choices are edited further by the user after the failure, on what the
 // failure left them (a row not moved is then deleted in place of another): they are lost when they
 // end cut short of what they held when the failure came (emptied, or written from a list read in part),
-// where the run without failures did not cut them so.
+// where the run without failures did not cut them so, and the user deleted no rows after the failure.
 std::vector<std::string> lostKept(const RunReport& run, const Kept& meant) {
     std::set<std::string> names;
     for (const Kept* k : {&run.atEnd, &run.atFailure, &meant})
@@ -99,6 +99,9 @@ std::vector<std::string> lostKept(const RunReport& run, const Kept& meant) {
         // Nothing kept when the failure came: whatever is there now destroyed nothing.
         if (run.failureCame && !before) continue;
         if (end == find(meant, name) || (run.failureCame && end == before)) continue;
+        // The list's rows deleted by the user after the failure (the rows the script meant may have
+        // moved under a step that failed) may leave it shorter: the user's doing, not a loss.
+        if (run.failureCame && run.rowsDeletedAfter && name == "config Brio/list") continue;
         if (run.failureCame && edited(name)) {
             const std::vector<std::string> had = partsOf(name, *before);
             const std::vector<std::string> now = partsOf(name, end.value_or(""));
@@ -139,6 +142,7 @@ std::string encodeReport(const RunReport& report) {
     std::string out;
     put(out, 'p', std::to_string(report.places));
     put(out, 'c', report.failureCame ? "1" : "0");
+    put(out, 'd', report.rowsDeletedAfter ? "1" : "0");
 
     for (const std::string& f : report.faults)
         put(out, 'f', f);
@@ -165,6 +169,8 @@ bool decodeReport(std::string_view bytes, RunReport& report) {
             report.places = std::stoull(field);
         else if (tag == 'c')
             report.failureCame = field == "1";
+        else if (tag == 'd')
+            report.rowsDeletedAfter = field == "1";
         else if (tag == 'f')
             report.faults.push_back(field);
         else if ((tag == 'a' || tag == 'e') && !name)

@@ -35,6 +35,7 @@ struct RunReport {
     uint64_t places = 0;             // where something could have been failed, in this run
     bool failureCame = false;        // the place failed was reached
     std::vector<std::string> faults; // brio-host's FAULT lines
+    bool rowsDeletedAfter = false;   // the user deleted rows of the list after the failure came
     Kept atFailure;                  // when the failure came
     Kept atEnd;                      // after the plug-in was stopped and unloaded
 };
