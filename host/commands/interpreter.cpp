@@ -39,6 +39,7 @@ bool Interpreter::run(std::string_view line, int number) {
     if (w[0].text != "expect" && w[0].text != "echo" && w[0].text != "help")
         host_.transcript().line("$ " + std::string(trimmed(line)));
     const bool ran = dispatch(w, line);
+    host_.flushConfig();
     if (boxDepth_ > 0 || boxError_.empty()) return ran;
     // A command inside a message box that this line opened could not be run: the script stops there.
     line_ = number;

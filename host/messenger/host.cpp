@@ -243,7 +243,7 @@ void Host::setValue(int table, int row, int column, ValueRecord* value) {
         }
         call("setValue", " config " + c->key + " " + shown);
         config_.set(c->key, bytes);
-        saveConfig();
+        configDirty_ = true;
         return;
     }
     if (table == msg::kContactsTable) {
@@ -333,6 +333,7 @@ void Host::crash() {
 
 void Host::unload() {
     if (!loaded()) return;
+    flushConfig();
     if (started_) transcript_.plain("unloading a started plug-in without deinitialise and pluginEnd");
     started_ = false;
     reportOutstandingCopies();
@@ -374,6 +375,7 @@ bool Host::start(std::string& error) {
         return false;
     }
     if (!load(error)) return false;
+    flushConfig();
     std::vector<std::string> problems;
     config_.load(problems);
     for (const std::string& p : problems)

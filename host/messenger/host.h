@@ -14,6 +14,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "boundary/host_control.h"
@@ -128,6 +129,13 @@ public:
     // A configuration value set from outside the plug-in (a script), saved at once.
     void setConfig(const std::string& key, const std::string& bytes);
     void saveConfig();
+    // The plug-in's own settings are written to the file once its call has been answered, as a
+    // messenger that keeps each setting when it is set would have it by then: after each command, and
+    // before the plug-in is started or unloaded (rewriting a file with a long list at every call of the
+    // plug-in's made a week-long script crawl).
+    void flushConfig() {
+        if (std::exchange(configDirty_, false)) saveConfig();
+    }
 
     // For the failure sweeps: the plug-in's calls into the host (all but releaseString, which cannot
     // fail) are numbered from 1 as they come, and the one numbered `at` is answered as a host that has
@@ -176,6 +184,7 @@ private:
     std::unique_ptr<PluginLibrary> library_;
     std::string pluginPath_;
     bool started_ = false;
+    bool configDirty_ = false; // the plug-in set a value not yet written to the file
     bool crashing_ = false; // what the plug-in leaves behind in a crash is not reported
     int hostState_ = 0;
 
