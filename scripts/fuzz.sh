@@ -54,11 +54,17 @@ if [ -n "${PROPERTY_CASES:-}" ]; then
 fi
 # The failure sweeps over every scenario (`make fuzz` sets SWEEP_MOST, the most runs of a kind in one
 # scenario), on the sanitizers' build when there is one, else on the Linux build: each allocation, each
-# host call and each unload failed in turn.
+# host call and each unload failed in turn. The week-long soak (16 s a run under the sanitizers) is swept
+# on the Linux build, a tenth as many runs of a kind.
 if [ -n "${SWEEP_MOST:-}" ]; then
   sweep_build=build
   [ -x build-asan/host/brio-host ] && [ -f build-asan/libbrio.so ] && sweep_build=build-asan
-  scripts/sweep.sh "$sweep_build" --most "$SWEEP_MOST" | sed -E 's/^sweep: /fuzz: sweep /' || failed=1
+  scenarios=()
+  for s in tests/scenarios/*.brio; do [ "$(basename "$s")" = soak_week.brio ] || scenarios+=("$s"); done
+  scripts/sweep.sh "$sweep_build" --most "$SWEEP_MOST" "${scenarios[@]}" | sed -E 's/^sweep: /fuzz: sweep /' ||
+    failed=1
+  scripts/sweep.sh build --most $((SWEEP_MOST / 10 + 1)) tests/scenarios/soak_week.brio |
+    sed -E 's/^sweep: /fuzz: sweep /' || failed=1
 fi
 # The differential run over DIFFERENTIAL_SEEDS new seeds (`make fuzz` sets it), from the Linux and
 # Windows builds; a failing seed's script stays in build/differential for tests/differential/reduce.py.
