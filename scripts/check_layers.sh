@@ -12,7 +12,7 @@ set -uo pipefail
 LAYERS=(
   formats     # pure text formats
   resources   # resource ids shared by the .rc file and the code that loads them
-  platform    # the desktop's interfaces (win32/, headless/) and readWholeFile on top of them
+  platform    # the desktop's interfaces (win32/, headless/) and readWholeFile and readSpeedFile on top of them
   boundary    # the host: records, the host control object, the gateway, message ids, settings
   description # the description setter and the speed texts every activity fills in
   cycling     # list cycling and stealing

@@ -1,7 +1,7 @@
 // platform/: what the logic needs from the desktop, in its own words (timers, message boxes, files,
-// readWholeFile, the clipboard, file dialogs, the list view, the import dialog), with win32/ (the
-// real thing) and headless/ (the stand-in) behind it; the build picks one. Uses formats/ and
-// resources/ only.
+// readWholeFile and readSpeedFile, the clipboard, file dialogs, the list view, the import dialog),
+// with win32/ (the real thing) and headless/ (the stand-in) behind it; the build picks one. Uses
+// formats/ and resources/ only.
 //
 // The list view control the list editor works on: a report view with an icon and two text columns per
 // row, several rows selectable, one focused, labels editable in place. The control lives in a window of

@@ -22,26 +22,26 @@ void showFormatTooLong() {
                           platform::MessageIcon::Warning);
 }
 
-// The pending cycle timer and the controller that armed it: the timer callback finds its way back
-// through these.
-struct CycleTimer {
+// A pending timer and the controller that armed it: the timer callback finds its way back through
+// these.
+struct OwnedTimer {
     platform::TimerId id = 0;
     ModeController* owner = nullptr;
 };
 
-CycleTimer& cycleTimer() {
-    static CycleTimer timer;
+OwnedTimer& cycleTimer() {
+    static OwnedTimer timer;
     return timer;
 }
 
 void cancelCycleTimer() {
-    CycleTimer& t = cycleTimer();
+    OwnedTimer& t = cycleTimer();
     platform::stopTimer(t.id);
     t.id = 0;
 }
 
 void armCycleTimer(ModeController* owner, int32_t seconds) {
-    CycleTimer& t = cycleTimer();
+    OwnedTimer& t = cycleTimer();
     cancelCycleTimer();
     t.owner = owner;
     // An entry's time may be longer than a timer can wait; it then shows for the longest wait, where
@@ -50,15 +50,11 @@ void armCycleTimer(ModeController* owner, int32_t seconds) {
     t.id = platform::startTimer(static_cast<uint32_t>(ms), &ModeController::cycleTick);
 }
 
-// The check of the kept records and the controller that armed it.
+// The check of the kept records.
 constexpr uint32_t kKeptCheckMs = 10000;
-struct KeptTimer {
-    platform::TimerId id = 0;
-    ModeController* owner = nullptr;
-};
 
-KeptTimer& keptTimer() {
-    static KeptTimer timer;
+OwnedTimer& keptTimer() {
+    static OwnedTimer timer;
     return timer;
 }
 
@@ -99,10 +95,10 @@ void ModeController::restoreAll() {
 }
 
 void ModeController::stopKeptCheck() {
-    KeptTimer& t = keptTimer();
+    OwnedTimer& t = keptTimer();
     if (t.owner != this) return;
     platform::stopTimer(t.id);
-    t = KeptTimer{};
+    t = OwnedTimer{};
 }
 
 void ModeController::watchKept() {
@@ -110,7 +106,7 @@ void ModeController::watchKept() {
         stopKeptCheck();
         return;
     }
-    KeptTimer& t = keptTimer();
+    OwnedTimer& t = keptTimer();
     if (t.owner == this && t.id != 0) return;
     t.owner = this;
     t.id = platform::startTimer(kKeptCheckMs, &ModeController::keptTick);
