@@ -10,7 +10,7 @@ packages=(
   wine wine32:i386 xvfb xauth
   fonts-wine fonts-liberation locales pngcheck libstb-dev
   clang libclang-rt-14-dev
-  zip unzip python3
+  zip unzip python3 ccache
 )
 
 missing=()
@@ -28,5 +28,14 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 echo "setup: installing ${missing[*]}"
 dpkg --add-architecture i386
-apt-get update -q
-DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${packages[@]}"
+# A mirror in the middle of a sync fails one index now and then (seen: bookworm-security's i386
+# list); the lists that did arrive still serve, so a failed update is only a warning.
+for try in 1 2 3; do
+  apt-get update -q && break
+  echo "setup: apt-get update failed (try $try of 3)" >&2
+  sleep 5
+done
+install() { DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@" "${packages[@]}"; }
+# Without one of the indexes the i386 and amd64 candidates of a library can differ, which multiarch
+# refuses; the release's own suite then gives both architectures the same version.
+install || install -t "$(. /etc/os-release && echo "$VERSION_CODENAME")"
