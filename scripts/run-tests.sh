@@ -94,6 +94,9 @@ dist() {
 
 # ---- the run ---------------------------------------------------------------------------------------------
 started=$EPOCHREALTIME
+# What git sees in the tree before the run; whatever it sees after and not before, a run left there.
+tree_status() { git -C "$top" status --porcelain=v1 --untracked-files=all 2>/dev/null | LC_ALL=C sort; }
+tree_status >"$log/tree.before"
 # The Windows and Linux builds first, side by side; each lane goes on as soon as what it needs is built.
 lane eval 'phase build-windows build_tree windows build-win; phase wine wine_lane; phase dist dist'
 lane eval 'phase build-linux build_tree linux build; phase linux run_ctest build; after build-windows;
@@ -105,6 +108,8 @@ lane eval 'after build-linux; phase build-asan build_tree asan build-asan;
            ASAN_OPTIONS=detect_leaks=1 phase asan run_ctest build-asan; phase sweeps sweeps'
 lane eval 'after build-linux; phase build-fuzz build_fuzz; after build-asan; phase fuzz scripts/fuzz.sh build-fuzz'
 wait
+# A test, scenario or script that writes into the work tree instead of a folder of its own.
+tree_status | LC_ALL=C comm -13 "$log/tree.before" - >"$log/tree.left"
 total=$(awk -v a="$started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
 
 # ---- counting ----------------------------------------------------------------------------------------------
@@ -167,6 +172,12 @@ count_lines "$log/wine.out" wine "$(status_of wine)"
 count_lines "$log/pictures.out" wine "$(status_of pictures)"
 count_lines "$log/differential.out" differential "$(status_of differential)"
 count_lines "$log/dist.out" dist "$(status_of dist)"
+if [ -s "$log/tree.left" ]; then
+  while read -r line; do failed=$((failed + 1)); failures+=("tree: a run left ${line:3} (git: ${line:0:2})"); done \
+    <"$log/tree.left"
+else
+  passed=$((passed + 1))
+fi
 
 echo "== times (wall, and CPU: user+sys of the phase's programs; lanes ran side by side)"
 for p in "${phases[@]}"; do
