@@ -10,7 +10,7 @@ packages=(
   wine wine32:i386 xvfb xauth
   fonts-wine fonts-liberation locales pngcheck libstb-dev
   clang libclang-rt-14-dev
-  zip unzip python3 ccache
+  clang-format zip unzip python3 ccache
 )
 
 missing=()
