@@ -68,6 +68,14 @@ check_guide() {
     return $missing
 }
 
+# The guide reads in any plain-text viewer without wrapping: no line longer than 75 characters.
+check_guide_lines() {
+    local long
+    long="$(tr -d '\r' <"$work/$root/instrukcja.txt" | # code page 1250: a byte per character
+        LC_ALL=C awk '{ if (length($0) > 75) printf "line %d has %d characters\n", NR, length($0) }')"
+    [ -z "$long" ] || { echo "$long"; return 1; }
+}
+
 # The notice names the version and the commit the package was built from.
 check_notice() {
     local notice head
@@ -93,6 +101,8 @@ if unzip -q "$zip" -d "$work"; then
     report texts $?
     check_guide
     report guide $?
+    check_guide_lines
+    report guide-lines $?
     check_notice
     report notice $?
     check_dll
