@@ -73,11 +73,17 @@ void showMessage(std::string_view text, std::string_view title, MessageIcon icon
 
 bool askYesNo(std::string_view text, std::string_view title, MessageIcon icon) {
     Desktop& d = desktop();
-    // A question asked while another is up has an answer of its own.
-    const bool outer = std::exchange(d.answer, true);
-    if (d.messageObserver)
-        d.messageObserver(headless::ShownMessage{std::string(text), std::string(title), icon, true});
-    return std::exchange(d.answer, outer);
+    if (!d.messageObserver) return true;
+    const headless::ShownMessage shown{std::string(text), std::string(title), icon, true};
+    // A question asked while another is up has an answer of its own, and the outer one gets its own back
+    // however this one ends.
+    struct Restore {
+        bool& answer;
+        const bool outer;
+        ~Restore() { answer = outer; }
+    } restore{d.answer, std::exchange(d.answer, true)};
+    d.messageObserver(shown);
+    return d.answer;
 }
 
 } // namespace platform
