@@ -133,6 +133,13 @@ bool Interpreter::dispatch(const Words& w, std::string_view line) {
         return true;
     }
     if (c == "onbox") return queueInsideBox(line);
+    if (c == "answer") {
+        // How the message box these commands run in is answered, when it asks Yes or No.
+        if (w.size() != 2 || (w[1].text != "yes" && w[1].text != "no")) return fail("use: answer yes|no");
+        if (boxDepth_ == 0) return fail("answer is for inside a message box (onbox answer yes|no)");
+        host_.desktop().answerQuestion(w[1].text == "yes");
+        return true;
+    }
     if (c == "load" || c == "unload" || c == "start" || c == "stop" || c == "restart" || c == "crash") {
         // The plug-in's code is still running the box: its library must stay, and its calls in order.
         if (boxDepth_ > 0) return fail(c + " cannot be used inside a message box");

@@ -205,7 +205,8 @@ bool Interpreter::fileCommand(const Words& w) {
         }
         if (w[1].text == "delete") {
             fs::permissions(name, fs::perms::owner_write, fs::perm_options::add, ignored);
-            std::remove(name.c_str());
+            // A name too long for the C runtime's call goes through the wide-character calls.
+            if (std::remove(name.c_str()) != 0) fs::remove(fs::path(name), ignored);
             return true;
         }
         const std::optional<std::string> bytes = readFileBytes(name);

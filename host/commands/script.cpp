@@ -193,6 +193,7 @@ const char* helpText() {
            "ACTION\n"
            "  menu NAME | menu contact | notify ACTION CODE [contact N] [size N]\n"
            "  onbox COMMAND...   (queued: runs inside the next message box, before it is answered)\n"
+           "  answer yes|no   (inside a box that asks: its answer; unsaid, yes)\n"
            "  list show | click ROW|none | select [ROW...] | rightclick ROW|none [choose N] | sort COLUMN\n"
            "  list edit ROW \"TEXT\"|cancel | drag ROW [label|icon|stateicon] | width COLUMN N\n"
            "  clipboard [hold|release] | filedialog answer \"PATH\" [filter N] | filedialog cancel\n"

@@ -49,7 +49,8 @@ struct FileDialogAnswer {
 struct MessageBoxSeen {
     std::string title; // bytes as the plug-in gave them (code page 1250)
     std::string text;
-    std::string icon; // "warning", "error", "information" or "none"
+    std::string icon;      // "warning", "error", "information" or "none"
+    bool question = false; // Yes and No rather than OK
 };
 
 // A page as brio-host draws it: its controls in the order they were added, with what each shows.
@@ -90,6 +91,8 @@ public:
     // answer: nothing). The work runs on this thread from the box's own message loop, as a person's
     // clicks elsewhere on the desktop would, and the box is answered when it is done.
     virtual void setWorkInsideBoxes(std::function<InsideBox()> next) = 0;
+    // From the work inside a box: the answer of that box if it asks Yes or No (unsaid: Yes).
+    virtual void answerQuestion(bool yes) = 0;
 
     // Lets `ms` milliseconds pass, running the plug-in's timers that fall due.
     virtual void advance(uint64_t ms) = 0;

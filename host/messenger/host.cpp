@@ -33,7 +33,8 @@ void writeBuffer(char* buffer, int32_t size, const std::string& bytes) {
 Host::Host(Transcript& transcript) : transcript_(transcript) {
     desktop_ = DesktopDriver::create([this](const MessageBoxSeen& box) {
         const heap::HostRuns host;
-        call("messageBox", " " + box.icon + " " + displayed(box.title) + " " + displayed(box.text));
+        call("messageBox", " " + box.icon + " " + displayed(box.title) + " " + displayed(box.text) +
+                               (box.question ? " yes/no" : ""));
     });
     desktop_->setFileDialogObserver([this](const FileDialogSeen& dialog) {
         const heap::HostRuns host;

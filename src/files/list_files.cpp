@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "boundary/host_gateway.h"
@@ -53,6 +54,20 @@ void showSaveFailure(const std::string& path, uint32_t error) {
     platform::showMessage(text, "Brio - Error", platform::MessageIcon::Warning);
 }
 
+// What an editor saves for an empty text: no byte, or a byte order mark alone.
+bool emptyFile(std::string_view bytes) {
+    return bytes.empty() || bytes == "\xEF\xBB\xBF" || bytes == "\xFF\xFE" || bytes == "\xFE\xFF";
+}
+
+// A file that is not empty gave no row: read, most likely, as the type it is not. The file by its name
+// alone, as the dialog's own messages name it.
+void showNothingRead(const std::string& path) {
+    const std::string text = "Z pliku \"" + std::string(fileNameOf(path)) +
+                             "\" nie wczytano żadnego wiersza.\r\nSprawdź, czy wybrany typ pliku zgadza się "
+                             "z jego zawartością.";
+    platform::showMessage(text, "Ostrzeżenie", platform::MessageIcon::Warning);
+}
+
 std::vector<StatusEntry> entriesOf(const ListEditor& editor) {
     std::vector<StatusEntry> entries;
     for (int32_t row = 0; row < editor.rowCount(); ++row)
@@ -62,8 +77,8 @@ std::vector<StatusEntry> entriesOf(const ListEditor& editor) {
 
 } // namespace
 
-ImportSession::ImportSession(ListEditor& editor, std::unique_ptr<platform::OpenFile> file)
-    : editor_(editor), file_(std::move(file)) {}
+ImportSession::ImportSession(ListEditor& editor, std::string path, std::unique_ptr<platform::OpenFile> file)
+    : editor_(editor), path_(std::move(path)), file_(std::move(file)) {}
 
 ImportSession::~ImportSession() = default;
 
@@ -86,13 +101,14 @@ bool ImportSession::onImportConfirmed(std::string_view seconds, int32_t checkedP
         readFailure_ = error;
         return true;
     }
-    const int32_t time = std::max(readInteger(seconds), kMinimumSeconds);
+    const int32_t time = readSeconds(seconds);
     const int32_t position =
         checkedPosition >= 0 && checkedPosition < kStatusCount ? checkedPosition : kUncheckedPosition;
     std::vector<StatusEntry> entries;
     for (std::string& line : readTextList(listFileText(*bytes)))
         entries.push_back({position, std::move(line), time});
     editor_.appendAll(entries);
+    nothingRead_ = entries.empty() && !emptyFile(*bytes);
     return true;
 }
 
@@ -101,10 +117,16 @@ void ImportSession::onImportCancelled() {
 }
 
 void ImportSession::onImportDialogClosed() {
+    // Each is the last thing done here: this session may be gone when its box closes.
+    if (std::exchange(nothingRead_, false)) {
+        const std::string path = path_;
+        showNothingRead(path);
+        return;
+    }
     if (!readFailure_) return;
     const uint32_t error = *readFailure_;
     readFailure_.reset();
-    showReadFailure(error); // the last thing done here: this session may be gone when the box closes
+    showReadFailure(error);
 }
 
 namespace {
@@ -131,7 +153,15 @@ std::optional<platform::ChosenFile> askForListFileToSave() {
     request.save = true;
     request.filters = {{"AutoStatus (*.sts)", "*.sts"}, {"Plik tekstowy (*.txt)", "*.txt"}};
     request.defaultExtension = "sts";
-    return askForListFile(request);
+    std::optional<platform::ChosenFile> chosen = askForListFile(request);
+    // The dialog's own question, for a name it could not ask about; the file by its name, as the dialog
+    // names it.
+    if (chosen && chosen->replaceUnasked) {
+        const std::string text =
+            "Plik \"" + std::string(fileNameOf(chosen->path)) + "\" już istnieje.\r\nCzy chcesz go zastąpić?";
+        if (!platform::askYesNo(text, "Ostrzeżenie", platform::MessageIcon::Warning)) return std::nullopt;
+    }
+    return chosen;
 }
 
 std::optional<platform::ChosenFile> askForListFileToOpen() {
@@ -162,12 +192,18 @@ void openListFile(ListEditor& editor, const platform::ChosenFile& chosen, const 
     if (chosen.filterIndex == kAutoStatusFilter) {
         // Nothing is appended after a failure's message box, during which the editor may have gone.
         const std::unique_ptr<platform::OpenFile> file = platform::openFileForReading(chosen.path);
-        if (const std::optional<std::string> bytes = readListFile(*file))
-            editor.appendAll(readAutoStatus(listFileText(*bytes)));
+        const std::optional<std::string> bytes = readListFile(*file);
+        if (!bytes) return;
+        const std::string text = listFileText(*bytes);
+        const std::vector<StatusEntry> entries = readAutoStatus(text);
+        editor.appendAll(entries);
+        if (entries.empty() && !emptyFile(*bytes) && (text.empty() || !onlyCommentsIn(text)))
+            showNothingRead(chosen.path);
         return;
     }
     waiting.reset();
-    auto session = std::make_unique<ImportSession>(editor, platform::openFileForReading(chosen.path));
+    auto session =
+        std::make_unique<ImportSession>(editor, chosen.path, platform::openFileForReading(chosen.path));
     if (session->show(host)) waiting = std::move(session);
 }
 

@@ -21,6 +21,19 @@ bool sameKey(std::string_view key, std::string_view expected) {
                       [](char a, char b) { return (a >= 'A' && a <= 'Z' ? char(a - 'A' + 'a') : a) == b; });
 }
 
+// The next line of `text`, without its LF and a CR before it; `text` moves past it.
+std::string_view nextLine(std::string_view& text) {
+    const size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    if (end != std::string_view::npos && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+}
+
+bool skipped(std::string_view line) {
+    return line.empty() || line[0] == ';' || line[0] == '#';
+}
+
 } // namespace
 
 std::string_view autoStatusHeader() {
@@ -44,11 +57,8 @@ std::vector<StatusEntry> readAutoStatus(std::string_view text) {
     std::vector<StatusEntry> entries;
     StatusEntry current; // position 0, 10 seconds until the file says otherwise
     while (!text.empty()) {
-        const size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (end != std::string_view::npos && !line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+        const std::string_view line = nextLine(text);
+        if (skipped(line)) continue;
         const size_t equals = line.find('=');
         if (equals == std::string_view::npos) continue;
         const std::string_view key = line.substr(0, equals);
@@ -56,13 +66,20 @@ std::vector<StatusEntry> readAutoStatus(std::string_view text) {
         if (sameKey(key, "status")) {
             current.status = readInteger(value);
         } else if (sameKey(key, "time")) {
-            current.seconds = std::max(readInteger(value), kMinimumSeconds);
+            current.seconds = readSeconds(value);
         } else if (sameKey(key, "text")) {
             current.description = std::string(value.substr(0, kListFieldLimit));
             entries.push_back(current);
         }
     }
     return entries;
+}
+
+bool onlyCommentsIn(std::string_view text) {
+    text = text.substr(0, text.find('\0'));
+    while (!text.empty())
+        if (!skipped(nextLine(text))) return false;
+    return true;
 }
 
 } // namespace brio

@@ -20,8 +20,13 @@ std::string autoStatusRecord(const StatusEntry& entry);
 // The entries of a file's text, up to its first NUL byte. Lines end at LF (a CR before it goes too);
 // empty lines, comments (";" or "#" first) and lines without "=" or with another key are skipped; keys
 // "status", "time" and "text" in any letter case. Each "text" line makes an entry of the status and
-// time read last (at first position 0 and 10 seconds); a time below 10 counts as 10, a status is
-// taken as it is, and a description is cut to 1023 bytes.
+// time read last (at first position 0 and 10 seconds); a time below 10 counts as 10 and one beyond the
+// largest the list holds as that largest, a status is taken as it is, and a description is cut to 1023
+// bytes.
 std::vector<StatusEntry> readAutoStatus(std::string_view text);
+
+// Whether the text holds nothing but empty lines and comments: an empty list (Brio writes its header
+// alone for one), not a file of another kind.
+bool onlyCommentsIn(std::string_view text);
 
 } // namespace brio

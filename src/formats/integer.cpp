@@ -2,9 +2,16 @@
 
 namespace brio {
 
+namespace {
+
+bool isSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+} // namespace
+
 int32_t readInteger(std::string_view text) {
     size_t i = 0;
-    auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
     while (i < text.size() && isSpace(text[i]))
         ++i;
     bool negative = false;
@@ -14,6 +21,21 @@ int32_t readInteger(std::string_view text) {
         value = value * 10u + uint32_t(text[i] - '0');
     if (negative) value = 0u - value;
     return static_cast<int32_t>(value);
+}
+
+int32_t readIntegerClamped(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && isSpace(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    // The magnitude stops growing once it is past every 32-bit value: more digits cannot bring it back.
+    constexpr uint64_t kPastAll = uint64_t{1} << 32;
+    uint64_t magnitude = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        if (magnitude < kPastAll) magnitude = magnitude * 10u + uint64_t(text[i] - '0');
+    if (negative) return magnitude > uint64_t{INT32_MAX} ? INT32_MIN : -static_cast<int32_t>(magnitude);
+    return magnitude > uint64_t{INT32_MAX} ? INT32_MAX : static_cast<int32_t>(magnitude);
 }
 
 } // namespace brio

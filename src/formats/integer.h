@@ -9,4 +9,8 @@ namespace brio {
 
 int32_t readInteger(std::string_view text);
 
+// The same reading, but a value beyond the 32-bit range stays at the end of the range it passed
+// instead of wrapping round: for numbers a wrap would turn from large into small or negative.
+int32_t readIntegerClamped(std::string_view text);
+
 } // namespace brio

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+#include "formats/integer.h"
 
 namespace brio {
 
@@ -15,5 +19,12 @@ struct StatusEntry {
 };
 
 constexpr int32_t kMinimumSeconds = 10;
+
+// A display time typed by the user or read from a list file: below the minimum it is the minimum, and
+// beyond the largest the list holds (2147483647) it is that largest, not a wrap-round to a short or a
+// negative time.
+inline int32_t readSeconds(std::string_view text) {
+    return std::max(readIntegerClamped(text), kMinimumSeconds);
+}
 
 } // namespace brio

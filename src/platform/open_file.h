@@ -53,6 +53,9 @@ std::unique_ptr<NewFile> createFileForWriting(const std::string& path, uint32_t&
 // still gives an object, whose readAll fails with the error of the open.
 std::unique_ptr<OpenFile> openFileForReading(const std::string& path);
 
+// Whether the path, of any length, names a file that is there (not a folder).
+bool isExistingFile(const std::string& path);
+
 // Opens, reads whole (as readInto) and closes a file, making no object on the heap: for files read
 // again and again, such as the speed files on every timer tick.
 bool readFile(const std::string& path, std::string& bytes, uint32_t& error, uint64_t largest = UINT64_MAX);

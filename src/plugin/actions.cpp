@@ -271,7 +271,7 @@ std::optional<StatusEntry> entryFromFields(std::string_view status, std::string_
     StatusEntry entry;
     entry.status = readInteger(status);
     entry.description = std::string(description);
-    entry.seconds = std::max(readInteger(seconds), kMinimumSeconds);
+    entry.seconds = readSeconds(seconds);
     return entry;
 }
 

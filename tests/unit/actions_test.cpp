@@ -274,6 +274,9 @@ TEST(ActionsEntry, FieldsMakeAnEntryOfAtLeastTenSeconds) {
         {"x", "Opis", "45", StatusEntry{0, "Opis", 45}},
         {"7", "Opis", "45", StatusEntry{7, "Opis", 45}}, // taken as it is
         {" 5 ", "Zażółć", "3600", StatusEntry{5, "Zażółć", 3600}},
+        // Past the largest time the list holds: that largest, not a wrap-round.
+        {"3", "Opis", "3000000000", StatusEntry{3, "Opis", 2147483647}},
+        {"3", "Opis", "-99999999999", StatusEntry{3, "Opis", 10}},
         {"3", "", "45", std::nullopt},
     };
     for (const EntryCase& c : cases) {
@@ -382,6 +385,26 @@ TEST_F(ActionsTest, ListPageLoadsTheListAndStoresItOnlyWhenTouched) {
     session.notify(445111, 1);
     session.notify(445117, 221);
     EXPECT_EQ(session.host.texts[445006], kOneEntry);
+}
+
+// A list the host could not hand over when the page opened is not known to the editor: what the user
+// does on the page then is not stored over the list he kept, even as the page closes touched.
+TEST_F(ActionsTest, AListTheHostCouldNotHandOverIsNotStoredOver) {
+    session.host.texts[445006] = kOneEntry;
+    session.host.nullTexts.insert(445006);
+    openListPage(session, 99);
+    EXPECT_TRUE(headless::listViewRows().empty());
+    session.values = {{445108, "2"}, {445109, "Nowy"}, {445110, "5"}};
+    session.notify(445111, 1);
+    session.notify(445117, 221);
+    EXPECT_EQ(session.host.texts[445006], kOneEntry);
+    // Once handed over, the next showing of the page stores what the user made of it.
+    session.notify(445107, 221);
+    session.host.nullTexts.clear();
+    openListPage(session, 99);
+    session.notify(445111, 1);
+    session.notify(445117, 221);
+    EXPECT_EQ(session.host.texts[445006], kOneEntry + "2\x0c" + "10\x0d" + "Nowy\x0e");
 }
 
 // "Zmień" puts the fields' entry in place of the row last clicked; before any click, or once that row

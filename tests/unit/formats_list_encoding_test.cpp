@@ -63,8 +63,17 @@ INSTANTIATE_TEST_SUITE_P(
         EncodingCase{"PolishThatLooksLikeUtf8",
                      "WSP\xD3\xA3\r\nNie wiem, co si\xEA\x85\x94\r\n\xC6\x85 \xE2\x99\xA5",
                      "WSP\xD3\xA3\r\nNie wiem, co si\xEA\x85\x94\r\n\xC6\x85 \xE2\x99\xA5"},
+        // The same alone: "ę…”" (EA 85 94) is valid UTF-8 of a character code page 1250 lacks, and
+        // every one of its bytes is a Polish letter or sign.
+        EncodingCase{"PolishEllipsisAndQuoteAlone", "co si\xEA\x85\x94\r\n", "co si\xEA\x85\x94\r\n"},
         // Letters of another alphabet alone whose bytes are Polish letters and signs stay as they are.
         EncodingCase{"CyrillicAlone", "\xD1\x8F \xD1\x85", "\xD1\x8F \xD1\x85"},
+        // Notepad's Cyrillic alone ("Спасибо", "Сергей"), each sequence ending in a byte that is no
+        // Polish letter: UTF-8, one "?" a letter.
+        EncodingCase{"CyrillicWhoseLastBytesAreNotPolish",
+                     "\xD0\xA1\xD0\xBF\xD0\xB0\xD1\x81\xD0\xB8\xD0\xB1\xD0\xBE "
+                     "\xD0\xA1\xD0\xB5\xD1\x80\xD0\xB3\xD0\xB5\xD0\xB9",
+                     "??????? ??????"},
         // After a mark, characters code page 1250 lacks become one "?" each.
         EncodingCase{"Missing",
                      "\xEF\xBB\xBF\xE2\x82\xAC \xE2\x84\xA2 \xC2\xA0 \xC3\xB1 \xE4\xB8\xAD \xF0\x9F\x98\x80",

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "formats/autostatus.h"
@@ -41,6 +42,16 @@ TEST(AutoStatus, ReadsLineByLine) {
         {"short times",
          "time=5\ntext=a\ntime=-3\ntext=b\ntime=45s\ntext=c",
          {{0, "a", 10}, {0, "b", 10}, {0, "c", 45}}},
+        // Times beyond the largest the list holds stay at it rather than wrap round.
+        {"long times",
+         "time=2147483647\ntext=a\ntime=2147483648\ntext=b\ntime=99999999999\ntext=c\n"
+         "time=3000000000\ntext=d\ntime=-99999999999\ntext=e\ntime=4294967306\ntext=f",
+         {{0, "a", 2147483647},
+          {0, "b", 2147483647},
+          {0, "c", 2147483647},
+          {0, "d", 2147483647},
+          {0, "e", 10},
+          {0, "f", 2147483647}}},
         {"keys in any case, values with =",
          "TEXT=Hello\ntext=a=b\nText=",
          {{0, "Hello", 10}, {0, "a=b", 10}, {0, "", 10}}},
@@ -58,9 +69,25 @@ TEST(AutoStatus, ReadsLineByLine) {
         EXPECT_EQ(readAutoStatus(c.file), c.expected) << c.name;
 }
 
+// What holds no entry because it is an empty list, not because it is some other file.
+TEST(AutoStatus, OnlyCommentsAndEmptyLinesAreAnEmptyList) {
+    const std::pair<std::string, bool> cases[] = {
+        {"", true},
+        {kHeader, true},
+        {"\r\n\n;x=1\n#text=a", true},
+        {std::string("#a\0text=b", 9), true},
+        {kHeader + "status=1\r\n", false},
+        {"abc", false},
+        {"# a\n b", false},
+        {"\r", false}, // a last line of a CR alone is no empty line
+    };
+    for (const auto& [text, empty] : cases)
+        EXPECT_EQ(onlyCommentsIn(text), empty) << text;
+}
+
 TEST(AutoStatus, WrittenEntriesReadBack) {
     const std::vector<StatusEntry> entries = {
-        {3, "abc", 30}, {5, "Zażółć gęślą", 3600}, {0, "", 10}, {1, "a=b;#", 11}};
+        {3, "abc", 30}, {5, "Zażółć gęślą", 3600}, {0, "", 10}, {1, "a=b;#", 11}, {2, "long", 2147483647}};
     EXPECT_EQ(readAutoStatus(writeAutoStatus(entries)), entries);
 }
 

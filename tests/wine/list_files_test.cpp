@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -17,6 +19,7 @@
 #include "platform/file_dialogs.h"
 #include "platform/import_dialog.h"
 #include "platform/open_file.h"
+#include "platform/win32/file_dialog_looks.h"
 
 namespace {
 
@@ -180,6 +183,55 @@ TEST_F(ListFilesWin32, SavingOverAnExistingFileAgreesToReplaceIt) {
     EXPECT_TRUE(boxes_.empty()) << "the dialog's question is not one of the plug-in's boxes";
     // The dialog only chose the name; the file is replaced when it is created.
     EXPECT_EQ(fileBytes(inScratch("old.sts")), "old");
+}
+
+// Both dialogs take a name a dialog can take. A longer one only the hooked dialog takes, from its
+// field; it then asks nothing about a file of that name, which the caller is told. Wine draws the
+// same dialog with or without a hook procedure, and without one refuses a long name without a word:
+// there the hooked dialog is the one shown.
+TEST_F(ListFilesWin32, OnlyTheHookedDialogTakesALongNameUnderWine) {
+    EXPECT_FALSE(platform::systemDialogTakesLongNames());
+    const std::string folder = inScratch(std::string(150, 'd'));
+    const std::string longName = folder + "\\" + std::string(150, 'n') + ".sts";
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    bool refused = false;
+    driver_->setFileDialogRefusedObserver([&] { refused = true; });
+    struct Case {
+        platform::DialogLook look;
+        std::string name;
+        bool exists;
+        bool taken;
+    };
+    const Case cases[] = {
+        {platform::DialogLook::System, inScratch("a.sts"), false, true},
+        {platform::DialogLook::System, longName, false, false},
+        {platform::DialogLook::Hooked, inScratch("a.sts"), true, true},
+        {platform::DialogLook::Hooked, longName, false, true},
+        {platform::DialogLook::Hooked, longName, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.name.size()) +
+                     (c.look == platform::DialogLook::System ? " system" : " hooked") +
+                     (c.exists ? ", there" : ""));
+        refused = false;
+        std::filesystem::remove(c.name, ignored);
+        if (c.exists) std::ofstream(std::filesystem::path(c.name)) << "old";
+        driver_->setFileDialogAnswer(FileDialogAnswer{c.name, 2});
+        uint32_t failure = 1;
+        const auto chosen = platform::askForFileWithLook(kSaveRequest, c.look, &failure);
+        EXPECT_EQ(failure, 0u);
+        EXPECT_EQ(refused, !c.taken);
+        ASSERT_EQ(chosen.has_value(), c.taken);
+        if (!chosen) continue;
+        EXPECT_EQ(chosen->filterIndex, 2);
+        EXPECT_EQ(chosen->path.substr(chosen->path.size() - 20), c.name.substr(c.name.size() - 20));
+        // A long name's file is the caller's to ask about; a short one's the dialog asked about.
+        EXPECT_EQ(chosen->replaceUnasked, c.exists && c.name.size() >= MAX_PATH);
+    }
+    driver_->setFileDialogRefusedObserver(nullptr);
+    std::filesystem::remove_all(folder, ignored);
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(ListFilesWin32, FilesAreWrittenAndReadBackByteForByte) {

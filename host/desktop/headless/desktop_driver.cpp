@@ -93,6 +93,7 @@ public:
         return headless::setListViewColumnWidth(column, width);
     }
     void setWorkInsideBoxes(std::function<InsideBox()> next) override { insideBoxes_ = std::move(next); }
+    void answerQuestion(bool yes) override { headless::answerQuestion(yes); }
     void setFileDialogObserver(std::function<void(const FileDialogSeen&)> observer) override {
         onFileDialog_ = std::move(observer);
     }
@@ -122,7 +123,7 @@ private:
             // The box is the desktop's, and what the user does in it the host's (its messages to the
             // plug-in are the plug-in's again).
             const heap::HostRuns host;
-            if (onMessageBox_) onMessageBox_(MessageBoxSeen{m.title, m.text, iconName(m.icon)});
+            if (onMessageBox_) onMessageBox_(MessageBoxSeen{m.title, m.text, iconName(m.icon), m.question});
             // The headless box is open for as long as this call lasts: its work runs here.
             if (insideBoxes_)
                 if (const InsideBox work = insideBoxes_()) work();

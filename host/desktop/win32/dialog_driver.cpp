@@ -267,18 +267,28 @@ void Win32Driver::answer(HWND box) {
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
         return;
     }
-    MessageBoxSeen seen{windowText(box), windowText(text), iconName(contents.icon)};
+    const bool question = GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO);
+    MessageBoxSeen seen{windowText(box), windowText(text), iconName(contents.icon), question};
     if (onMessageBox_) onMessageBox_(seen);
     InsideBox work = insideBoxes_ ? insideBoxes_() : InsideBox();
     // The work waits for the box's own message loop, which runs once its set-up is over: a thread
     // timer gets there. Without a timer it runs here, still before the box is answered.
     const UINT_PTR timer = work ? SetTimer(nullptr, 0, USER_TIMER_MINIMUM, boxWorkTick) : 0;
     if (timer) {
-        boxWork_.push_back({timer, box, std::move(work)});
+        boxWork_.push_back({timer, box, std::move(work), question});
         return;
     }
+    workAndAnswer(box, question, work);
+}
+
+void Win32Driver::workAndAnswer(HWND box, bool question, const InsideBox& work) {
+    // A box opened by the work has an answer of its own.
+    const std::optional<bool> outer = std::exchange(questionAnswer_, std::nullopt);
     if (work) runInsideBox(work);
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    const bool yes = questionAnswer_.value_or(true);
+    questionAnswer_ = outer;
+    const int button = question ? (yes ? IDYES : IDNO) : IDOK;
+    if (IsWindow(box)) PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
 }
 
 void CALLBACK Win32Driver::boxWorkTick(HWND, UINT, UINT_PTR id, DWORD) {
@@ -290,8 +300,7 @@ void CALLBACK Win32Driver::boxWorkTick(HWND, UINT, UINT_PTR id, DWORD) {
     if (found == pending.end()) return;
     const BoxWork taken = std::move(*found);
     pending.erase(found);
-    runInsideBox(taken.work);
-    if (IsWindow(taken.box)) PostMessageA(taken.box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    activeDriver->workAndAnswer(taken.box, taken.question, taken.work);
 }
 
 // An exception cannot pass through the box's message loop.

@@ -70,6 +70,7 @@ public:
 
     // dialog_driver.cpp
     void setWorkInsideBoxes(std::function<InsideBox()> next) override { insideBoxes_ = std::move(next); }
+    void answerQuestion(bool yes) override { questionAnswer_ = yes; }
     void setFileDialogObserver(std::function<void(const FileDialogSeen&)> observer) override;
     void setFileDialogAnswer(const std::optional<FileDialogAnswer>& answer) override;
     void setFileDialogRefusedObserver(std::function<void()> observer) override {
@@ -116,7 +117,11 @@ private:
         UINT_PTR timer;
         HWND box;
         InsideBox work;
+        bool question; // Yes and No rather than OK
     };
+    // Runs the work inside a box and answers it: OK, or Yes unless the work said No.
+    void workAndAnswer(HWND box, bool question, const InsideBox& work);
+    std::optional<bool> questionAnswer_; // said by the work inside the box being answered
     std::function<InsideBox()> insideBoxes_;
     std::vector<BoxWork> boxWork_;
     HHOOK hook_ = nullptr;
@@ -125,7 +130,7 @@ private:
     std::vector<HWND> pages_; // open page windows, oldest first
     HIMAGELIST statusImages_ = nullptr;
     HWND clipboardWindow_ = nullptr;
-    HWND mainWindow_ = nullptr; // the messenger's own, made first
+    HWND mainWindow_ = nullptr;                              // the messenger's own, made first
     std::array<HICON, kStatusColours.size()> statusIcons_{}; // made on first request
     // The plug-in's file dialogs: how they are answered, and the one being answered.
     static constexpr UINT kFileDialogTickMs = 20;

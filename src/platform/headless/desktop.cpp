@@ -1,4 +1,4 @@
-// The headless desktop: timers on a virtual clock, message boxes that are recorded and dismissed.
+// The headless desktop: timers on a virtual clock, message boxes that are recorded and answered.
 #include <algorithm>
 #include <map>
 #include <utility>
@@ -26,6 +26,7 @@ struct Desktop {
     std::map<uint32_t, Timer> timers;
     uint32_t epoch = 1767225600; // 2026-01-01 00:00:00 UTC
     std::function<void(const headless::ShownMessage&)> messageObserver;
+    bool answer = true; // of the question being shown
     bool commonControls = false;
 };
 
@@ -67,7 +68,22 @@ uint32_t secondsSinceEpoch() {
 void showMessage(std::string_view text, std::string_view title, MessageIcon icon) {
     Desktop& d = desktop();
     if (d.messageObserver)
-        d.messageObserver(headless::ShownMessage{std::string(text), std::string(title), icon});
+        d.messageObserver(headless::ShownMessage{std::string(text), std::string(title), icon, false});
+}
+
+bool askYesNo(std::string_view text, std::string_view title, MessageIcon icon) {
+    Desktop& d = desktop();
+    if (!d.messageObserver) return true;
+    const headless::ShownMessage shown{std::string(text), std::string(title), icon, true};
+    // A question asked while another is up has an answer of its own, and the outer one gets its own back
+    // however this one ends.
+    struct Restore {
+        bool& answer;
+        const bool outer;
+        ~Restore() { answer = outer; }
+    } restore{d.answer, std::exchange(d.answer, true)};
+    d.messageObserver(shown);
+    return d.answer;
 }
 
 } // namespace platform
@@ -119,6 +135,10 @@ void setEpochSeconds(uint32_t seconds) {
 
 void onMessage(std::function<void(const ShownMessage&)> observer) {
     desktop().messageObserver = std::move(observer);
+}
+
+void answerQuestion(bool yes) {
+    desktop().answer = yes;
 }
 
 bool commonControlsReady() {

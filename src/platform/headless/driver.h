@@ -38,13 +38,16 @@ uint32_t timerInterval(uint32_t id);
 // The wall clock the plug-in sees, in seconds since 1970: fixed unless set, so runs repeat.
 void setEpochSeconds(uint32_t seconds);
 
-// Message boxes: each one shown is handed to the observer (if any) and then dismissed with OK.
+// Message boxes: each one shown is handed to the observer (if any) and then dismissed with OK, or, for
+// a question, answered Yes unless the observer calls answerQuestion first.
 struct ShownMessage {
     std::string text;
     std::string title;
     platform::MessageIcon icon;
+    bool question = false; // Yes and No
 };
 void onMessage(std::function<void(const ShownMessage&)> observer);
+void answerQuestion(bool yes);
 
 bool commonControlsReady();
 
@@ -97,7 +100,8 @@ void holdClipboard(bool held);
 // long. As the real dialogs do, the open dialog refuses a file that does not exist, and both refuse a
 // folder and a file in a folder that does not exist; a save over an existing file is agreed to (its
 // question is answered "yes"). A refused answer is reported to `refused`, and the dialog is cancelled.
-// A path longer than 259 bytes is taken unchecked, as the plug-in takes it from the real dialogs.
+// A path longer than 259 bytes is taken unchecked, as the plug-in takes it from the real dialogs when
+// they cannot take it themselves: a save over an existing file then has not been asked about.
 void onFileDialog(std::function<void(const platform::FileDialogRequest&)> observer);
 void onFileDialogRefused(std::function<void()> refused);
 void answerFileDialogs(const std::optional<platform::ChosenFile>& answer);

@@ -8,6 +8,7 @@
 #include "platform/file_dialogs.h"
 #include "platform/headless/driver.h"
 #include "platform/import_dialog.h"
+#include "platform/open_file.h"
 
 namespace brio {
 
@@ -113,11 +114,16 @@ std::optional<ChosenFile> askForFile(const FileDialogRequest& request, uint32_t*
         if (failure) *failure = kPathTooLong;
         return std::nullopt;
     }
-    if (wholeLength(d.answer->path) <= kCheckedPathLimit && !takesName(request, d.answer->path)) {
-        if (d.refused) d.refused();
-        return std::nullopt;
+    ChosenFile chosen = *d.answer;
+    if (wholeLength(chosen.path) <= kCheckedPathLimit) {
+        if (!takesName(request, chosen.path)) {
+            if (d.refused) d.refused();
+            return std::nullopt;
+        }
+    } else {
+        chosen.replaceUnasked = request.save && platform::isExistingFile(chosen.path);
     }
-    return d.answer;
+    return chosen;
 }
 
 std::unique_ptr<ImportDialog> showImportDialog(void*, const std::array<int32_t, 6>& icons,

@@ -337,6 +337,11 @@ int openForOneReading(const std::string& path, uint32_t& error) {
 
 } // namespace
 
+bool isExistingFile(const std::string& path) {
+    struct stat s {};
+    return ::stat(path.c_str(), &s) == 0 && !S_ISDIR(s.st_mode);
+}
+
 bool readFile(const std::string& path, std::string& bytes, uint32_t& error, uint64_t largest) {
     const int fd = openForOneReading(path, error);
     if (fd < 0) return false;

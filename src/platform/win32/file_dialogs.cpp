@@ -1,5 +1,10 @@
 // The standard file dialogs: GetSaveFileNameA / GetOpenFileNameA with the structure as Windows 95 and
 // NT 4 knew it (76 bytes), so that the dialog behaves the same on every Windows that loads the plug-in.
+// The user sees the system's own dialog where it takes a name of any length itself (Windows Vista and
+// later draw their modern dialog when no hook procedure is given); the dialog with a hook procedure,
+// which takes a long name from its field, only where the system's cannot: on Windows before Vista and
+// under Wine (where it looks the same as without the hook), and on Windows when the modern dialog
+// reports the name too long or not valid.
 #include <windows.h>
 
 #include <commdlg.h>
@@ -11,6 +16,8 @@
 #include <vector>
 
 #include "platform/file_dialogs.h"
+#include "platform/open_file.h"
+#include "platform/win32/file_dialog_looks.h"
 
 namespace brio::platform {
 
@@ -113,7 +120,19 @@ std::string withExtension(std::string path, const std::string& extension) {
 
 } // namespace
 
-std::optional<ChosenFile> askForFile(const FileDialogRequest& request, uint32_t* failure) {
+bool systemDialogTakesLongNames() {
+    // Told by what the system has rather than by the version it reports, which a compatibility setting
+    // (and Wine) makes up: Vista is the first Windows with GetTickCount64, and Wine's ntdll names itself.
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    const bool vistaOrLater = kernel && GetProcAddress(kernel, "GetTickCount64");
+    const bool wine = ntdll && GetProcAddress(ntdll, "wine_get_version");
+    return vistaOrLater && !wine;
+}
+
+std::optional<ChosenFile> askForFileWithLook(const FileDialogRequest& request, DialogLook look,
+                                             uint32_t* failure) {
+    const bool hooked = look == DialogLook::Hooked;
     const std::string filters = filterString(request.filters);
     std::vector<char> name(kNameBufferSize, '\0');
     LongName longName;
@@ -126,9 +145,9 @@ std::optional<ChosenFile> askForFile(const FileDialogRequest& request, uint32_t*
     dialog.lpstrDefExt = request.defaultExtension.empty() ? nullptr : request.defaultExtension.c_str();
     dialog.Flags =
         (request.save ? OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST : OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST) |
-        OFN_EXPLORER | OFN_ENABLEHOOK;
-    dialog.lpfnHook = hookProcedure;
-    dialog.lCustData = reinterpret_cast<LPARAM>(&longName);
+        OFN_EXPLORER | (hooked ? OFN_ENABLEHOOK : 0);
+    dialog.lpfnHook = hooked ? hookProcedure : nullptr;
+    dialog.lCustData = hooked ? reinterpret_cast<LPARAM>(&longName) : 0;
     const BOOL chosen = request.save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
     if (failure) *failure = 0;
     if (chosen)
@@ -139,13 +158,29 @@ std::optional<ChosenFile> askForFile(const FileDialogRequest& request, uint32_t*
         return std::nullopt;
     }
     if (!longName.path.empty()) {
-        // The file calls take the long name; what they cannot do with it, they say.
+        // The file calls take the long name; what they cannot do with it, they say. The dialog never
+        // saw the name, so it asked nothing about replacing a file of it.
         if (request.save) longName.path = withExtension(std::move(longName.path), request.defaultExtension);
-        return ChosenFile{longName.path, longName.filterIndex};
+        const bool replaces = request.save && isExistingFile(longName.path);
+        return ChosenFile{longName.path, longName.filterIndex, replaces};
     }
-    const DWORD error = CommDlgExtendedError();
-    if (failure) *failure = error == FNERR_BUFFERTOOSMALL ? kPathTooLong : error;
+    if (failure) *failure = CommDlgExtendedError();
     return std::nullopt;
+}
+
+std::optional<ChosenFile> askForFile(const FileDialogRequest& request, uint32_t* failure) {
+    uint32_t error = 0;
+    std::optional<ChosenFile> chosen;
+    bool asked = false;
+    if (systemDialogTakesLongNames()) {
+        chosen = askForFileWithLook(request, DialogLook::System, &error);
+        // Only a name the system's dialog could not take goes to the hooked one, which takes it from
+        // its field.
+        asked = chosen || (error != FNERR_BUFFERTOOSMALL && error != FNERR_INVALIDFILENAME);
+    }
+    if (!asked) chosen = askForFileWithLook(request, DialogLook::Hooked, &error);
+    if (failure) *failure = error == FNERR_BUFFERTOOSMALL ? kPathTooLong : error;
+    return chosen;
 }
 
 } // namespace brio::platform

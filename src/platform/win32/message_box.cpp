@@ -1,4 +1,4 @@
-// Message boxes without an owner window: MessageBoxA with OK and the icon asked for.
+// Message boxes without an owner window: MessageBoxA with OK (or Yes and No) and the icon asked for.
 #include <windows.h>
 
 #include <string>
@@ -30,6 +30,13 @@ void showMessage(std::string_view text, std::string_view title, MessageIcon icon
     const std::string textCopy(text);
     const std::string titleCopy(title);
     MessageBoxA(nullptr, textCopy.c_str(), titleCopy.c_str(), MB_OK | iconStyle(icon));
+}
+
+bool askYesNo(std::string_view text, std::string_view title, MessageIcon icon) {
+    const std::string textCopy(text);
+    const std::string titleCopy(title);
+    return MessageBoxA(nullptr, textCopy.c_str(), titleCopy.c_str(),
+                       MB_YESNO | MB_DEFBUTTON2 | iconStyle(icon)) == IDYES;
 }
 
 } // namespace brio::platform

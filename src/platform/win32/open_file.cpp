@@ -290,6 +290,12 @@ std::unique_ptr<OpenFile> openFileForReading(const std::string& path) {
     }
 }
 
+bool isExistingFile(const std::string& path) {
+    const std::wstring wide = longPath(path);
+    const DWORD attributes = wide.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 bool readFile(const std::string& path, std::string& bytes, uint32_t& error, uint64_t largest) {
     HANDLE handle =
         CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
