@@ -289,7 +289,7 @@ void DescriptionSetter::settle(bool giveBack, Which which, int32_t only, const s
         if (!found) continue;
         const OwnRecord record = *found;
         int32_t status = 0;
-        switch (excluded(n) ? Shows::UsersOwn : judge(record, status)) {
+        switch (judge(record, status)) {
         case Shows::Away:
         case Shows::HiddenByUser:
             // Kept for when it can take its own, and owed to it from a give-back on.

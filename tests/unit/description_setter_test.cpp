@@ -374,6 +374,19 @@ TEST_F(DescriptionSetterTest, GivesBackOnlyWhatStillShowsItsLastWrite) {
          },
          66, "A", true, true},
         {"the last entry kept", 66, [](auto&, auto& s) { s.keepShown(); }, 66, "A", false},
+        {"the last entry kept while away", 66,
+         [](auto& n, auto& s) {
+             n.capability = 0;
+             s.keepShown();
+         },
+         66, "A", true, true},
+        {"the last entry kept while hidden by the user over an earlier one", -1,
+         [](auto& n, auto& s) {
+             n.status = 66;
+             s.apply("B", 64);
+             s.keepShown();
+         },
+         66, "A", true},
     };
     nets.addNetwork(10);
     for (const Case& c : cases) {
@@ -401,6 +414,80 @@ TEST_F(DescriptionSetterTest, GivesBackOnlyWhatStillShowsItsLastWrite) {
         EXPECT_EQ(nets.networks[10].status, 64);
         EXPECT_EQ(host.texts[setting::kKeptOwn], "");
     }
+}
+
+// A network that shows no status (0) cannot be given its status back: Brio never hides it, and gives
+// its text back.
+TEST_F(DescriptionSetterTest, ANetworkWithoutAStatusIsNeverHidden) {
+    nets.addNetwork(10);
+    nets.networks[10] = {0, "own", true, 1};
+    auto setter = makeSetter();
+    setter->apply("A", 66);
+    setter->apply("B", 66);
+    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{10, -1, "A"}, {10, -1, "B"}}));
+    setter->restoreAll();
+    EXPECT_EQ(nets.networks[10].status, 0);
+    EXPECT_EQ(nets.networks[10].description, "own");
+    EXPECT_FALSE(setter->keeping());
+}
+
+// The messenger ends inside a write, before or after the change, at Brio's first write to the network
+// or a later one: the records stored before it give the network its own back at the next start.
+TEST_F(DescriptionSetterTest, AnEndInsideAWriteLosesNothing) {
+    nets.addNetwork(10);
+    for (const bool first : {true, false}) {
+        for (const bool afterChange : {false, true}) {
+            SCOPED_TRACE(std::string(first ? "first" : "later") + (afterChange ? ", after" : ", before"));
+            host.texts.clear();
+            nets.networks[10] = {64, "own", true, 1};
+            auto setter = makeSetter();
+            if (!first) setter->apply("A", 66);
+            // What the setting and the network hold at the moment the messenger ends.
+            std::optional<std::pair<std::string, test::FakeNetwork>> atEnd;
+            const auto answer = host.responder;
+            host.responder = [&](const MessageRecord& m, int target) {
+                const bool set = target == -1 && m.id == msg::kSetNetStatus && !atEnd;
+                if (set && !afterChange) atEnd.emplace(host.texts[setting::kKeptOwn], nets.networks[10]);
+                const int32_t result = answer(m, target);
+                if (set && afterChange) atEnd.emplace(host.texts[setting::kKeptOwn], nets.networks[10]);
+                return result;
+            };
+            setter->apply("B", 64);
+            host.responder = answer;
+            setter->detachHost();
+            setter.reset();
+            ASSERT_TRUE(atEnd.has_value());
+            host.texts[setting::kKeptOwn] = atEnd->first;
+            nets.networks[10] = atEnd->second;
+            makeSetter()->restoreAll();
+            EXPECT_EQ(nets.networks[10].description, "own");
+            EXPECT_EQ(nets.networks[10].status, 64);
+        }
+    }
+}
+
+// Records of networks Brio never changes (20, 83) are not read: nothing is sent there, and they go
+// from the setting at its next store.
+TEST_F(DescriptionSetterTest, StoredRecordsOfExcludedNetworksAreNotRead) {
+    nets.addNetwork(10);
+    nets.networks[20] = {66, "A", true, 1};
+    nets.networks[10] = {66, "A", true, 1};
+    host.texts[setting::kKeptOwn] = "K1|20|64|1|3:own|1:A|10|64|1|3:own|1:A|";
+    auto setter = makeSetter();
+    setter->restoreAll();
+    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{10, 64, "own"}}));
+    EXPECT_EQ(host.texts[setting::kKeptOwn], "");
+}
+
+// A network choice text the host could not tell is never written over: the networks the user unticked
+// stay unticked for the next start.
+TEST_F(DescriptionSetterTest, ChoicesThatCouldNotBeReadAreNotWrittenOver) {
+    nets.addNetwork(15);
+    nets.addNetwork(10);
+    host.texts[setting::kNetChange] = "15|1|10|0|";
+    host.nullTexts.insert(setting::kNetChange);
+    makeSetter().reset();
+    EXPECT_EQ(host.texts[setting::kNetChange], "15|1|10|0|");
 }
 
 // A network that changes the text on the way (network 15 cuts it) still shows Brio's write; one Brio
