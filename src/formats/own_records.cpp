@@ -22,7 +22,7 @@ public:
     explicit Reader(std::string_view text) : rest_(text) {}
     bool done() const { return rest_.empty(); }
 
-    // An optional "-" and 1 to 10 digits that fit 32 bits, then `end`.
+    // An optional "-" and 1 to 10 digits that fit 32 bits, as written, then `end`.
     bool number(int64_t& value, char end) {
         bool negative = false;
         if (!rest_.empty() && rest_[0] == '-') {
@@ -36,6 +36,8 @@ public:
             value = value * 10 + (rest_[digits - 1] - '0');
         }
         if (digits == 0 || digits >= rest_.size() || rest_[digits] != end) return false;
+        // As written: no leading zero, no "-0".
+        if (rest_[0] == '0' && (digits > 1 || negative)) return false;
         rest_.remove_prefix(digits + 1);
         if (negative) value = -value;
         return value >= INT32_MIN && value <= INT32_MAX;
