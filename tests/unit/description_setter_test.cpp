@@ -416,21 +416,6 @@ TEST_F(DescriptionSetterTest, GivesBackOnlyWhatStillShowsItsLastWrite) {
     }
 }
 
-// A network that shows no status (0) cannot be given its status back: Brio never hides it, and gives
-// its text back.
-TEST_F(DescriptionSetterTest, ANetworkWithoutAStatusIsNeverHidden) {
-    nets.addNetwork(10);
-    nets.networks[10] = {0, "own", true, 1};
-    auto setter = makeSetter();
-    setter->apply("A", 66);
-    setter->apply("B", 66);
-    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{10, -1, "A"}, {10, -1, "B"}}));
-    setter->restoreAll();
-    EXPECT_EQ(nets.networks[10].status, 0);
-    EXPECT_EQ(nets.networks[10].description, "own");
-    EXPECT_FALSE(setter->keeping());
-}
-
 // The messenger ends inside a write, before or after the change, at Brio's first write to the network
 // or a later one: the records stored before it give the network its own back at the next start.
 TEST_F(DescriptionSetterTest, AnEndInsideAWriteLosesNothing) {
@@ -464,19 +449,6 @@ TEST_F(DescriptionSetterTest, AnEndInsideAWriteLosesNothing) {
             EXPECT_EQ(nets.networks[10].status, 64);
         }
     }
-}
-
-// Records of networks Brio never changes (20, 83) are not read: nothing is sent there, and they go
-// from the setting at its next store.
-TEST_F(DescriptionSetterTest, StoredRecordsOfExcludedNetworksAreNotRead) {
-    nets.addNetwork(10);
-    nets.networks[20] = {66, "A", true, 1};
-    nets.networks[10] = {66, "A", true, 1};
-    host.texts[setting::kKeptOwn] = "K1|20|64|1|3:own|1:A|10|64|1|3:own|1:A|";
-    auto setter = makeSetter();
-    setter->restoreAll();
-    EXPECT_EQ(nets.sets, (std::vector<SetCall>{{10, 64, "own"}}));
-    EXPECT_EQ(host.texts[setting::kKeptOwn], "");
 }
 
 // A network choice text the host could not tell is never written over: the networks the user unticked

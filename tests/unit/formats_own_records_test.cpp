@@ -64,6 +64,8 @@ TEST(OwnRecords, AnythingElseIsRefused) {
              "15|1|10|0|",                     // the network choices
              "k1|10|64|0|0:|0:|",
              "K1|10|64|0|2:abX1:c|",       // a text not followed by "|"
+             "K1|010|64|0|0:|0:|",         // a leading zero
+             "K1|10|-0|0|0:|0:|",          // "-0"
              "K2|10|64|0|0|2:ab|1:c|0:|",  // no write on its way: written as "K1|"
              "K2|10|64|0|0|2:ab|1:c|1:d|", // an earlier text with no write on its way
              "K2|10|64|0|3|2:ab|1:c|1:d|", // a state that is none of 0, 1, 2
