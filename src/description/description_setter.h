@@ -109,7 +109,8 @@ private:
     // Whether a network showing `status` takes part now, with the status it shows (asked afresh on the
     // general path).
     bool takingPart(int32_t network, int32_t& status) const;
-    // The hidden status counts as the user's unless it is Brio's last write, still shown.
+    // The hidden status counts as the user's unless it is Brio's, with Brio's write still shown (the last,
+    // or the one before while the last may not have reached the network).
     bool hiddenByUser(int32_t network, int32_t status);
     void applyIn(Work& work, std::string_view text, int32_t status);
     // Records first (stored once, before any write), then the writes.

@@ -205,7 +205,7 @@ void ModeController::beginStart() {
     try {
         // Replacing another activity, this adds only the networks not saved yet.
         setter_->saveCurrent();
-        watchKept(); // nothing left to owe: the check stops
+        watchKept(); // records that went owe nothing: the check runs only while something is owed
     } catch (...) {
         undoStart(watch, mode::kNone);
         throw;
