@@ -39,6 +39,8 @@ bool Interpreter::run(std::string_view line, int number) {
     if (w[0].text != "expect" && w[0].text != "echo" && w[0].text != "help")
         host_.transcript().line("$ " + std::string(trimmed(line)));
     const bool ran = dispatch(w, line);
+    // The messenger ended inside a call of the plug-in's, whose code has returned by now.
+    if (boxDepth_ == 0 && host_.diedInside()) host_.crash();
     host_.flushConfig();
     if (boxDepth_ > 0 || boxError_.empty()) return ran;
     // A command inside a message box that this line opened could not be run: the script stops there.
@@ -138,6 +140,14 @@ bool Interpreter::dispatch(const Words& w, std::string_view line) {
         if (w.size() != 2 || (w[1].text != "yes" && w[1].text != "no")) return fail("use: answer yes|no");
         if (boxDepth_ == 0) return fail("answer is for inside a message box (onbox answer yes|no)");
         host_.desktop().answerQuestion(w[1].text == "yes");
+        return true;
+    }
+    if (c == "crash" && w.size() > 1) {
+        if (w.size() != 4 || w[1].text != "in" || w[2].text != "setNetStatus" ||
+            (w[3].text != "before" && w[3].text != "after"))
+            return fail("use: crash in setNetStatus before|after");
+        if (!needLoaded()) return false;
+        host_.crashInNextSet(w[3].text == "after");
         return true;
     }
     if (c == "load" || c == "unload" || c == "start" || c == "stop" || c == "restart" || c == "crash") {

@@ -178,6 +178,8 @@ const char* helpText() {
     return "Commands (one a line, # starts a comment; \"texts\" are UTF-8 with \\\" \\\\ \\n \\r \\t "
            "\\xNN):\n"
            "  load | unload | start | stop | restart | crash   (crash: the messenger ends at once)\n"
+           "  crash in setNetStatus before|after   (the messenger ends inside the plug-in's next\n"
+           "                                        setNetStatus, before or after the change)\n"
            "  send ID [P1 [P2]] | query ID | record HEX...\n"
            "  config KEY [= VALUE]   (in a \"text\", $SCRIPTDIR is the script's folder)\n"
            "  network add NET [\"NAME\"] [status N] [description \"TEXT\"|none] [capability N] [type BITS]\n"

@@ -74,6 +74,7 @@ int Host::calls(const std::string& name) const {
 }
 
 bool Host::refusedCall(const char* name) {
+    if (dead_) return true; // a messenger that has ended answers nothing, and records nothing
     if (++hostCalls_ != refuseCallAt_) return false;
     if (onCallRefused_) onCallRefused_();
     ++calls_[name];
@@ -269,6 +270,7 @@ void Host::setValue(int table, int row, int column, ValueRecord* value) {
 
 void Host::releaseString(char* text) {
     const heap::HostRuns host;
+    if (dead_) return; // the process takes the copies with it
     if (!text) {
         call("releaseString", " null");
         return;
@@ -324,6 +326,9 @@ void Host::crash() {
     if (!loaded()) return;
     transcript_.plain("the messenger ends at once");
     started_ = false;
+    // Ended inside a call: the settings are as they were then (nothing was stored since).
+    dead_ = false;
+    crashInSet_.reset();
     saveConfig();
     // Nothing the plug-in holds is its fault now: the process takes it all.
     copies_.forget();

@@ -72,6 +72,11 @@ public:
     // held go with the process, and the settings stay as last written (this messenger stores a setting
     // when it is set). The library is freed, so that the next start loads it afresh.
     void crash();
+    // The messenger ends inside the plug-in's next setNetStatus, with the change made (`afterChange`) or
+    // not: from then on every call of the plug-in's finds nothing and changes nothing, and once its code
+    // has returned (diedInside) the messenger ends as `crash` does, with the settings as they were.
+    void crashInNextSet(bool afterChange) { crashInSet_ = afterChange; }
+    bool diedInside() const { return dead_; }
     bool start(std::string& error); // loads first when needed
     void stop();                    // deinitialise, pluginEnd, unload
     bool loaded() const { return library_ != nullptr; }
@@ -184,8 +189,10 @@ private:
     std::unique_ptr<PluginLibrary> library_;
     std::string pluginPath_;
     bool started_ = false;
-    bool configDirty_ = false; // the plug-in set a value not yet written to the file
-    bool crashing_ = false; // what the plug-in leaves behind in a crash is not reported
+    bool configDirty_ = false;       // the plug-in set a value not yet written to the file
+    bool crashing_ = false;          // what the plug-in leaves behind in a crash is not reported
+    std::optional<bool> crashInSet_; // armed: the next setNetStatus ends the messenger (after its change?)
+    bool dead_ = false;              // it has ended inside a call; the plug-in's code is still returning
     int hostState_ = 0;
 
     ConfigStore config_;

@@ -323,9 +323,20 @@ int32_t Host::networkMessage(int32_t id, int32_t net, int32_t p1, int32_t p2) {
             call("setNetStatus", line + " -> 0 (no such network)");
             return 0;
         }
+        const std::optional<bool> dies = std::exchange(crashInSet_, std::nullopt);
+        if (dies && !*dies) {
+            call("setNetStatus", line + " -> the messenger ends before the change");
+            dead_ = true;
+            return 0;
+        }
         if (p1 != -1) p->status = p1;
         if (change.description) p->description = change.description;
         p->history.push_back(std::move(change));
+        if (dies) {
+            call("setNetStatus", line + " -> the messenger ends after the change");
+            dead_ = true;
+            return 0;
+        }
         call("setNetStatus", line + " -> 1");
         return 1;
     }

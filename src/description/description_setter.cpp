@@ -18,6 +18,15 @@ bool excluded(int32_t network) {
     return network == 20 || network == 83;
 }
 
+// A status Brio can send back: a network that showed none (0) or the hidden one cannot be given it.
+bool canGiveBack(int32_t status) {
+    return status > 0 && status != kHiddenStatus;
+}
+
+bool listed(const std::vector<int32_t>& networks, int32_t network) {
+    return std::find(networks.begin(), networks.end(), network) != networks.end();
+}
+
 } // namespace
 
 DescriptionSetter::DescriptionSetter(const HostGateway& host, int32_t settingsColumn, int32_t keptColumn)
@@ -36,6 +45,8 @@ void DescriptionSetter::readRecords() {
         // Records made before the setting could be read are the newer ones; one that took the earlier
         // record's write of Brio's for the user's own takes that record's own instead.
         for (OwnRecord& r : *records) {
+            if (excluded(r.network)) continue; // never given back, so never kept
+            r.owed = true;                     // an earlier run could not give it back
             if (OwnRecord* newer = recordOf(r.network); !newer) {
                 records_.push_back(std::move(r));
             } else if (newer->ownText == r.brioText) {
@@ -79,10 +90,12 @@ bool DescriptionSetter::takingPart(int32_t network, int32_t& status) const {
 
 bool DescriptionSetter::hiddenByUser(int32_t network, int32_t status) {
     if (status != kHiddenStatus) return false;
-    if (const OwnRecord* record = recordOf(network); !record || !record->brioHidden) return true;
+    if (const OwnRecord* record = recordOf(network);
+        !record || !(record->brioHidden || (record->hasEarlier && record->earlierHidden)))
+        return true;
     const char* shown = netDescription(network);
     const OwnRecord* record = recordOf(network); // again: the host call may have changed the records
-    return !record || !record->brioHidden || record->brioText != shown;
+    return !record || judgeShown(*record, status, shown) != Shows::Brios;
 }
 
 std::string DescriptionSetter::formatFor(std::string_view text, int32_t network) {
@@ -96,14 +109,13 @@ void DescriptionSetter::apply(std::string_view text, int32_t status) {
     // allocates nothing. Should a host call let another apply run inside this one, that one works in
     // memory of its own: the host may still be reading the text it was given.
     if (applying_) {
-        std::string description;
-        std::string formatted;
-        applyIn(description, formatted, text, status);
+        Work work;
+        applyIn(work, text, status);
         return;
     }
     applying_ = true;
     try {
-        applyIn(description_, formatted_, text, status);
+        applyIn(work_, text, status);
     } catch (...) {
         applying_ = false;
         throw;
@@ -111,64 +123,117 @@ void DescriptionSetter::apply(std::string_view text, int32_t status) {
     applying_ = false;
 }
 
-void DescriptionSetter::applyIn(std::string& description, std::string& formatted, std::string_view text,
-                                int32_t status) {
+void DescriptionSetter::applyIn(Work& work, std::string_view text, int32_t status) {
     // Our own copy: the caller's text may change under a host call.
-    description.assign(text);
-    if (description.empty()) return;
+    work.description.assign(text);
+    if (work.description.empty()) return;
+    const bool wrote15 = listed(writtenLast_, kLimitedNetwork);
+    writtenLast_.clear();
+    work.count = 0;
     // By index, each record read afresh: formatFor is ours to override and must not be able to pull the
     // list from under us.
     for (size_t i = 0; i < choices_.size(); ++i) {
         const NetworkChoice choice = choices_[i];
         const int32_t n = choice.network;
+        if (work.count == work.writes.size()) work.writes.emplace_back();
+        Write& w = work.writes[work.count];
         if (n == kLimitedNetwork && netStatus(n) != 0) {
             if (!choice.enabled) continue;
-            formatFor(description, n, formatted);
-            fitToNetwork(formatted, 0);
-            if (lastStatus_ == status && formatted == lastText_) continue;
+            formatFor(work.description, n, w.text);
+            fitToNetwork(w.text, 0);
+            if (lastStatus_ == status && w.text == lastText_) {
+                if (wrote15) writtenLast_.push_back(n); // it shows this very write still
+                continue;
+            }
             lastStatus_ = status;
-            lastText_ = formatted; // counts as applied even when the network is hidden below
-            const int32_t shown = netStatus(n);
-            if (hiddenByUser(n, shown)) continue;
-            write(n, shown, status, formatted);
-            continue;
+            lastText_ = w.text; // counts as applied even when the network is hidden below
+        } else {
+            if (!takesPart(n) || !choice.enabled) continue;
+            formatFor(work.description, n, w.text);
         }
-        if (!takesPart(n) || !choice.enabled) continue;
-        formatFor(description, n, formatted);
-        const int32_t shown = netStatus(n);
-        if (hiddenByUser(n, shown)) continue;
-        write(n, shown, status, formatted);
+        w.shownStatus = netStatus(n);
+        if (hiddenByUser(n, w.shownStatus)) continue;
+        w.network = n;
+        w.status = status;
+        ++work.count;
     }
+    if (work.count == 0) return;
+    prepareRecords(work);
+    send(work);
 }
 
-void DescriptionSetter::write(int32_t network, int32_t shownStatus, int32_t status, const std::string& text) {
-    // Networks 20 and 83 are never given back, so nothing of theirs is kept.
-    if (excluded(network)) {
-        host_.send(msg::kSetNetStatus, network, 2, status, addressOf(text.c_str()));
-        return;
-    }
-    // Brio's first write, or the first since the user set something else there: what the network shows
-    // now is the user's own. Otherwise nothing is copied or stored, so that a feed whose speeds stay the
-    // same costs nothing here.
+void DescriptionSetter::prepareRecords(Work& work) {
+    for (size_t k = 0; k < work.count; ++k)
+        work.writes[k].before.assign(netDescription(work.writes[k].network));
+    // Worked out on a copy, which takes the records' place only whole: a failure on the way leaves them
+    // as they were. The copy reuses its memory, so an unchanged write allocates nothing.
+    work.next = records_;
     bool changed = false;
-    const char* before = netDescription(network);
-    if (const OwnRecord* record = recordOf(network); !record || record->brioText != before) {
-        OwnRecord made{network, shownStatus, before, false, std::string()};
-        drop(network);
-        records_.push_back(std::move(made));
-        changed = true;
+    for (size_t k = 0; k < work.count; ++k) {
+        Write& w = work.writes[k];
+        const int32_t n = w.network;
+        if (excluded(n)) continue; // never given back, so nothing of theirs is kept
+        auto it = std::find_if(work.next.begin(), work.next.end(),
+                               [n](const OwnRecord& r) { return r.network == n; });
+        // Brio's first write, or the first since the user set something else there: what the network
+        // shows now is the user's own.
+        const bool made = it == work.next.end() || judgeShown(*it, kKeepStatus, w.before) != Shows::Brios;
+        if (made) {
+            OwnRecord own;
+            own.network = n;
+            own.ownStatus = w.shownStatus;
+            own.ownText = w.before;
+            if (it == work.next.end()) {
+                work.next.push_back(std::move(own));
+                it = work.next.end() - 1;
+            } else {
+                *it = std::move(own);
+            }
+            changed = true;
+        }
+        OwnRecord& r = *it;
+        // Brio never hides a network whose own status it could not send back: its "Ukryty" would stay.
+        if (w.status == kHiddenStatus && !canGiveBack(r.ownStatus)) w.status = kKeepStatus;
+        // Written over a hidden status of Brio's without a status of its own, it stays hidden by Brio.
+        const bool hidden =
+            w.status == kHiddenStatus || (w.status == kKeepStatus && w.shownStatus == kHiddenStatus);
+        // The same text sent again over what it gave shows the same; anything else shows what is sent
+        // (a network that changes it on the way is told after the write).
+        const bool same = !made && r.sent == w.text && w.before == r.brioText;
+        if (!same || r.brioHidden != hidden) {
+            if (!made) {
+                // Until the write is seen through, what shows now is Brio's as well.
+                r.hasEarlier = true;
+                r.earlierText = w.before;
+                r.earlierHidden = w.shownStatus == kHiddenStatus;
+            }
+            if (!same) r.brioText = w.text;
+            r.brioHidden = hidden;
+            changed = true;
+        }
+        r.sent = w.text;
+        r.owed = false; // the running activity writes to it as to any other
     }
-    host_.send(msg::kSetNetStatus, network, 2, status, addressOf(text.c_str()));
-    // What the network shows now, which it may have cut or trimmed, is what tells Brio's write later.
-    const char* shown = netDescription(network);
-    OwnRecord* written = recordOf(network);
-    if (!written) return;
-    // Written over a hidden status of Brio's without a status of its own, the network stays hidden by Brio.
-    const bool hidden = status == kHiddenStatus || (status == kKeepStatus && shownStatus == kHiddenStatus);
-    if (written->brioText != shown || written->brioHidden != hidden) {
-        written->brioText.assign(shown);
-        written->brioHidden = hidden;
-        changed = true;
+    records_.swap(work.next);
+    if (changed) storeRecords();
+}
+
+void DescriptionSetter::send(Work& work) {
+    bool changed = false;
+    for (size_t k = 0; k < work.count; ++k) {
+        const Write& w = work.writes[k];
+        host_.send(msg::kSetNetStatus, w.network, 2, w.status, addressOf(w.text.c_str()));
+        writtenLast_.push_back(w.network);
+        if (excluded(w.network)) continue;
+        // What the network shows now, which it may have cut or trimmed, is what tells Brio's write later.
+        const char* shown = netDescription(w.network);
+        OwnRecord* r = recordOf(w.network);
+        if (!r) continue;
+        r->hasEarlier = false;
+        if (r->brioText != shown) {
+            r->brioText.assign(shown);
+            changed = true;
+        }
     }
     if (changed) storeRecords();
 }
@@ -197,18 +262,27 @@ void DescriptionSetter::drop(int32_t network) {
     std::erase_if(records_, [network](const OwnRecord& r) { return r.network == network; });
 }
 
-DescriptionSetter::Shows DescriptionSetter::judge(const OwnRecord& record, int32_t& status) {
-    const int32_t n = record.network;
-    if (!takingPart(n, status)) return Shows::Away; // it cannot tell what it shows, nor take anything
-    if (netDescription(n) != record.brioText) return Shows::UsersOwn;
-    if (status == kHiddenStatus && !record.brioHidden) return Shows::HiddenByUser;
+DescriptionSetter::Shows DescriptionSetter::judgeShown(const OwnRecord& record, int32_t status,
+                                                       std::string_view shown) {
+    const bool last = shown == record.brioText;
+    const bool earlier = record.hasEarlier && shown == record.earlierText;
+    if (!last && !earlier) return Shows::UsersOwn;
+    const bool hiddenByBrio = (last && record.brioHidden) || (earlier && record.earlierHidden);
+    if (status == kHiddenStatus && !hiddenByBrio) return Shows::HiddenByUser;
     return Shows::Brios;
 }
 
-void DescriptionSetter::settle(bool giveBack, std::optional<int32_t> only) {
+DescriptionSetter::Shows DescriptionSetter::judge(const OwnRecord& record, int32_t& status) {
+    if (!takingPart(record.network, status)) return Shows::Away; // it cannot tell what it shows
+    return judgeShown(record, status, netDescription(record.network));
+}
+
+void DescriptionSetter::settle(bool giveBack, Which which, int32_t only, const std::vector<int32_t>* stays) {
     std::vector<int32_t> networks;
     for (const OwnRecord& r : records_)
-        if (!only || r.network == *only) networks.push_back(r.network);
+        if (which == Which::All || (which == Which::OneNetwork && r.network == only) ||
+            (which == Which::Owed && r.owed))
+            networks.push_back(r.network);
     // Copies and look-ups afresh: every question is a host call.
     for (int32_t n : networks) {
         const OwnRecord* found = recordOf(n);
@@ -218,14 +292,16 @@ void DescriptionSetter::settle(bool giveBack, std::optional<int32_t> only) {
         switch (judge(record, status)) {
         case Shows::Away:
         case Shows::HiddenByUser:
-            continue; // kept for when it can take its own
+            // Kept for when it can take its own, and owed to it from a give-back on.
+            if (OwnRecord* now = recordOf(n); now && giveBack) now->owed = true;
+            continue;
         case Shows::UsersOwn:
             break;
         case Shows::Brios: {
             if (!giveBack) continue;
+            if (stays && listed(*stays, n)) break; // Brio's write of it is the user's own now
             // A hidden status of Brio's goes with its text; any other status stays as the user has it.
-            const bool unhide = status == kHiddenStatus && record.brioHidden && record.ownStatus > 0 &&
-                                record.ownStatus != kHiddenStatus;
+            const bool unhide = status == kHiddenStatus && canGiveBack(record.ownStatus);
             // What network 15 shows now is not the last applied text: the same text applied again must
             // reach it.
             if (n == kLimitedNetwork) lastStatus_.reset();
@@ -241,23 +317,31 @@ void DescriptionSetter::settle(bool giveBack, std::optional<int32_t> only) {
 }
 
 void DescriptionSetter::saveCurrent() {
-    settle(false);
+    settle(false, Which::All);
 }
 
 void DescriptionSetter::restoreAll() {
-    settle(true);
+    settle(true, Which::All);
+}
+
+void DescriptionSetter::restoreOwed() {
+    settle(true, Which::Owed);
 }
 
 void DescriptionSetter::keepShown() {
-    records_.clear();
-    storeRecords();
+    const std::vector<int32_t> stays = writtenLast_;
+    settle(true, Which::All, 0, &stays);
+}
+
+bool DescriptionSetter::owing() const {
+    return std::any_of(records_.begin(), records_.end(), [](const OwnRecord& r) { return r.owed; });
 }
 
 void DescriptionSetter::setEnabled(size_t index, bool enabled) {
     if (index >= choices_.size()) return;
     const int32_t n = choices_[index].network;
     // Brio lets go of the network: its own goes back now if it can, else as soon as it can.
-    if (choices_[index].enabled && !enabled) settle(true, n);
+    if (choices_[index].enabled && !enabled) settle(true, Which::OneNetwork, n);
     // By index again: the host calls may have let the page change the list.
     if (index < choices_.size() && choices_[index].network == n) choices_[index].enabled = enabled;
 }

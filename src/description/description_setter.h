@@ -44,22 +44,30 @@ public:
     // Per network Brio writes to, one record: what it showed before Brio's first write (description and
     // status), and what it showed after Brio's last one. A network gets its own back only while it still
     // shows Brio's last write; anything else is the user's, and the record goes. What cannot be given
-    // back now (the network is away, or the user hid it) is kept, and stored at once in the setting
-    // `keptColumn`, read back at creation: a rebuild, a close or a crash of the messenger loses nothing.
+    // back now (the network is away, or the user hid it) is kept, owed to the network, and the records
+    // are stored in the setting `keptColumn` before the writes they guard (read back at creation): a
+    // rebuild, a close or a crash of the messenger, even inside a write, loses nothing. Networks 20 and
+    // 83 are never given a record, made or read.
 
     // Before an activity starts: a record whose network shows something else now goes (its own is what it
     // shows now, taken again at the first write).
     void saveCurrent();
     // Gives each network that still shows Brio's last write its own back, switched on for Brio or not; a
-    // record goes once given back or once the user changed the network, and stays while the network
-    // cannot take it. Also the check that runs while records are kept and no activity runs.
+    // record goes once given back or once the user changed the network, and stays, owed, while the
+    // network cannot take it.
     void restoreAll();
-    // The descriptions and statuses shown now stay, as the user's own: every record goes.
+    // The same for the records owed to networks that could not take their own at a give-back: the check
+    // that runs while any is owed, whatever activity runs.
+    void restoreOwed();
+    // The list ends keeping its last entry: where the network shows Brio's write of it, that stays as the
+    // user's own; every other record is judged as at any give-back.
     void keepShown();
     // The user switches a network on or off for Brio; switched off, it gets its own back where it can.
     void setEnabled(size_t index, bool enabled);
-    // Whether records are kept (something is to be given back when its network can take it).
+    // Whether records are kept (something is to be given back when its network can take it), and whether
+    // any is owed to a network that could not take it at a give-back.
     bool keeping() const { return !records_.empty(); }
+    bool owing() const;
     const std::vector<OwnRecord>& records() const { return records_; }
 
     bool isEnabled(int32_t network) const;
@@ -76,6 +84,23 @@ public:
 
 private:
     enum class Shows { Away, HiddenByUser, UsersOwn, Brios };
+    enum class Which { All, OneNetwork, Owed };
+    // One network an apply writes to: the status it showed, and the status and text sent.
+    struct Write {
+        int32_t network = 0;
+        int32_t shownStatus = 0;
+        int32_t status = 0;
+        std::string text;
+        std::string before; // what it showed before the write
+    };
+    // What apply works in, kept from one call to the next for their memory (an unchanged description
+    // applied again allocates nothing).
+    struct Work {
+        std::string description;
+        std::vector<Write> writes;
+        size_t count = 0;
+        std::vector<OwnRecord> next;
+    };
 
     int32_t netStatus(int32_t network) const;
     bool takesPart(int32_t network) const; // netCapability
@@ -84,16 +109,21 @@ private:
     // Whether a network showing `status` takes part now, with the status it shows (asked afresh on the
     // general path).
     bool takingPart(int32_t network, int32_t& status) const;
-    // The hidden status counts as the user's unless it is Brio's last write, still shown.
+    // The hidden status counts as the user's unless it is Brio's, with Brio's write still shown (the last,
+    // or the one before while the last may not have reached the network).
     bool hiddenByUser(int32_t network, int32_t status);
-    void applyIn(std::string& description, std::string& formatted, std::string_view text, int32_t status);
-    // Sends a description to a network showing `shownStatus`, made a record first when it has none.
-    void write(int32_t network, int32_t shownStatus, int32_t status, const std::string& text);
+    void applyIn(Work& work, std::string_view text, int32_t status);
+    // Records first (stored once, before any write), then the writes.
+    void prepareRecords(Work& work);
+    void send(Work& work);
     OwnRecord* recordOf(int32_t network);
     void drop(int32_t network);
+    // The one judgement of what a network shows against its record, wherever a record is looked at.
+    static Shows judgeShown(const OwnRecord& record, int32_t status, std::string_view shown);
     Shows judge(const OwnRecord& record, int32_t& status);
-    // Goes through the records (or the one of `only`), giving back where `giveBack`.
-    void settle(bool giveBack, std::optional<int32_t> only = std::nullopt);
+    // Goes through the records (all, one network's or those owed), giving back where `giveBack`, except
+    // to the networks in `stays`, whose Brio's write becomes their own.
+    void settle(bool giveBack, Which which, int32_t only = 0, const std::vector<int32_t>* stays = nullptr);
     // Takes the records from their setting (beside those made already), if the host can tell it.
     void readRecords();
     // Writes the records to their setting when they changed since it was read or written.
@@ -114,10 +144,9 @@ private:
     std::vector<NetworkChoice> untoldChoices_;
     std::string lastText_;
     std::optional<int32_t> lastStatus_;
-    // What apply works in, kept from one call to the next for their memory, and whether one runs.
-    std::string description_;
-    std::string formatted_;
-    bool applying_ = false;
+    Work work_;
+    bool applying_ = false; // whether an apply runs (one inside it, through a host call, works apart)
+    std::vector<int32_t> writtenLast_; // the networks the last apply wrote to (or spared a repeat)
 };
 
 } // namespace brio

@@ -3,6 +3,11 @@
 // the hidden status it shows is Brio's or "0", "|", then two texts (its own description, and what it
 // showed after Brio's last write), each as its length in decimal, ":", the bytes, "|". No records is the
 // empty text.
+//
+// While a write of Brio's is on its way, what the network showed before it (Brio's write before) still
+// counts as Brio's: records stored then begin "K2|", and each has after its hidden flag one more field,
+// "0" (no write on its way), "1" (one is, over a text of Brio's not hidden by it) or "2" (over Brio's
+// hidden status), "|", and after its two texts a third, that earlier text ("0:|" with "0").
 #pragma once
 
 #include <cstdint>
@@ -19,6 +24,14 @@ struct OwnRecord {
     std::string ownText;     // ... and its description then
     bool brioHidden = false; // the hidden status it shows is Brio's
     std::string brioText;    // what it showed after Brio's last write
+    // A write of Brio's on its way: what the network showed before it, Brio's too.
+    bool hasEarlier = false;
+    bool earlierHidden = false;
+    std::string earlierText;
+    // Kept in memory only, never stored: the text Brio last sent (a network may show it cut), and
+    // whether the record is owed to a network that could not take it at a give-back.
+    std::string sent;
+    bool owed = false;
     bool operator==(const OwnRecord&) const = default;
 };
 

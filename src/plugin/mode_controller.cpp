@@ -86,7 +86,6 @@ void ModeController::discardCycler() {
 void ModeController::setMode(int32_t m) {
     mode = m;
     ++switches_->count;
-    if (m != mode::kNone) stopKeptCheck(); // an activity runs: the check waits for its end
 }
 
 void ModeController::restoreAll() {
@@ -102,7 +101,7 @@ void ModeController::stopKeptCheck() {
 }
 
 void ModeController::watchKept() {
-    if (mode != mode::kNone || !setter_->keeping()) {
+    if (!setter_->owing()) {
         stopKeptCheck();
         return;
     }
@@ -116,7 +115,9 @@ void ModeController::keptTick(uint32_t) {
     ModeController* owner = keptTimer().owner;
     if (!owner) return;
     try {
-        owner->restoreAll();
+        // Only what is owed: the running activity's own records are its to write over.
+        owner->setter_->restoreOwed();
+        owner->watchKept();
     } catch (...) {
         // Tried again at the next tick; the timer returns into the desktop's message loop.
     }
@@ -204,6 +205,7 @@ void ModeController::beginStart() {
     try {
         // Replacing another activity, this adds only the networks not saved yet.
         setter_->saveCurrent();
+        watchKept(); // records that went owe nothing: the check runs only while something is owed
     } catch (...) {
         undoStart(watch, mode::kNone);
         throw;
@@ -263,7 +265,7 @@ void ModeController::nextCycleStep() {
         owner->setter_->apply(entry.description, entry.status);
         owner->discardCycler();
         owner->setMode(mode::kNone);
-        owner->setter_->keepShown(); // the last entry stays as the user's own
+        owner->setter_->keepShown(); // the last entry stays as the user's own where it shows
         owner->watchKept();
         owner->host_.setActionStatus(action::kCycling, action::kPopup, action::kStatusOff);
         break;

@@ -61,9 +61,10 @@ public:
     // could not give back, where it can go now.
     void shutdown();
 
-    // While records of the user's own are kept and no activity runs, a check every 10 seconds gives each
-    // network its own back as soon as it can take it; nothing runs while nothing is kept. Called after
-    // whatever may have kept a record or let one go.
+    // While records are owed to networks that could not take their own at a give-back (away, or hidden by
+    // the user), a check every 10 seconds gives each its own back as soon as it can take it, whatever
+    // activity runs; nothing runs while nothing is owed. Called after whatever may have kept a record,
+    // owed one or let one go.
     void watchKept();
 
     // For a host that may be gone: cancels the running activity's timer and lets go of the host, so that

@@ -6,9 +6,9 @@
 #include <initializer_list>
 #include <string>
 
+#include "host/commands/interpreter.h"
 #include "host/common/heap_meter.h"
 #include "host/messenger/host.h"
-#include "host/commands/interpreter.h"
 
 namespace brio::test {
 
@@ -36,6 +36,11 @@ public:
         return true;
     }
     const std::string& error() const { return interpreter_.error(); }
+    // The host's lines from now on go to `sink` (none: muted again), as a scenario's transcript shows them.
+    void recordTo(std::FILE* sink) {
+        transcript_.setSink(sink);
+        transcript_.setMuted(sink == nullptr);
+    }
     int failures() const { return interpreter_.failures(); }
     int faults() const { return host_.faults(); }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -140,17 +141,42 @@ TEST_F(DescriptionSetterTest, IdenticalRepeatsAreSuppressedOnNetwork15Only) {
 TEST_F(DescriptionSetterTest, ApplyAsksTheHostInOrder) {
     nets.addNetwork(15);
     nets.addNetwork(10);
+    nets.networks[15].description = "own15";
+    nets.networks[10].description = "own10";
     auto setter = makeSetter();
     host.sent.clear();
+    // What the setting holds as each write reaches the messenger.
+    std::vector<std::string> storedAtWrite;
+    const auto answer = host.responder;
+    host.responder = [&](const MessageRecord& m, int target) {
+        if (target == -1 && m.id == msg::kSetNetStatus)
+            storedAtWrite.push_back(host.texts[setting::kKeptOwn]);
+        return answer(m, target);
+    };
     setter->apply("d", -1);
-    // Before Brio's first write, what the network shows; after each, what it shows now.
-    const std::vector<int32_t> expected{msg::kNetStatus,     msg::kNetStatus,      msg::kNetDescription, // 15
-                                        msg::kSetNetStatus,  msg::kNetDescription,                       //
-                                        msg::kNetCapability, msg::kNetStatus,      msg::kNetDescription, // 10
-                                        msg::kSetNetStatus,  msg::kNetDescription};
+    // Which networks take it; what each shows before Brio's first write; then each write, and what the
+    // network shows after it.
+    const std::vector<int32_t> expected{msg::kNetStatus,      msg::kNetStatus,       // 15
+                                        msg::kNetCapability,  msg::kNetStatus,       // 10
+                                        msg::kNetDescription, msg::kNetDescription,  // before
+                                        msg::kSetNetStatus,   msg::kNetDescription,  // 15
+                                        msg::kSetNetStatus,   msg::kNetDescription}; // 10
     EXPECT_EQ(sentIds(), expected);
-    EXPECT_EQ(int32_t{host.sent[3].message.type}, 2); // copies: the record is packed
-    EXPECT_EQ(int32_t{host.sent[3].message.p1}, -1);
+    EXPECT_EQ(int32_t{host.sent[6].message.type}, 2); // copies: the record is packed
+    EXPECT_EQ(int32_t{host.sent[6].message.p1}, -1);
+    // The user's own of both is stored before the first write, once.
+    const std::string stored = "K1|15|64|0|5:own15|1:d|10|64|0|5:own10|1:d|";
+    EXPECT_EQ(storedAtWrite, std::vector<std::string>(2, stored));
+    const auto stores = [this] {
+        return std::count_if(
+            host.valueCalls.begin(), host.valueCalls.end(),
+            [](const FakeHost::ValueCall& c) { return c.set && c.column == setting::kKeptOwn; });
+    };
+    EXPECT_EQ(stores(), 1);
+    setter->apply("d", -1); // nothing changes: nothing is stored
+    setter->apply("e", -1); // a new text: stored once, with the write on its way
+    EXPECT_EQ(stores(), 2);
+    EXPECT_EQ(host.texts[setting::kKeptOwn], "K2|15|64|0|1|5:own15|1:e|1:d|10|64|0|1|5:own10|1:e|1:d|");
 }
 
 TEST_F(DescriptionSetterTest, Network15WithStatusZeroTakesTheGeneralPath) {
@@ -348,6 +374,19 @@ TEST_F(DescriptionSetterTest, GivesBackOnlyWhatStillShowsItsLastWrite) {
          },
          66, "A", true, true},
         {"the last entry kept", 66, [](auto&, auto& s) { s.keepShown(); }, 66, "A", false},
+        {"the last entry kept while away", 66,
+         [](auto& n, auto& s) {
+             n.capability = 0;
+             s.keepShown();
+         },
+         66, "A", true, true},
+        {"the last entry kept while hidden by the user over an earlier one", -1,
+         [](auto& n, auto& s) {
+             n.status = 66;
+             s.apply("B", 64);
+             s.keepShown();
+         },
+         66, "A", true},
     };
     nets.addNetwork(10);
     for (const Case& c : cases) {
@@ -375,6 +414,52 @@ TEST_F(DescriptionSetterTest, GivesBackOnlyWhatStillShowsItsLastWrite) {
         EXPECT_EQ(nets.networks[10].status, 64);
         EXPECT_EQ(host.texts[setting::kKeptOwn], "");
     }
+}
+
+// The messenger ends inside a write, before or after the change, at Brio's first write to the network
+// or a later one: the records stored before it give the network its own back at the next start.
+TEST_F(DescriptionSetterTest, AnEndInsideAWriteLosesNothing) {
+    nets.addNetwork(10);
+    for (const bool first : {true, false}) {
+        for (const bool afterChange : {false, true}) {
+            SCOPED_TRACE(std::string(first ? "first" : "later") + (afterChange ? ", after" : ", before"));
+            host.texts.clear();
+            nets.networks[10] = {64, "own", true, 1};
+            auto setter = makeSetter();
+            if (!first) setter->apply("A", 66);
+            // What the setting and the network hold at the moment the messenger ends.
+            std::optional<std::pair<std::string, test::FakeNetwork>> atEnd;
+            const auto answer = host.responder;
+            host.responder = [&](const MessageRecord& m, int target) {
+                const bool set = target == -1 && m.id == msg::kSetNetStatus && !atEnd;
+                if (set && !afterChange) atEnd.emplace(host.texts[setting::kKeptOwn], nets.networks[10]);
+                const int32_t result = answer(m, target);
+                if (set && afterChange) atEnd.emplace(host.texts[setting::kKeptOwn], nets.networks[10]);
+                return result;
+            };
+            setter->apply("B", 64);
+            host.responder = answer;
+            setter->detachHost();
+            setter.reset();
+            ASSERT_TRUE(atEnd.has_value());
+            host.texts[setting::kKeptOwn] = atEnd->first;
+            nets.networks[10] = atEnd->second;
+            makeSetter()->restoreAll();
+            EXPECT_EQ(nets.networks[10].description, "own");
+            EXPECT_EQ(nets.networks[10].status, 64);
+        }
+    }
+}
+
+// A network choice text the host could not tell is never written over: the networks the user unticked
+// stay unticked for the next start.
+TEST_F(DescriptionSetterTest, ChoicesThatCouldNotBeReadAreNotWrittenOver) {
+    nets.addNetwork(15);
+    nets.addNetwork(10);
+    host.texts[setting::kNetChange] = "15|1|10|0|";
+    host.nullTexts.insert(setting::kNetChange);
+    makeSetter().reset();
+    EXPECT_EQ(host.texts[setting::kNetChange], "15|1|10|0|");
 }
 
 // A network that changes the text on the way (network 15 cuts it) still shows Brio's write; one Brio
