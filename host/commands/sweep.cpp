@@ -325,6 +325,20 @@ int sweep(const SweepSettings& settings, const SweepRun& run, std::FILE* out) {
             std::vector<Reference> references = {{&counted.atEnd, "as without failures"}};
             Kept stored;
             if (report.failureCame) {
+                // The stored list may also end as it was when the failure came: a failure in the step
+                // that stores it (the page's close: memory or a setValue refused) leaves it so, and with
+                // the page closed no later step stores the rows it showed. An unload lets the plug-in go
+                // at once: what it had stored then is what it had to keep.
+                if (settings.kind == SweepKind::Unload)
+                    stored = report.atFailure;
+                else if (const auto list = report.atFailure.find("config Brio/list");
+                         list != report.atFailure.end())
+                    stored.insert(*list);
+                references.push_back({&stored, "as when the failure came"});
+            }
+            // The runs with steps left out are made only for a run that ends as in none of these (most
+            // end as without failures).
+            if (report.failureCame && !lostKept(report.atEnd, references).empty()) {
                 if (const Kept* without = leftOut({report.failedStep}))
                     references.push_back({without, "as without the failing step"});
                 else
@@ -337,16 +351,6 @@ int sweep(const SweepSettings& settings, const SweepRun& run, std::FILE* out) {
                 if (!notRun.empty())
                     if (const Kept* without = leftOut(notRun))
                         references.push_back({without, "as without the steps it made impossible"});
-                // The stored list may also end as it was when the failure came: a failure in the step
-                // that stores it (the page's close: memory or a setValue refused) leaves it so, and with
-                // the page closed no later step stores the rows it showed. An unload lets the plug-in go
-                // at once: what it had stored then is what it had to keep.
-                if (settings.kind == SweepKind::Unload)
-                    stored = report.atFailure;
-                else if (const auto list = report.atFailure.find("config Brio/list");
-                         list != report.atFailure.end())
-                    stored.insert(*list);
-                references.push_back({&stored, "as when the failure came"});
             }
             for (const std::string& lost : lostKept(report.atEnd, references))
                 wrong.push_back("step " + std::to_string(report.failedStep) + ": " + lost);
