@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Every test: the four builds (Linux i386, Windows, ASan+UBSan, fuzzing), unit and scenario tests on
-# Linux and under ASan+UBSan, failure sweeps over two scenarios under ASan+UBSan, the exports of both builds, short fuzzing runs, the Windows checks, the
+# Linux and under ASan+UBSan, failure sweeps over three scenarios under ASan+UBSan and one under Wine, the exports of both builds, short fuzzing runs, the Windows checks, the
 # scenarios, the ledger and the pictures under Wine, the differential run and the release package.
 # Phases that do not wait on each other run side by side: the Linux and Windows builds first, then the
 # sanitizer and fuzzing builds beside the tests that need only the first two, the Wine steps in two
@@ -79,12 +79,20 @@ pictures_lane() {
 }
 # Scripts made from fixed seeds, each on both builds: the transcripts must agree.
 differential() { tests/differential/run.sh build build-win 1 2 3 4 5 6 7 8; }
-# Failure sweeps (each allocation, each host call, each unload failed in turn) over two scenarios, on
-# the sanitizers' build: an unload in every state with the feeds running, and the list kept through the
-# editor and the list files (at most 200 runs of a kind: the host calls of the first are sampled, every
-# third). `make fuzz` sweeps every scenario.
+# Failure sweeps (each allocation, each host call, each unload failed in turn) over three scenarios, on
+# the sanitizers' build: an unload in every state with the feeds running, the list kept through the
+# editor and the list files, and a load that fails after the user emptied the list (at most 200 runs of
+# a kind: the host calls of the first are sampled, every third). Then a sample on the Windows build under
+# Wine, each run a process of its own: every allocation of the last scenario, in a Wine prefix of
+# the sweeps' own. `make fuzz` sweeps every scenario on both.
 sweeps() {
-  scripts/sweep.sh build-asan --most 200 tests/scenarios/unload_with_feed.brio tests/scenarios/fidelity.brio
+  local status=0
+  scripts/sweep.sh build-asan --most 200 tests/scenarios/unload_with_feed.brio tests/scenarios/fidelity.brio \
+    tests/scenarios/delete_all_then_load.brio || status=1
+  after build-windows
+  WINEPREFIX="$top/build-win/sweep-wineprefix" scripts/sweep.sh build-win --kinds allocation --most 60 \
+    tests/scenarios/delete_all_then_load.brio | sed -E 's/^sweep: /sweep: windows /' || status=1
+  return $status
 }
 dist() {
   cmake --build build-win --target dist >"$log/dist-build.txt" 2>&1 || { tail -n 20 "$log/dist-build.txt"; return 1; }
