@@ -7,6 +7,7 @@
 #include <iterator>
 #include <set>
 
+#include "formats/list_text.h"
 #include "formats/own_records.h"
 #include "host/common/cp1250.h"
 #include "host/common/file_bytes.h"
@@ -99,7 +100,9 @@ std::optional<SweepKind> sweepKind(std::string_view name) {
 
 Kept keptState(Host& host, const std::string& folder) {
     Kept kept;
-    if (const std::string* list = host.config().stored("Brio/list")) kept["config Brio/list"] = *list;
+    // The list as the plug-in reads it (a time under 10 s reads as 10 s, and is stored so once shown).
+    if (const std::string* list = host.config().stored("Brio/list"))
+        kept["config Brio/list"] = writeListText(readListRows(*list));
     if (const std::string* choices = host.config().stored("Brio/netChange"))
         if (!putChoices(kept, *choices)) kept["config Brio/netChange"] = *choices;
     std::vector<OwnRecord> records;
@@ -133,14 +136,18 @@ std::vector<std::string> lostKept(const Kept& end, const std::vector<Reference>&
     std::vector<std::string> lost;
     for (const std::string& name : names) {
         const std::optional<std::string> now = find(end, name);
+        const auto holds = [&](const Reference& r) { return !r.partial || r.kept->count(name); };
         if (std::any_of(references.begin(), references.end(),
-                        [&](const Reference& r) { return find(*r.kept, name) == now; }))
+                        [&](const Reference& r) { return holds(r) && find(*r.kept, name) == now; }))
             continue;
         std::string line =
             name + " is " + shown(now, references.empty() ? now : find(*references[0].kept, name));
-        for (size_t i = 0; i < references.size(); ++i)
-            line += (i ? " nor " : ", not ") + shown(find(*references[i].kept, name), now) + " " +
-                    references[i].name;
+        bool first = true;
+        for (const Reference& r : references) {
+            if (!holds(r)) continue;
+            line += (first ? ", not " : " nor ") + shown(find(*r.kept, name), now) + " " + r.name;
+            first = false;
+        }
         lost.push_back(line);
     }
     return lost;
@@ -334,7 +341,8 @@ int sweep(const SweepSettings& settings, const SweepRun& run, std::FILE* out) {
                 else if (const auto list = report.atFailure.find("config Brio/list");
                          list != report.atFailure.end())
                     stored.insert(*list);
-                references.push_back({&stored, "as when the failure came"});
+                references.push_back(
+                    {&stored, "as when the failure came", settings.kind != SweepKind::Unload});
             }
             // The runs with steps left out are made only for a run that ends as in none of these (most
             // end as without failures).

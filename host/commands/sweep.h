@@ -28,7 +28,7 @@ enum class SweepKind { Allocation, AllocationOnward, HostCall, Unload };
 // "allocation", "allocation-onward", "host-call", "unload".
 std::optional<SweepKind> sweepKind(std::string_view name);
 
-// What the user keeps, by name, as bytes: "config Brio/list" as stored; "choice NET", the flag the
+// What the user keeps, by name, as bytes: "config Brio/list" as the plug-in reads it; "choice NET", the flag the
 // network choices give network NET ("config Brio/netChange" as stored when it is not whole choices);
 // "shown NET", what network NET ends up showing: its own status and description where a record kept
 // for it would give them back (it still shows Brio's last write), else what it shows now, the user's
@@ -42,6 +42,7 @@ Kept keptState(Host& host, const std::string& folder = ".");
 struct Reference {
     const Kept* kept;
     std::string name;
+    bool partial = false; // judges only the items it holds
 };
 // The kept items of a run's end that are as in none of the references; one line per item.
 std::vector<std::string> lostKept(const Kept& end, const std::vector<Reference>& references);

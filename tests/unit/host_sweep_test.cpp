@@ -47,16 +47,13 @@ TEST(HostSweepKept, ChoicesByNetworkTheListAndTheFiles) {
     folder.write("a.sts", std::string("x\0y", 3));
     std::filesystem::create_directories(folder.name("sub"));
     folder.write("sub/b.txt", "");
-    host.config().set("Brio/list", "0\x0C"
-                                   "10\x0D"
-                                   "a\x0E");
+    // The list as the plug-in reads it: a time under 10 s reads as 10 s.
+    host.config().set("Brio/list", std::string("0\x0C") + "5\x0D" + "a\x0E");
     host.config().set("Brio/netChange", "15|1|10|0|");
     Kept kept = keptState(host, folder.name(""));
     EXPECT_EQ(kept, (Kept{{"choice 10", "0"},
                           {"choice 15", "1"},
-                          {"config Brio/list", "0\x0C"
-                                               "10\x0D"
-                                               "a\x0E"},
+                          {"config Brio/list", std::string("0\x0C") + "10\x0D" + "a\x0E"},
                           {"file a.sts", std::string("x\0y", 3)},
                           {"file sub/b.txt", ""}}));
     // Choices that are not whole pairs are judged as the bytes stored.
@@ -72,8 +69,9 @@ TEST(HostSweepJudge, AnItemMustEndAsInOneReference) {
     const Kept whole = {{"config Brio/list", "W"}, {"file a", "1"}};
     const Kept leftOut = {{"config Brio/list", "L"}};
     const Kept stored = {{"config Brio/list", "S"}};
-    const std::vector<Reference> references = {
-        {&whole, "as without failures"}, {&leftOut, "as without the failing step"}, {&stored, "as stored"}};
+    const std::vector<Reference> references = {{&whole, "as without failures"},
+                                               {&leftOut, "as without the failing step"},
+                                               {&stored, "as stored", true}};
     const struct {
         Kept end;
         std::vector<std::string> lost; // the items named, in order
@@ -85,6 +83,7 @@ TEST(HostSweepJudge, AnItemMustEndAsInOneReference) {
         {{{"file a", "1"}}, {"config Brio/list"}},                                  // the list gone
         {{{"config Brio/list", "W"}, {"file a", "2"}}, {"file a"}},                 // a file written in part
         {{{"config Brio/list", "W"}, {"file a", "1"}, {"file b", ""}}, {"file b"}}, // a file left behind
+        {{}, {"config Brio/list"}}, // the list gone; the file as without the failing step
     };
     for (const auto& c : cases) {
         const std::vector<std::string> lost = lostKept(c.end, references);
@@ -92,6 +91,10 @@ TEST(HostSweepJudge, AnItemMustEndAsInOneReference) {
         for (size_t i = 0; i < lost.size(); ++i)
             EXPECT_EQ(lost[i].rfind(c.lost[i] + " is ", 0), 0u) << lost[i];
     }
+    // A partial reference judges only what it holds: a file gone is not as it "was" there.
+    const Kept none;
+    EXPECT_EQ(lostKept({}, {{&whole, "as meant"}, {&none, "as stored", true}}).size(), 2u);
+    EXPECT_EQ(lostKept({}, {{&whole, "as meant"}, {&none, "as stored", false}}).size(), 0u);
     // The message names what it is and what each reference held, there where a long text differs.
     const std::string longText(200, 'a');
     const Kept longWhole = {{"file a", longText}};
