@@ -67,20 +67,23 @@ std::optional<std::string> find(const Kept& kept, const std::string& name) {
     return it == kept.end() ? std::nullopt : std::optional<std::string>(it->second);
 }
 
-// The network choices' text as "choice NET" items, each the network's flag; false when the text is not
-// whole choices (number, "|", flag, "|").
-bool putChoices(Kept& kept, std::string_view text) {
-    Kept choices;
+// The network choices' flags by network; none when the text is not whole choices (number, "|", flag,
+// "|").
+std::optional<std::map<std::string, std::string>> readChoices(std::string_view text) {
+    std::map<std::string, std::string> flags;
     while (!text.empty()) {
         const size_t bar = text.find('|');
         const size_t end = bar == std::string_view::npos ? bar : text.find('|', bar + 1);
-        if (end == std::string_view::npos || bar == 0) return false;
-        choices["choice " + std::string(text.substr(0, bar))] =
-            std::string(text.substr(bar + 1, end - bar - 1));
+        if (end == std::string_view::npos || bar == 0) return std::nullopt;
+        flags.emplace(text.substr(0, bar), text.substr(bar + 1, end - bar - 1));
         text.remove_prefix(end + 1);
     }
-    kept.merge(choices);
-    return true;
+    return flags;
+}
+
+// A network the choices list: a network plug-in with a name, but for the two Brio never changes.
+bool choosable(const SimulatedPlugin& plugin) {
+    return (plugin.type & kNetworkPluginType) && plugin.name && plugin.net != 20 && plugin.net != 83;
 }
 
 std::string showing(int32_t status, const std::optional<std::string>& description) {
@@ -103,8 +106,16 @@ Kept keptState(Host& host, const std::string& folder) {
     // The list as the plug-in reads it (a time under 10 s reads as 10 s, and is stored so once shown).
     if (const std::string* list = host.config().stored("Brio/list"))
         kept["config Brio/list"] = writeListText(readListRows(*list));
-    if (const std::string* choices = host.config().stored("Brio/netChange"))
-        if (!putChoices(kept, *choices)) kept["config Brio/netChange"] = *choices;
+    // Each network's flag: a network the choices do not name (none stored yet, or new) is switched on.
+    const std::string* choices = host.config().stored("Brio/netChange");
+    const auto flags = readChoices(choices ? *choices : std::string());
+    if (!flags) kept["config Brio/netChange"] = *choices;
+    for (const auto& plugin : host.registry().plugins()) {
+        const std::string net = std::to_string(plugin->net);
+        if (!flags || !choosable(*plugin)) continue;
+        const auto flag = flags->find(net);
+        kept.emplace("choice " + net, flag == flags->end() ? "1" : flag->second);
+    }
     std::vector<OwnRecord> records;
     if (const std::string* text = host.config().stored("Brio/keptOwn"))
         records = parseOwnRecords(*text).value_or(std::vector<OwnRecord>());
@@ -332,15 +343,15 @@ int sweep(const SweepSettings& settings, const SweepRun& run, std::FILE* out) {
             std::vector<Reference> references = {{&counted.atEnd, "as without failures"}};
             Kept stored;
             if (report.failureCame) {
-                // The stored list may also end as it was when the failure came: a failure in the step
-                // that stores it (the page's close: memory or a setValue refused) leaves it so, and with
-                // the page closed no later step stores the rows it showed. An unload lets the plug-in go
-                // at once: what it had stored then is what it had to keep.
-                if (settings.kind == SweepKind::Unload)
-                    stored = report.atFailure;
-                else if (const auto list = report.atFailure.find("config Brio/list");
-                         list != report.atFailure.end())
-                    stored.insert(*list);
+                // The stored list and network choices may also end as they were when the failure came:
+                // a failure in the step that stores them (the page's close, the stop: memory or a
+                // setValue refused) leaves them so, and with the page closed no later step stores the
+                // rows it showed. An unload lets the plug-in go at once: what it had stored then, and
+                // the files, are what it had to keep.
+                for (const auto& [name, bytes] : report.atFailure)
+                    if (settings.kind == SweepKind::Unload || name.rfind("config ", 0) == 0 ||
+                        name.rfind("choice ", 0) == 0)
+                        stored[name] = bytes;
                 references.push_back(
                     {&stored, "as when the failure came", settings.kind != SweepKind::Unload});
             }

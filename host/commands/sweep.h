@@ -28,8 +28,9 @@ enum class SweepKind { Allocation, AllocationOnward, HostCall, Unload };
 // "allocation", "allocation-onward", "host-call", "unload".
 std::optional<SweepKind> sweepKind(std::string_view name);
 
-// What the user keeps, by name, as bytes: "config Brio/list" as the plug-in reads it; "choice NET", the flag the
-// network choices give network NET ("config Brio/netChange" as stored when it is not whole choices);
+// What the user keeps, by name, as bytes: "config Brio/list" as the plug-in reads it; "choice NET", the
+// flag the network choices give each network NET the messenger has (one they do not name is switched
+// on; "config Brio/netChange" as stored when it is not whole choices);
 // "shown NET", what network NET ends up showing: its own status and description where a record kept
 // for it would give them back (it still shows Brio's last write), else what it shows now, the user's
 // latest; "file NAME" for every file under the working folder.

@@ -49,13 +49,26 @@ TEST(HostSweepKept, ChoicesByNetworkTheListAndTheFiles) {
     folder.write("sub/b.txt", "");
     // The list as the plug-in reads it: a time under 10 s reads as 10 s.
     host.config().set("Brio/list", std::string("0\x0C") + "5\x0D" + "a\x0E");
-    host.config().set("Brio/netChange", "15|1|10|0|");
+    // Networks with a name, but 20 and those without one; one the choices do not name is switched on,
+    // and one they name that the messenger no longer has is not judged.
+    for (int32_t net : {15, 10, 12, 20, 7})
+        host.registry().add(net).name = net == 7 ? std::nullopt : std::optional<std::string>("sieć");
+    host.config().set("Brio/netChange", "15|0|10|1|3|0|");
     Kept kept = keptState(host, folder.name(""));
-    EXPECT_EQ(kept, (Kept{{"choice 10", "0"},
-                          {"choice 15", "1"},
+    EXPECT_EQ(kept, (Kept{{"choice 10", "1"},
+                          {"choice 12", "1"},
+                          {"choice 15", "0"},
                           {"config Brio/list", std::string("0\x0C") + "10\x0D" + "a\x0E"},
                           {"file a.sts", std::string("x\0y", 3)},
-                          {"file sub/b.txt", ""}}));
+                          {"file sub/b.txt", ""},
+                          {"shown 10", "status 64, description \"\""},
+                          {"shown 12", "status 64, description \"\""},
+                          {"shown 15", "status 64, description \"\""},
+                          {"shown 20", "status 64, description \"\""},
+                          {"shown 7", "status 64, description \"\""}}));
+    // Nothing stored yet: every network is switched on.
+    host.config().set("Brio/netChange", "");
+    EXPECT_EQ(keptState(host, folder.name("sub")).at("choice 15"), "1");
     // Choices that are not whole pairs are judged as the bytes stored.
     for (const char* text : {"15|1|10", "|1|", "15|1|10|"}) {
         host.config().set("Brio/netChange", text);
