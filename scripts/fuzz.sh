@@ -65,11 +65,11 @@ if [ -n "${SWEEP_MOST:-}" ]; then
     failed=1
   scripts/sweep.sh build --most $((SWEEP_MOST / 10 + 1)) tests/scenarios/soak_week.brio |
     sed -E 's/^sweep: /fuzz: sweep /' || failed=1
-  # The Windows build under Wine, each run a process of its own (some half a second each): every
-  # scenario but the soak, WIN_SWEEP_MOST runs a kind (a fortieth of SWEEP_MOST unless set), in a Wine
-  # prefix of its own, so that it may run beside the Windows checks.
+  # The Windows build under Wine, each run a process of its own (half a second to a few seconds each,
+  # as busy as the machine is): every scenario but the soak, WIN_SWEEP_MOST runs a kind (5: some 500
+  # runs, 5 to 25 minutes), in a Wine prefix of its own, so that it may run beside the Windows checks.
   if [ -f build-win/host/brio-host.exe ]; then
-    WINEPREFIX="$top/build-win/sweep-wineprefix" scripts/sweep.sh build-win --most "${WIN_SWEEP_MOST:-$((SWEEP_MOST / 40 + 1))}" \
+    WINEPREFIX="$top/build-win/sweep-wineprefix" scripts/sweep.sh build-win --most "${WIN_SWEEP_MOST:-5}" \
       "${scenarios[@]}" | sed -E 's/^sweep: /fuzz: windows sweep /' || failed=1
   fi
 fi
