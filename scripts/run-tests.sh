@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Every test: the four builds (Linux i386, Windows, ASan+UBSan, fuzzing), unit and scenario tests on
-# Linux and under ASan+UBSan, failure sweeps over three scenarios under ASan+UBSan and one under Wine, the exports of both builds, short fuzzing runs, the Windows checks, the
+# Linux and under ASan+UBSan, failure sweeps over two scenarios under ASan+UBSan and one under Wine, the exports of both builds, short fuzzing runs, the Windows checks, the
 # scenarios, the ledger and the pictures under Wine, the differential run and the release package.
 # Phases that do not wait on each other run side by side: the Linux and Windows builds first, then the
 # sanitizer and fuzzing builds beside the tests that need only the first two, the Wine steps in two
@@ -79,13 +79,13 @@ pictures_lane() {
 }
 # Scripts made from fixed seeds, each on both builds: the transcripts must agree.
 differential() { tests/differential/run.sh build build-win 1 2 3 4 5 6 7 8; }
-# Failure sweeps (each allocation, each host call, each unload failed in turn) over three scenarios, on
-# the sanitizers' build: an unload in every state with the feeds running, the list kept through the
-# editor and the list files, and a load that fails after the user emptied the list (at most 200 runs of
-# a kind: the host calls of the first are sampled, every third). `make fuzz` sweeps every scenario.
+# Failure sweeps (each allocation, each host call, each unload failed in turn) over two scenarios, on
+# the sanitizers' build: an unload in every state with the feeds running, and the list kept through the
+# editor and the list files (at most 200 runs of a kind: the host calls of the first are sampled, every
+# third). The sanitizers' tests sweep the allocations of a load that fails after the user emptied the
+# list (sweep.delete_all_then_load); `make fuzz` sweeps every scenario.
 sweeps() {
-  scripts/sweep.sh build-asan --most 200 tests/scenarios/unload_with_feed.brio tests/scenarios/fidelity.brio \
-    tests/scenarios/delete_all_then_load.brio
+  scripts/sweep.sh build-asan --most 200 tests/scenarios/unload_with_feed.brio tests/scenarios/fidelity.brio
 }
 # The Windows build under Wine, each run a process of its own, in a Wine prefix of the sweeps' own:
 # every allocation of the load after an emptied list (a file dialog that lets memory refused escape
