@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Writes a random but meaningful brio-host script from a seed, for the differential run: networks,
 contacts and settings, every menu item and the contact's, the pages and the "Lista" page's list view
-worked in every way, file dialogs, the import dialog, message boxes worked inside, time passing.
+worked in every way, file dialogs, the import dialog, message boxes worked inside, time passing; and
+the world around them: statuses changed alone, descriptions, networks dropping out and coming back, a
+network new to the messenger, restarts and crashes of the messenger, each as often as a user meets it
+(the weights below).
 
 The script keeps to what the user could do at each moment (rows that are there, a selection to drag),
 so that it runs to its end on both builds, and lets time pass in whole periods of the plug-in's
