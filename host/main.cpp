@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iostream>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "host/commands/interpreter.h"
@@ -14,6 +16,7 @@
 #include "host/common/cp1250.h"
 #include "host/common/file_bytes.h"
 #include "host/common/heap_meter.h"
+#include "host/common/run_apart.h"
 #include "host/common/transcript.h"
 #include "host/messenger/host.h"
 
@@ -29,6 +32,9 @@ struct Options {
     std::string failEvery;
     std::string failOnly;
     std::string failMost;
+    std::string failLeaveOut;
+    std::string failReport;
+    std::string failCache;
     bool fresh = false;
     bool quiet = false;
 };
@@ -51,21 +57,28 @@ const char kUsage[] =
     "  --fail-every N     with --fail-each: only every Nth place (1, 1+N, ...), to sample a long script\n"
     "  --fail-most N      with --fail-each: at most N runs, spread evenly over the places\n"
     "  --fail-only N      with --fail-each: fail place N only, in this process, writing the transcript\n"
+    "  --fail-leave-out S with --fail-only: leave the script's steps S (as 3,7,12) out: a step is a line\n"
+    "                     as it runs, numbered from 1; one past the last is the stop at the end\n"
+    "  --fail-report FILE with --fail-only: write the run's report for a sweep to FILE, not the transcript\n"
+    "  --fail-cache DIR   with --fail-each: keep the runs with a step left out in DIR, for the other kinds\n"
     "Type help at the prompt for the commands.\n";
 
 bool parseOptions(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        std::string* value = a == "--plugin"       ? &o.plugin
-                             : a == "--config"     ? &o.config
-                             : a == "--script"     ? &o.script
-                             : a == "--check"      ? &o.check
-                             : a == "--transcript" ? &o.transcript
-                             : a == "--fail-each"  ? &o.failEach
-                             : a == "--fail-every" ? &o.failEvery
-                             : a == "--fail-only"  ? &o.failOnly
-                             : a == "--fail-most"  ? &o.failMost
-                                                   : nullptr;
+        std::string* value = a == "--plugin"           ? &o.plugin
+                             : a == "--config"         ? &o.config
+                             : a == "--script"         ? &o.script
+                             : a == "--check"          ? &o.check
+                             : a == "--transcript"     ? &o.transcript
+                             : a == "--fail-each"      ? &o.failEach
+                             : a == "--fail-every"     ? &o.failEvery
+                             : a == "--fail-only"      ? &o.failOnly
+                             : a == "--fail-most"      ? &o.failMost
+                             : a == "--fail-leave-out" ? &o.failLeaveOut
+                             : a == "--fail-report"    ? &o.failReport
+                             : a == "--fail-cache"     ? &o.failCache
+                                                       : nullptr;
         if (value && i + 1 < argc)
             *value = argv[++i];
         else if (a == "--fresh")
@@ -100,9 +113,11 @@ void refusedNow() {
 
 // One run of a sweep (sweep.h): the script against a new host, with the place `at` failed (none for 0),
 // quietly; what the sweep needs to know comes back as the report.
+// With the steps `leaveOut` left out (one past the script's last: the stop at its end, in whose place the
+// messenger ends at once).
 brio::host::RunReport sweepRun(const Options& options, const std::vector<std::string>& lines,
-                               brio::host::SweepKind kind, uint64_t at, const std::string& config,
-                               std::FILE* sink = nullptr) {
+                               brio::host::SweepKind kind, uint64_t at, const std::set<uint64_t>& leaveOut,
+                               const std::string& config, std::FILE* sink = nullptr) {
     using namespace brio::host;
     RunReport report;
     Transcript transcript(sink);
@@ -115,13 +130,14 @@ brio::host::RunReport sweepRun(const Options& options, const std::vector<std::st
         Interpreter interpreter(host, baseName(options.script));
         interpreter.setScriptDir(folderOf(options.script));
         interpreter.setKeepGoing(true);
+        interpreter.setLeaveOut(leaveOut);
 
-        size_t linesAtFailure = 0;
+        bool scriptDone = false;
         std::function<void()> snapshot = [&] {
             if (report.failureCame) return;
             report.failureCame = true;
+            report.failedStep = interpreter.step() + (scriptDone ? 1 : 0);
             report.atFailure = keptState(host);
-            linesAtFailure = transcript.lines().size();
         };
         uint64_t steps = 0;
         if (kind == SweepKind::Allocation || kind == SweepKind::AllocationOnward) {
@@ -142,17 +158,18 @@ brio::host::RunReport sweepRun(const Options& options, const std::vector<std::st
         }
         const uint64_t requestsBefore = heap::pluginRequests();
         if (interpreter.runScript(lines)) interpreter.finish();
-        if (host.loaded()) host.stop();
+        scriptDone = true;
+        if (leaveOut.count(interpreter.step() + 1))
+            host.crash();
+        else if (host.loaded())
+            host.stop();
         heap::refuse(0, false, nullptr);
         whenRefused = nullptr;
         report.places = kind == SweepKind::HostCall ? host.hostCalls()
                         : kind == SweepKind::Unload ? steps
                                                     : heap::pluginRequests() - requestsBefore;
         report.atEnd = keptState(host);
-        // "Usuń" or "Usuń wszystko" chosen from the list's menu after the failure.
-        const std::vector<std::string>& said = transcript.lines();
-        for (size_t i = linesAtFailure; report.failureCame && i < said.size(); ++i)
-            if (said[i].find("; chosen Usu\xC5\x84") != std::string::npos) report.rowsDeletedAfter = true;
+        report.notRun.insert(interpreter.stepsNotRun().begin(), interpreter.stepsNotRun().end());
     }
     for (const std::string& l : transcript.lines())
         if (l.rfind("FAULT: ", 0) == 0) report.faults.push_back(l);
@@ -183,30 +200,61 @@ int main(int argc, char** argv) {
         }
         // Each run works in a folder of its own: the paths given are made absolute first.
         std::error_code error;
-        for (std::string* path : {&options.plugin, &options.script, &options.config})
+        for (std::string* path :
+             {&options.plugin, &options.script, &options.config, &options.failReport, &options.failCache})
             if (!path->empty()) *path = std::filesystem::absolute(*path, error).string();
         const std::vector<std::string> lines = splitLines(*text);
+        const std::optional<std::set<uint64_t>> leaveOut = parseSteps(options.failLeaveOut);
+        if (!leaveOut) {
+            std::fprintf(stderr, "brio-host: --fail-leave-out takes steps as 3,7,12\n");
+            return 2;
+        }
+        // A single run starts from no configuration file too when told to (a sweep starts each run so).
+        if (!options.failOnly.empty() && options.fresh && !options.config.empty())
+            std::filesystem::remove(options.config, error);
+        if (!options.failOnly.empty() && !options.failReport.empty()) {
+            // A run of a sweep started again as a process of its own: its report goes to the file.
+            endQuietlyOnCrash();
+            const RunReport report =
+                sweepRun(options, lines, *kind, std::strtoull(options.failOnly.c_str(), nullptr, 10),
+                         *leaveOut, options.config);
+            std::ofstream file(options.failReport, std::ios::binary);
+            file << encodeReport(report);
+            return file.flush() ? 0 : 3;
+        }
         if (!options.failOnly.empty()) {
             const RunReport report =
                 sweepRun(options, lines, *kind, std::strtoull(options.failOnly.c_str(), nullptr, 10),
-                         options.config, stdout);
+                         *leaveOut, options.config, stdout);
             std::printf("places: %llu%s\n", static_cast<unsigned long long>(report.places),
                         report.failureCame ? ", the failure came" : "");
+            if (report.failureCame)
+                std::printf("during step %llu\n", static_cast<unsigned long long>(report.failedStep));
             // The settings kept (the files are those of the working folder, here not the run's own).
             for (const auto& [name, bytes] : report.atFailure)
-                if (name.rfind("config ", 0) == 0)
+                if (name.rfind("file ", 0) != 0)
                     std::printf("when the failure came: %s = %s\n", name.c_str(), displayed(bytes).c_str());
             for (const auto& [name, bytes] : report.atEnd)
-                if (name.rfind("config ", 0) == 0)
+                if (name.rfind("file ", 0) != 0)
                     std::printf("at the end: %s = %s\n", name.c_str(), displayed(bytes).c_str());
             return report.faults.empty() ? 0 : 1;
         }
         const uint64_t most = std::strtoull(options.failMost.c_str(), nullptr, 10);
-        const SweepSettings settings{*kind, every, most, options.config, options.fresh};
+        SweepSettings settings{*kind, every, most, options.config, options.fresh, options.failCache, nullptr};
+        // Where no process can be forked (Windows), each run is this program started again.
+        settings.arguments = [&](uint64_t at, const std::set<uint64_t>& leftOut, const std::string& config,
+                                 const std::string& report) {
+            std::vector<std::string> a = {"--plugin",         options.plugin,     "--script",
+                                          options.script,     "--fail-each",      options.failEach,
+                                          "--fail-only",      std::to_string(at), "--fail-leave-out",
+                                          stepsText(leftOut), "--fail-report",    report};
+            if (!config.empty()) a.insert(a.end(), {"--config", config});
+            return a;
+        };
         const int faults = sweep(
             settings,
-            [&](uint64_t at, const std::string& config) {
-                return sweepRun(options, lines, *kind, at, config);
+            [&](uint64_t at, const std::set<uint64_t>& leftOut, const std::string& config) {
+                return sweepRun(options, lines, *kind, at, leftOut, config);
             },
             stdout);
         return faults ? 1 : 0;

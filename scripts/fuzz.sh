@@ -55,7 +55,7 @@ fi
 # The failure sweeps over every scenario (`make fuzz` sets SWEEP_MOST, the most runs of a kind in one
 # scenario), on the sanitizers' build when there is one, else on the Linux build: each allocation, each
 # host call and each unload failed in turn. The week-long soak (16 s a run under the sanitizers) is swept
-# on the Linux build, a tenth as many runs of a kind.
+# on the Linux build, a tenth as many runs of a kind; then the Windows build under Wine.
 if [ -n "${SWEEP_MOST:-}" ]; then
   sweep_build=build
   [ -x build-asan/host/brio-host ] && [ -f build-asan/libbrio.so ] && sweep_build=build-asan
@@ -65,6 +65,13 @@ if [ -n "${SWEEP_MOST:-}" ]; then
     failed=1
   scripts/sweep.sh build --most $((SWEEP_MOST / 10 + 1)) tests/scenarios/soak_week.brio |
     sed -E 's/^sweep: /fuzz: sweep /' || failed=1
+  # The Windows build under Wine, each run a process of its own (half a second to a few seconds each,
+  # as busy as the machine is): every scenario but the soak, WIN_SWEEP_MOST runs a kind (5: some 500
+  # runs, 5 to 25 minutes), in a Wine prefix of its own, so that it may run beside the Windows checks.
+  if [ -f build-win/host/brio-host.exe ]; then
+    WINEPREFIX="$top/build-win/sweep-wineprefix" scripts/sweep.sh build-win --most "${WIN_SWEEP_MOST:-5}" \
+      "${scenarios[@]}" | sed -E 's/^sweep: /fuzz: windows sweep /' || failed=1
+  fi
 fi
 # The differential run over DIFFERENTIAL_SEEDS new seeds (`make fuzz` sets it), from the Linux and
 # Windows builds; a failing seed's script stays in build/differential for tests/differential/reduce.py.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Every test: the four builds (Linux i386, Windows, ASan+UBSan, fuzzing), unit and scenario tests on
-# Linux and under ASan+UBSan, failure sweeps over two scenarios under ASan+UBSan, the exports of both builds, short fuzzing runs, the Windows checks, the
+# Linux and under ASan+UBSan, failure sweeps over two scenarios under ASan+UBSan and one under Wine, the exports of both builds, short fuzzing runs, the Windows checks, the
 # scenarios, the ledger and the pictures under Wine, the differential run and the release package.
 # Phases that do not wait on each other run side by side: the Linux and Windows builds first, then the
 # sanitizer and fuzzing builds beside the tests that need only the first two, the Wine steps in two
@@ -82,9 +82,17 @@ differential() { tests/differential/run.sh build build-win 1 2 3 4 5 6 7 8; }
 # Failure sweeps (each allocation, each host call, each unload failed in turn) over two scenarios, on
 # the sanitizers' build: an unload in every state with the feeds running, and the list kept through the
 # editor and the list files (at most 200 runs of a kind: the host calls of the first are sampled, every
-# third). `make fuzz` sweeps every scenario.
+# third). The sanitizers' tests sweep the allocations of a load that fails after the user emptied the
+# list (sweep.delete_all_then_load); `make fuzz` sweeps every scenario.
 sweeps() {
   scripts/sweep.sh build-asan --most 200 tests/scenarios/unload_with_feed.brio tests/scenarios/fidelity.brio
+}
+# The Windows build under Wine, each run a process of its own, in a Wine prefix of the sweeps' own:
+# every allocation of the load after an emptied list (a file dialog that lets memory refused escape
+# ends the messenger there).
+windows_sweeps() {
+  WINEPREFIX="$top/build-win/sweep-wineprefix" scripts/sweep.sh build-win --kinds allocation --most 60 \
+    tests/scenarios/delete_all_then_load.brio | sed -E 's/^sweep: /sweep: windows /'
 }
 dist() {
   cmake --build build-win --target dist >"$log/dist-build.txt" 2>&1 || { tail -n 20 "$log/dist-build.txt"; return 1; }
@@ -101,7 +109,7 @@ tree_status >"$log/tree.before"
 lane eval 'phase build-windows build_tree windows build-win; phase wine wine_lane; phase dist dist'
 lane eval 'phase build-linux build_tree linux build; phase linux run_ctest build; after build-windows;
            phase exports tests/wine/check_exports.sh build build-win; phase differential differential;
-           phase pictures pictures_lane'
+           phase pictures pictures_lane; phase sweeps-windows windows_sweeps'
 # The sanitizers' tree, then its tests; the fuzzing tree beside it, its fuzzers once the sanitizers' tree
 # is built (so that they do not share the processors with two compilers for their ten seconds).
 lane eval 'after build-linux; phase build-asan build_tree asan build-asan;
@@ -155,7 +163,7 @@ count_status() {
   if [ "$status" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); failures+=("$name"); fi
 }
 
-phases=(build-linux build-windows build-asan build-fuzz linux exports asan sweeps fuzz wine differential pictures dist)
+phases=(build-linux build-windows build-asan build-fuzz linux exports asan sweeps sweeps-windows fuzz wine differential pictures dist)
 for p in "${phases[@]}"; do
   [ -f "$log/$p.result" ] || echo "1 0 0" >"$log/$p.result"
 done
@@ -167,6 +175,7 @@ for p in build-linux build-windows build-asan build-fuzz; do
   [ "$(status_of "$p")" -eq 0 ] || { failed=$((failed + 1)); failures+=("$p: the build failed"); }
 done
 count_lines "$log/sweeps.out" sweep "$(status_of sweeps)"
+count_lines "$log/sweeps-windows.out" sweep "$(status_of sweeps-windows)"
 count_lines "$log/fuzz.out" fuzz "$(status_of fuzz)"
 count_lines "$log/wine.out" wine "$(status_of wine)"
 count_lines "$log/pictures.out" wine "$(status_of pictures)"

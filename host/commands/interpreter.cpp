@@ -276,10 +276,12 @@ bool Interpreter::runLines(const std::vector<std::string>& lines, size_t from, s
             continue;
         }
         const int number = static_cast<int>(i + 1);
+        if (leaveOut_.count(++step_)) continue;
         const bool ran = rounds.empty()
                              ? run(lines[i], number)
                              : run(expandName(lines[i], "$REPEAT", std::to_string(rounds.back())), number);
         if (!ran && !keepGoing_) return false;
+        if (!ran) notRun_.push_back(step_);
         if (afterStep_) afterStep_();
     }
     return true;

@@ -5,17 +5,19 @@
 // Runs the command language (script.h) against a host: one line at a time, writing the transcript.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "host/common/heap_meter.h"
-#include "host/messenger/plugin_objects.h"
-#include "host/messenger/host.h"
 #include "host/commands/script.h"
+#include "host/common/heap_meter.h"
+#include "host/messenger/host.h"
+#include "host/messenger/plugin_objects.h"
 
 namespace brio::host {
 
@@ -42,6 +44,14 @@ public:
     int failures() const { return failures_; }
     // Runs after each line of a script that ran (the failure sweeps unload the plug-in there).
     void setAfterStep(std::function<void()> afterStep) { afterStep_ = std::move(afterStep); }
+    // The steps of a script are its lines as they run, numbered from 1 (a line in a repeat block once per
+    // round; what runs inside a message box belongs to the step that opened the box). step() is the one
+    // running, or the last one run; 0 before the first.
+    uint64_t step() const { return step_; }
+    // Leaves the steps numbered so out: the script runs as if those lines were not there.
+    void setLeaveOut(std::set<uint64_t> steps) { leaveOut_ = std::move(steps); }
+    // The steps that could not be run (and went on from, with keepGoing).
+    const std::vector<uint64_t>& stepsNotRun() const { return notRun_; }
     // Goes on after a line that cannot be run (a sweep's run, where a failure may leave out what a
     // later line needs), so that the script's own end still runs.
     void setKeepGoing(bool keepGoing) { keepGoing_ = keepGoing; }
@@ -125,13 +135,16 @@ private:
     int errorsMark_ = 0;
     int logMark_ = 0; // logText calls seen by the last `expect log`
     std::map<std::string, int> callMarks_;
-    std::vector<BoxCommand> insideNextBox_; // queued by onbox
-    int boxDepth_ = 0;                      // message boxes whose commands are running
-    std::string boxError_;                  // the first line inside a box that could not be run
-    std::optional<heap::Figures> heapMark_; // the plug-in's heap at the last `heap mark`
+    std::vector<BoxCommand> insideNextBox_;               // queued by onbox
+    int boxDepth_ = 0;                                    // message boxes whose commands are running
+    std::string boxError_;                                // the first line inside a box that could not be run
+    std::optional<heap::Figures> heapMark_;               // the plug-in's heap at the last `heap mark`
     std::optional<std::vector<ObjectCount>> objectsMark_; // what it held at the last `objects mark`
     std::function<void()> afterStep_;
     bool keepGoing_ = false;
+    uint64_t step_ = 0;
+    std::set<uint64_t> leaveOut_;
+    std::vector<uint64_t> notRun_;
 };
 
 } // namespace brio::host

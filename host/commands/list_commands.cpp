@@ -76,7 +76,8 @@ bool Interpreter::listCommand(const Words& w) {
         if (!desktop.rightClickRow(n, choose, items)) return refused("no row " + std::to_string(n));
         if (items.empty()) {
             t.plain("  no menu");
-            return true;
+            // What was to be chosen could not be: the user did not do it (a sweep leaves it out).
+            return choose < 0 || fail("no menu to choose item " + std::to_string(choose) + " of");
         }
         std::string line = "  menu:";
         for (size_t i = 0; i < items.size(); ++i)

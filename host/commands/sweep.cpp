@@ -4,8 +4,11 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 
+#include "formats/list_text.h"
+#include "formats/own_records.h"
 #include "host/common/cp1250.h"
 #include "host/common/file_bytes.h"
 #include "host/common/run_apart.h"
@@ -44,10 +47,19 @@ const char* kindName(SweepKind kind) {
     }
 }
 
-std::string shown(const std::optional<std::string>& bytes) {
+// A kept item's bytes for a message: where they are long, the part around their first difference from
+// `other`'s.
+std::string shown(const std::optional<std::string>& bytes,
+                  const std::optional<std::string>& other = std::nullopt) {
     if (!bytes) return "(none)";
-    const std::string text = displayed(bytes->substr(0, 80));
-    return bytes->size() > 80 ? text + "..." : text;
+    size_t from = 0;
+    if (other && bytes->size() > 80) {
+        const auto [at, _] = std::mismatch(bytes->begin(), bytes->end(), other->begin(), other->end());
+        from = std::min<size_t>(std::max<ptrdiff_t>(at - bytes->begin() - 20, 0), bytes->size());
+    }
+    const std::string text = displayed(bytes->substr(from, 80));
+    return (from ? "(from byte " + std::to_string(from) + ") " : std::string()) + text +
+           (bytes->size() - from > 80 ? "..." : "");
 }
 
 std::optional<std::string> find(const Kept& kept, const std::string& name) {
@@ -55,64 +67,28 @@ std::optional<std::string> find(const Kept& kept, const std::string& name) {
     return it == kept.end() ? std::nullopt : std::optional<std::string>(it->second);
 }
 
-// What a stored list or network choice text holds, in order: the descriptions of the list's entries
-// (whose times may be corrected when the list is shown again), the networks of the choices (whose
-// flags the user may change). Empty for other items.
-std::vector<std::string> partsOf(const std::string& name, const std::string& bytes) {
-    std::vector<std::string> parts;
-    if (name == "config Brio/list") {
-        for (size_t at = 0, end; (end = bytes.find('\x0E', at)) != std::string::npos; at = end + 1) {
-            const size_t cr = bytes.find('\x0D', at);
-            parts.push_back(cr < end ? bytes.substr(cr + 1, end - cr - 1) : bytes.substr(at, end - at));
-        }
-    } else if (name == "config Brio/netChange") {
-        // A network with its flag, each ended by "|"; what follows the last whole pair is no choice.
-        for (size_t at = 0, bar, end; (bar = bytes.find('|', at)) != std::string::npos &&
-                                      (end = bytes.find('|', bar + 1)) != std::string::npos;
-             at = end + 1)
-            parts.push_back(bytes.substr(at, bar - at));
+// The network choices' flags by network; none when the text is not whole choices (number, "|", flag,
+// "|").
+std::optional<std::map<std::string, std::string>> readChoices(std::string_view text) {
+    std::map<std::string, std::string> flags;
+    while (!text.empty()) {
+        const size_t bar = text.find('|');
+        const size_t end = bar == std::string_view::npos ? bar : text.find('|', bar + 1);
+        if (end == std::string_view::npos || bar == 0) return std::nullopt;
+        flags.emplace(text.substr(0, bar), text.substr(bar + 1, end - bar - 1));
+        text.remove_prefix(end + 1);
     }
-    return parts;
-}
-bool edited(const std::string& name) {
-    return name == "config Brio/list" || name == "config Brio/netChange";
-}
-// Whether `a` is `b` cut short (nothing, or its first entries only).
-bool cutShort(const std::vector<std::string>& a, const std::vector<std::string>& b) {
-    return a.size() < b.size() && std::equal(a.begin(), a.end(), b.begin());
+    return flags;
 }
 
-// Each kept item must end as it was when the failure came, or as the run without failures left it.
-// The list and the network choices are edited further by the user after the failure, on what the
-// failure left them (a row not moved is then deleted in place of another): they are lost when they
-// end cut short of what they held when the failure came (emptied, or written from a list read in part),
-// where the run without failures did not cut them so, and the user deleted no rows after the failure.
-std::vector<std::string> lostKept(const RunReport& run, const Kept& meant) {
-    std::set<std::string> names;
-    for (const Kept* k : {&run.atEnd, &run.atFailure, &meant})
-        for (const auto& [name, bytes] : *k)
-            names.insert(name);
-    std::vector<std::string> lost;
-    for (const std::string& name : names) {
-        const std::optional<std::string> end = find(run.atEnd, name);
-        const std::optional<std::string> before = find(run.atFailure, name);
-        // Nothing kept when the failure came: whatever is there now destroyed nothing.
-        if (run.failureCame && !before) continue;
-        if (end == find(meant, name) || (run.failureCame && end == before)) continue;
-        // The list's rows deleted by the user after the failure (the rows the script meant may have
-        // moved under a step that failed) may leave it shorter: the user's doing, not a loss.
-        if (run.failureCame && run.rowsDeletedAfter && name == "config Brio/list") continue;
-        if (run.failureCame && edited(name)) {
-            const std::vector<std::string> had = partsOf(name, *before);
-            const std::vector<std::string> now = partsOf(name, end.value_or(""));
-            const std::vector<std::string> wanted = partsOf(name, find(meant, name).value_or(""));
-            if (!cutShort(now, had) || cutShort(wanted, had)) continue;
-        }
-        lost.push_back(name + " is " + shown(end) + ", neither " +
-                       (run.failureCame ? shown(before) + " as before the failure nor " : "") +
-                       shown(find(meant, name)) + " as the script meant it");
-    }
-    return lost;
+// A network the choices list: a network plug-in with a name, but for the two Brio never changes.
+bool choosable(const SimulatedPlugin& plugin) {
+    return (plugin.type & kNetworkPluginType) && plugin.name && plugin.net != 20 && plugin.net != 83;
+}
+
+std::string showing(int32_t status, const std::optional<std::string>& description) {
+    return "status " + std::to_string(status) + ", description " +
+           (description ? "\"" + *description + "\"" : std::string("(none)"));
 }
 
 } // namespace
@@ -125,29 +101,106 @@ std::optional<SweepKind> sweepKind(std::string_view name) {
     return std::nullopt;
 }
 
-Kept keptState(Host& host) {
+Kept keptState(Host& host, const std::string& folder) {
     Kept kept;
-    for (const char* key : {"Brio/list", "Brio/netChange"})
-        if (const std::string* value = host.config().stored(key)) kept[std::string("config ") + key] = *value;
+    // The list as the plug-in reads it (a time under 10 s reads as 10 s, and is stored so once shown).
+    if (const std::string* list = host.config().stored("Brio/list"))
+        kept["config Brio/list"] = writeListText(readListRows(*list));
+    // Each network's flag: a network the choices do not name (none stored yet, or new) is switched on.
+    const std::string* choices = host.config().stored("Brio/netChange");
+    const auto flags = readChoices(choices ? *choices : std::string());
+    if (!flags) kept["config Brio/netChange"] = *choices;
+    for (const auto& plugin : host.registry().plugins()) {
+        const std::string net = std::to_string(plugin->net);
+        if (!flags || !choosable(*plugin)) continue;
+        const auto flag = flags->find(net);
+        kept.emplace("choice " + net, flag == flags->end() ? "1" : flag->second);
+    }
+    std::vector<OwnRecord> records;
+    if (const std::string* text = host.config().stored("Brio/keptOwn"))
+        records = parseOwnRecords(*text).value_or(std::vector<OwnRecord>());
+    for (const auto& plugin : host.registry().plugins()) {
+        const std::string name = "shown " + std::to_string(plugin->net);
+        if (!(plugin->type & kNetworkPluginType) || kept.count(name)) continue;
+        auto record = std::find_if(records.begin(), records.end(),
+                                   [&](const OwnRecord& r) { return r.network == plugin->net; });
+        const bool givenBack = record != records.end() && plugin->description == record->brioText;
+        kept[name] = givenBack ? showing(record->ownStatus, record->ownText)
+                               : showing(plugin->status, plugin->description);
+    }
     std::error_code error;
-    for (fs::recursive_directory_iterator it(".", error), end; !error && it != end; it.increment(error)) {
+    for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         if (!it->is_regular_file(error)) continue;
         if (const std::optional<std::string> bytes = readFileBytes(it->path().string()))
-            kept["file " + it->path().lexically_relative(".").generic_string()] = *bytes;
+            kept["file " + it->path().lexically_relative(folder).generic_string()] = *bytes;
     }
     return kept;
+}
+
+std::vector<std::string> lostKept(const Kept& end, const std::vector<Reference>& references) {
+    std::set<std::string> names;
+    for (const auto& [name, bytes] : end)
+        names.insert(name);
+    for (const Reference& r : references)
+        for (const auto& [name, bytes] : *r.kept)
+            names.insert(name);
+    std::vector<std::string> lost;
+    for (const std::string& name : names) {
+        const std::optional<std::string> now = find(end, name);
+        const auto holds = [&](const Reference& r) { return !r.partial || r.kept->count(name); };
+        if (std::any_of(references.begin(), references.end(),
+                        [&](const Reference& r) { return holds(r) && find(*r.kept, name) == now; }))
+            continue;
+        std::string line =
+            name + " is " + shown(now, references.empty() ? now : find(*references[0].kept, name));
+        bool first = true;
+        for (const Reference& r : references) {
+            if (!holds(r)) continue;
+            line += (first ? ", not " : " nor ") + shown(find(*r.kept, name), now) + " " + r.name;
+            first = false;
+        }
+        lost.push_back(line);
+    }
+    return lost;
+}
+
+std::string stepsText(const std::set<uint64_t>& steps) {
+    std::string text;
+    for (uint64_t step : steps)
+        text += (text.empty() ? "" : ",") + std::to_string(step);
+    return text;
+}
+
+std::optional<std::set<uint64_t>> parseSteps(std::string_view text) {
+    std::set<uint64_t> steps;
+    while (!text.empty()) {
+        const size_t comma = std::min(text.find(','), text.size());
+        const std::string_view digits = text.substr(0, comma);
+        if (digits.empty() || digits.size() > 19 ||
+            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return std::nullopt;
+        uint64_t step = 0;
+        for (char c : digits)
+            step = step * 10 + uint64_t(c - '0');
+        steps.insert(step);
+        text.remove_prefix(comma);
+        if (!text.empty() && (text.remove_prefix(1), text.empty())) return std::nullopt; // a comma at the end
+    }
+    return steps;
 }
 
 std::string encodeReport(const RunReport& report) {
     std::string out;
     put(out, 'p', std::to_string(report.places));
     put(out, 'c', report.failureCame ? "1" : "0");
-    put(out, 'd', report.rowsDeletedAfter ? "1" : "0");
+    put(out, 's', std::to_string(report.failedStep));
+    put(out, 'u', stepsText(report.notRun));
 
     for (const std::string& f : report.faults)
         put(out, 'f', f);
     putKept(out, 'a', report.atFailure);
     putKept(out, 'e', report.atEnd);
+    put(out, '.', ""); // the end: a report cut short is no report
     return out;
 }
 
@@ -155,7 +208,9 @@ bool decodeReport(std::string_view bytes, RunReport& report) {
     std::optional<std::string> name; // the first half of a kept item
     while (!bytes.empty()) {
         const size_t newline = bytes.find('\n');
-        if (bytes.size() < 3 || bytes[1] != ' ' || newline == std::string_view::npos) return false;
+        if (bytes.size() < 3 || bytes[1] != ' ' || newline == std::string_view::npos || newline < 3 ||
+            newline > 12)
+            return false;
         const char tag = bytes[0];
         size_t length = 0;
         for (char c : bytes.substr(2, newline - 2)) {
@@ -165,13 +220,23 @@ bool decodeReport(std::string_view bytes, RunReport& report) {
         if (bytes.size() - newline - 1 < length) return false;
         const std::string field(bytes.substr(newline + 1, length));
         bytes.remove_prefix(newline + 1 + length);
-        if (tag == 'p')
-            report.places = std::stoull(field);
-        else if (tag == 'c')
+        if (tag == 'p' || tag == 's') {
+            uint64_t value = 0;
+            if (field.empty() || field.size() > 19 ||
+                !std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; }))
+                return false;
+            for (char c : field)
+                value = value * 10 + uint64_t(c - '0');
+            (tag == 'p' ? report.places : report.failedStep) = value;
+        } else if (tag == 'c')
             report.failureCame = field == "1";
-        else if (tag == 'd')
-            report.rowsDeletedAfter = field == "1";
-        else if (tag == 'f')
+        else if (tag == '.')
+            return !name && field.empty() && bytes.empty();
+        else if (tag == 'u') {
+            const std::optional<std::set<uint64_t>> steps = parseSteps(field);
+            if (!steps) return false;
+            report.notRun = *steps;
+        } else if (tag == 'f')
             report.faults.push_back(field);
         else if ((tag == 'a' || tag == 'e') && !name)
             name = field;
@@ -181,27 +246,30 @@ bool decodeReport(std::string_view bytes, RunReport& report) {
         } else
             return false;
     }
-    return !name;
+    return false;
 }
 
-int sweep(const SweepSettings& settings, const std::function<RunReport(uint64_t, const std::string&)>& run,
-          std::FILE* out) {
+int sweep(const SweepSettings& settings, const SweepRun& run, std::FILE* out) {
     const fs::path root =
         fs::temp_directory_path() /
         ("brio-sweep-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     const fs::path folder = root / "run";
     const std::string config = settings.config.empty() ? std::string() : (root / "config.cfg").string();
+    const std::string answer = (root / "report").string();
     std::optional<std::string> startingConfig;
     if (!settings.config.empty() && !settings.fresh) startingConfig = readFileBytes(settings.config);
 
     // One run in a new folder, from the same configuration; false, with the reason, when it ended badly.
-    auto runAt = [&](uint64_t at, RunReport& report, std::string& why) {
+    auto runAt = [&](uint64_t at, const std::set<uint64_t>& leaveOut, RunReport& report, std::string& why) {
         std::error_code error;
         fs::remove_all(folder, error);
         fs::create_directories(folder, error);
         fs::remove(config, error);
         if (startingConfig) std::ofstream(config, std::ios::binary) << *startingConfig;
-        const ApartEnd end = runApart(folder.string(), [&] { return encodeReport(run(at, config)); });
+        ApartChild child;
+        if (settings.arguments) child = {settings.arguments(at, leaveOut, config, answer), answer};
+        const ApartEnd end = runApart(
+            folder.string(), [&] { return encodeReport(run(at, leaveOut, config)); }, child);
         why = end.why;
         if (end.ended && !decodeReport(end.answer, report)) why = "its report could not be read";
         return why.empty();
@@ -211,14 +279,48 @@ int sweep(const SweepSettings& settings, const std::function<RunReport(uint64_t,
     auto say = [&](uint64_t at, const std::string& why) {
         std::fprintf(out, "run %llu: %s\n", static_cast<unsigned long long>(at), why.c_str());
     };
-    auto faulty = [&](uint64_t at, const std::string& why) {
-        say(at, why);
-        ++faults;
+    // The end of the script without failures and with some steps left out: run once per set of steps,
+    // and kept in the cache folder for the other kinds.
+    std::map<std::set<uint64_t>, std::optional<Kept>> leftOutEnds;
+    uint64_t leftOutRuns = 0;
+    auto leftOut = [&](const std::set<uint64_t>& steps) -> const Kept* {
+        auto [it, made] = leftOutEnds.try_emplace(steps);
+        if (!made) return it->second ? &*it->second : nullptr;
+        const std::string key = stepsText(steps);
+        const std::string cached =
+            settings.cache.empty()
+                ? std::string()
+                : (fs::path(settings.cache) /
+                   ("left-out-" + (key.size() <= 60 ? key : std::to_string(std::hash<std::string>()(key)))))
+                      .string();
+        RunReport report;
+        std::string why;
+        if (const std::optional<std::string> bytes = cached.empty() ? std::nullopt : readFileBytes(cached);
+            bytes && decodeReport(*bytes, report) && report.notRun == steps) {
+            it->second = report.atEnd;
+            return &*it->second;
+        }
+        ++leftOutRuns;
+        if (runAt(0, steps, report, why) && report.faults.empty()) {
+            it->second = report.atEnd;
+            // The key goes with it, in place of the steps it could not run (of no use here).
+            report.notRun = steps;
+            report.atFailure.clear();
+            if (!cached.empty()) std::ofstream(cached, std::ios::binary) << encodeReport(report);
+        } else {
+            say(0, "the run without failures and without step(s) " + key + " " +
+                       (why.empty() ? "reported " + report.faults.front() : why));
+        }
+        return it->second ? &*it->second : nullptr;
     };
+
     RunReport counted;
     std::string why;
     uint64_t runs = 0;
-    if (!runAt(0, counted, why)) faulty(0, "the run without failures " + why);
+    if (!runAt(0, {}, counted, why)) {
+        say(0, "the run without failures " + why);
+        ++faults;
+    }
     for (const std::string& f : counted.faults)
         say(0, "the run without failures: " + f);
     if (!counted.faults.empty()) ++faults;
@@ -232,13 +334,45 @@ int sweep(const SweepSettings& settings, const std::function<RunReport(uint64_t,
         for (uint64_t at = 1; at <= counted.places; at += every) {
             ++runs;
             RunReport report;
-            if (!runAt(at, report, why)) {
-                faulty(at, why);
+            if (!runAt(at, {}, report, why)) {
+                say(at, why);
+                ++faults;
                 continue;
             }
             std::vector<std::string> wrong = report.faults;
-            for (const std::string& lost : lostKept(report, counted.atEnd))
-                wrong.push_back(lost);
+            std::vector<Reference> references = {{&counted.atEnd, "as without failures"}};
+            Kept stored;
+            if (report.failureCame) {
+                // The stored list and network choices may also end as they were when the failure came:
+                // a failure in the step that stores them (the page's close, the stop: memory or a
+                // setValue refused) leaves them so, and with the page closed no later step stores the
+                // rows it showed. An unload lets the plug-in go at once: what it had stored then, and
+                // the files, are what it had to keep.
+                for (const auto& [name, bytes] : report.atFailure)
+                    if (settings.kind == SweepKind::Unload || name.rfind("config ", 0) == 0 ||
+                        name.rfind("choice ", 0) == 0)
+                        stored[name] = bytes;
+                references.push_back(
+                    {&stored, "as when the failure came", settings.kind != SweepKind::Unload});
+            }
+            // The runs with steps left out are made only for a run that ends as in none of these (most
+            // end as without failures).
+            if (report.failureCame && !lostKept(report.atEnd, references).empty()) {
+                if (const Kept* without = leftOut({report.failedStep}))
+                    references.push_back({without, "as without the failing step"});
+                else
+                    wrong.push_back("no run without its failing step to judge it by");
+                // The steps the failure took from the user (a button never added) were not his doing.
+                std::set<uint64_t> notRun;
+                std::set_difference(report.notRun.begin(), report.notRun.end(), counted.notRun.begin(),
+                                    counted.notRun.end(), std::inserter(notRun, notRun.end()));
+                notRun.erase(report.failedStep);
+                if (!notRun.empty())
+                    if (const Kept* without = leftOut(notRun))
+                        references.push_back({without, "as without the steps it made impossible"});
+            }
+            for (const std::string& lost : lostKept(report.atEnd, references))
+                wrong.push_back("step " + std::to_string(report.failedStep) + ": " + lost);
             for (const std::string& w : wrong)
                 say(at, w);
             if (!wrong.empty()) ++faults;
@@ -246,8 +380,9 @@ int sweep(const SweepSettings& settings, const std::function<RunReport(uint64_t,
     }
     std::error_code error;
     fs::remove_all(root, error);
-    std::fprintf(out, "failing each %s: %llu runs, %d faults\n", kindName(settings.kind),
-                 static_cast<unsigned long long>(runs), faults);
+    std::fprintf(out, "failing each %s: %llu runs (and %llu without steps), %d faults\n",
+                 kindName(settings.kind), static_cast<unsigned long long>(runs),
+                 static_cast<unsigned long long>(leftOutRuns), faults);
     return faults;
 }
 

@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Writes a random but meaningful brio-host script from a seed, for the differential run: networks,
 contacts and settings, every menu item and the contact's, the pages and the "Lista" page's list view
-worked in every way, file dialogs, the import dialog, message boxes worked inside, time passing.
+worked in every way, file dialogs, the import dialog, message boxes worked inside, time passing; and
+the world around them: statuses changed alone, descriptions, networks dropping out and coming back, a
+network new to the messenger, restarts and crashes of the messenger, each as often as a user meets it
+(the weights below).
 
 The script keeps to what the user could do at each moment (rows that are there, a selection to drag),
 so that it runs to its end on both builds, and lets time pass in whole periods of the plug-in's
@@ -17,7 +20,22 @@ STATUS_FIELD, DESCRIPTION_FIELD, TIME_FIELD = 445108, 445109, 445110
 WORDS = ["w pracy", "Zażółć gęślą jaźń", "na obiedzie", "{DownSpeed}/{UpSpeed}", "x", "śpię", "kawa",
          "D: {DownSpeed}", "zaraz wracam"]
 NETWORKS = [15, 10, 12]
+NEW_NETWORK = 17
 CONTACTS = [5, 6]
+# How often the user and the messenger do each thing, as weights: per step of a script, its top level
+# (the rest of a roll goes to the page's own work while "Lista" is open); outside Brio (WORLD); and the
+# statuses a user picks, "Dostępny" most (the six host numbers: Dostępny, Pogadam, Zaraz wracam,
+# Nieosiągalny, Nie przeszkadzać, Ukryty). A crash of the messenger is rare, a restart a little less so;
+# a network drops out about as often as the user changes a description, and comes back as often.
+STEP = {"menu": 15, "advance": 15, "world": 14, "pages": 9, "restart": 2, "crash": 1}
+LIST_SHARE = 0.45  # of the steps while "Lista" is open, the list view and its buttons
+WORLD = {"status": 30, "description": 15, "contact": 10, "goes": 10, "comes": 10, "new": 3, "settings": 12,
+         "clipboard": 10}
+STATUSES = [64] * 4 + [67, 65, 65, 33, 34, 66]
+# After a click on a row, how often the user changes it with "Zmień" at once, and what he changes: the
+# status alone, the description alone, or both.
+REPLACE_AFTER_CLICK = 0.3
+REPLACE_FIELDS = {"status": 4, "description": 4, "both": 2}
 
 
 def quoted(text):
@@ -44,6 +62,8 @@ class Script:
         # The activity that runs, as far as the user can tell (a cycle may end by itself: then it is
         # taken as running, which only matters for what its item's next use does).
         self.running = None
+        self.networks = list(NETWORKS)  # the messenger's networks, a new one once it is added
+        self.gone = set()  # networks dropped out (not taking descriptions, or offline)
 
     def say(self, line):
         self.lines.append(line)
@@ -117,15 +137,38 @@ class Script:
         self.say(f"use {item}" if item else f"contact {r.choice(CONTACTS)} use {STEAL}")
 
     def world(self):
+        """What the user and the messenger do outside Brio, drawn by WORLD's weights."""
         r = self.r
-        kind = r.randrange(5)
-        if kind == 0:
-            self.say(f"network {r.choice(NETWORKS)} status {r.choice([64, 65, 66, 67])}")
-        elif kind == 1:
-            self.say(f"network {r.choice(NETWORKS)} description {quoted(self.word())}")
-        elif kind == 2:
+        kind = r.choices(list(WORLD), weights=list(WORLD.values()))[0]
+        if kind == "comes" and not self.gone:
+            kind = "goes"
+        if kind == "status":
+            # A status alone, the way the user changes it most: mostly back to available.
+            self.say(f"network {r.choice(self.networks)} status {r.choice(STATUSES)}")
+        elif kind == "description":
+            self.say(f"network {r.choice(self.networks)} description {quoted(self.word())}")
+        elif kind == "contact":
             self.say(f"contact {r.choice(CONTACTS)} description {quoted(r.choice(['', self.word()]))}")
-        elif kind == 3:
+        elif kind == "goes":
+            # A network drops out: it stops taking descriptions (disconnected), or goes offline.
+            net = r.choice(self.networks)
+            if net == 15:
+                self.say("network 15 status 0")
+            else:
+                self.say(f"network {net} capability 0")
+            self.gone.add(net)
+        elif kind == "comes":
+            net = r.choice(sorted(self.gone))
+            self.say("network 15 status 64" if net == 15 else f"network {net} capability 1")
+            self.gone.discard(net)
+        elif kind == "new":
+            # A network plug-in the messenger did not have before (once a script).
+            if NEW_NETWORK not in self.networks:
+                self.say(f"network add {NEW_NETWORK} {quoted('sieć nowa')} description {quoted(self.word())}")
+                self.networks.append(NEW_NETWORK)
+            else:
+                self.say(f"network {NEW_NETWORK} status {r.choice(STATUSES)}")
+        elif kind == "settings":
             self.settings()
         else:
             self.say(f"clipboard {r.choice(['hold', 'release'])}")
@@ -145,6 +188,8 @@ class Script:
             row = r.randrange(rows)
             self.say(f"list click {row}")
             self.selected, self.picked = {row}, True
+            if r.random() < REPLACE_AFTER_CLICK:
+                self.replace()
         elif what == "none":
             self.say("list click none")
             self.selected = set()
@@ -197,9 +242,7 @@ class Script:
             if description:
                 self.rows += 1
         elif what == "replace":
-            self.say(f"set {DESCRIPTION_FIELD} {quoted(self.word())}")
-            self.say(f"press {REPLACE}")
-            self.selected = None
+            self.replace()
         elif what == "load_sts":
             k = r.randint(1, 3)
             body = "".join(f"status={r.randrange(6)}\\r\\ntime={r.choice([10, 20])}\\r\\ntext={self.word()}\\r\\n\\r\\n"
@@ -230,6 +273,17 @@ class Script:
                 self.say(f"press {SAVE}")
                 self.say(f"file show {quoted(name)}")
 
+    def replace(self):
+        """"Zmień" on the picked row: the status alone, the description alone, or both changed first."""
+        r = self.r
+        fields = r.choices(list(REPLACE_FIELDS), weights=list(REPLACE_FIELDS.values()))[0]
+        if fields != "description":
+            self.say(f"set {STATUS_FIELD} {quoted(str(r.randrange(6)))}")
+        if fields != "status":
+            self.say(f"set {DESCRIPTION_FIELD} {quoted(self.word())}")
+        self.say(f"press {REPLACE}")
+        self.selected = None
+
     def pages(self):
         r = self.r
         if self.page is None:
@@ -246,19 +300,26 @@ class Script:
 
     def step(self):
         r = self.r
-        roll = r.random()
-        if self.page == "Lista" and roll < 0.45:
+        if self.page == "Lista" and r.random() < LIST_SHARE:
             self.list_step()
-        elif roll < 0.6:
+            return
+        what = r.choices(list(STEP), weights=list(STEP.values()))[0]
+        if what == "menu":
             self.menu_item()
-        elif roll < 0.75:
+        elif what == "advance":
             self.say(f"advance {r.choice([10, 10, 20])}s")
-        elif roll < 0.88:
+        elif what == "world":
             self.world()
-        elif roll < 0.97:
+        elif what == "pages" or self.page is not None:
             self.pages()
-        elif self.page is None:
+        elif what == "restart":
             self.say("restart")
+            self.running = None
+        else:
+            # The messenger ends at once (the plug-in is told nothing) and is started again: what it
+            # showed stays, and Brio gives back what it kept when it starts.
+            self.say("crash")
+            self.say("start")
             self.running = None
 
     def finish(self):

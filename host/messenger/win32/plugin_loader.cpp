@@ -56,6 +56,9 @@ std::unique_ptr<PluginLibrary> PluginLibrary::load(const std::string& path, std:
     }
     win32::ledger().restart();
     win32::redirectToLedger(module);
+    // Its window-less timers and its clock are the host's from now on: letting time pass costs no real
+    // time, before its first timer too (and its clock moves with the host's).
+    win32::hostClock().use();
     FARPROC found = GetProcAddress(module, kEntryPointName);
     if (!found) {
         error = path + " has no entry point " + kEntryPointName;

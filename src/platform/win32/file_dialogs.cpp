@@ -76,19 +76,26 @@ std::string typedPath(HWND dialog) {
     return path + typed;
 }
 
+// On "OK": a name too long for the dialog is kept and the dialog closed (true); otherwise the dialog
+// takes it. Nothing thrown may leave a window procedure (it would end the messenger): out of memory
+// here, the dialog goes on as it is.
+bool tookLongName(HWND dialog, LongName& longName) noexcept try {
+    std::string path = typedPath(dialog);
+    if (path.size() < MAX_PATH) return false;
+    longName.path = std::move(path);
+    longName.filterIndex = static_cast<int32_t>(SendDlgItemMessageA(dialog, cmb1, CB_GETCURSEL, 0, 0)) + 1;
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    return true;
+} catch (...) {
+    return false;
+}
+
 LRESULT CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* longName = static_cast<LongName*>(GetPropA(dialog, kLongNameProperty));
     if (!longName) return DefDlgProcA(dialog, message, wParam, lParam);
     const WNDPROC previous = longName->previous;
     if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
-        std::string path = typedPath(dialog);
-        if (path.size() >= MAX_PATH) {
-            longName->path = std::move(path);
-            longName->filterIndex =
-                static_cast<int32_t>(SendDlgItemMessageA(dialog, cmb1, CB_GETCURSEL, 0, 0)) + 1;
-            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-            return 0;
-        }
+        if (tookLongName(dialog, *longName)) return 0;
     } else if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
         RemovePropA(dialog, kLongNameProperty);
