@@ -129,8 +129,16 @@ void loadButton(PluginState& state) {
     if (chosen && state.listEditor) openListFile(*state.listEditor, *chosen, state.host, state.importSession);
 }
 
+// A page that could not show the stored list whole (the host had none to hand over, or the filling
+// failed part way) holds only part of the user's list: saved, it would pass that part off as his list.
 void saveButton(PluginState& state) {
     if (!state.listEditor) return;
+    if (!actions().listShown) {
+        platform::showMessage("Lista opisów nie została pokazana w całości, więc nie zostanie zapisana.\r\n"
+                              "Zamknij stronę „Lista” i otwórz ją ponownie.",
+                              "Brio - Error", platform::MessageIcon::Warning);
+        return;
+    }
     const std::optional<platform::ChosenFile> chosen = askForListFileToSave();
     if (chosen && state.listEditor) saveListFile(*state.listEditor, *chosen);
 }

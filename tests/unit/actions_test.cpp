@@ -398,6 +398,16 @@ TEST_F(ActionsTest, AListTheHostCouldNotHandOverIsNotStoredOver) {
     session.notify(445111, 1);
     session.notify(445117, 221);
     EXPECT_EQ(session.host.texts[445006], kOneEntry);
+    // Nor is it saved to a file as if it were the list: "Zapisz" says so and asks for no file.
+    std::vector<std::string> shown;
+    headless::onMessage([&](const headless::ShownMessage& m) { shown.push_back(m.title); });
+    size_t dialogs = 0;
+    headless::onFileDialog([&](const platform::FileDialogRequest&) { ++dialogs; });
+    session.notify(445114, 1);
+    headless::onFileDialog(nullptr);
+    headless::onMessage(nullptr);
+    EXPECT_EQ(dialogs, 0u);
+    EXPECT_EQ(shown, std::vector<std::string>{"Brio - Error"});
     // Once handed over, the next showing of the page stores what the user made of it.
     session.notify(445107, 221);
     session.host.nullTexts.clear();
