@@ -26,7 +26,7 @@ demo: setup build-linux
 	@$(LINUX)/host/brio-host --plugin $(LINUX)/libbrio.so --config $(LINUX)/demo.cfg --fresh --script host/tour.brio
 
 # The inner loop: the Linux build of the plug-in, brio-host and the test programs, and their tests
-# (units, the property test on its fixed seed, the scenarios, the fuzz corpora, the layer check).
+# (units, the property test on its fixed seed, the scenarios, the fuzz corpora, the layer check, the layout check).
 check: setup
 	@cmake --preset linux >/dev/null
 	@cmake --build $(LINUX) -j$(JOBS) --target check_programs

@@ -1,7 +1,7 @@
 // The expect command: checks of the host's state that fail the run when they do not hold.
 #include "boundary/messages.h"
-#include "host/common/cp1250.h"
 #include "host/commands/interpreter.h"
+#include "host/common/cp1250.h"
 
 namespace brio::host {
 
@@ -63,11 +63,12 @@ bool Interpreter::expect(const Words& w) {
             expectationFailed(std::to_string(got) + " copies not released, expected " + std::to_string(n));
         return true;
     }
-    return fail("use: expect "
-                "answer|same-address|config|errors|calls|log|copies|heap|objects|network|action|row|rows|clipboard|"
-                "file|"
-                "import-dialog ... "
-                "(try help)");
+    return fail(
+        "use: expect "
+        "answer|same-address|config|errors|calls|log|copies|heap|objects|network|action|row|rows|clipboard|"
+        "file|"
+        "import-dialog ... "
+        "(try help)");
 }
 
 bool Interpreter::expectHeap(const Words& w) {

@@ -2,8 +2,8 @@
 // dialog). The host gathers what a page shows; the desktop draws and takes the picture.
 #include <cstdlib>
 
-#include "host/common/cp1250.h"
 #include "host/commands/interpreter.h"
+#include "host/common/cp1250.h"
 
 namespace brio::host {
 

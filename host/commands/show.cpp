@@ -1,9 +1,9 @@
 // The show command: the host's state as readable transcript lines.
 #include <cstdio>
 
+#include "host/commands/interpreter.h"
 #include "host/common/cp1250.h"
 #include "host/common/heap_meter.h"
-#include "host/commands/interpreter.h"
 
 namespace brio::host {
 
@@ -44,7 +44,8 @@ bool Interpreter::show(const Words& w) {
     else if (w.size() == 3 && what == "menu")
         return showMenu(w[2].text);
     else
-        return fail("use: show config|networks|contacts|plugins|icons|actions|heap|objects|page NAME|menu NAME");
+        return fail(
+            "use: show config|networks|contacts|plugins|icons|actions|heap|objects|page NAME|menu NAME");
     return true;
 }
 

@@ -5,7 +5,8 @@
 // The blocks are counted by counting_new.cpp, which replaces the global operator new and is linked only
 // into the programs that measure (brio-host on Linux, the allocation tests, the tick benchmark). On
 // Windows the Brio.dll's own C runtime heap is counted instead, by the object ledger of brio-host
-// (host/messenger/win32/object_ledger.h); elsewhere nothing is counted. The plug-in allocates only through operator new (its containers).
+// (host/messenger/win32/object_ledger.h); elsewhere nothing is counted. The plug-in allocates only through
+// operator new (its containers).
 #pragma once
 
 #include <cstddef>

@@ -111,7 +111,9 @@ PluginState::PluginState() {
 // The one place where the plug-in's working objects go when the library is unloaded without
 // deinitialise: the users (the list editor, the activities) before the controller, and all of them
 // before the statics they use (see the constructor).
-PluginState::~PluginState() { abandon(); }
+PluginState::~PluginState() {
+    abandon();
+}
 
 PluginState& plugin() {
     static PluginState state;

@@ -18,9 +18,9 @@ class ModeController;
 
 // Plug-in-wide state owned by the entry point.
 struct PluginState {
-    HostGateway host;                           // from pluginStart to pluginEnd
-    std::unique_ptr<ModeController> controller; // from buildInterface to deinitialise
-    std::unique_ptr<ListEditor> listEditor;     // while the "Lista" page shows its list view
+    HostGateway host;                             // from pluginStart to pluginEnd
+    std::unique_ptr<ModeController> controller;   // from buildInterface to deinitialise
+    std::unique_ptr<ListEditor> listEditor;       // while the "Lista" page shows its list view
     std::unique_ptr<ImportSession> importSession; // a text file waiting for the import options dialog
 
     // Makes first what the working objects use for as long as the library is loaded (the speed texts,

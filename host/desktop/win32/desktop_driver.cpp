@@ -125,8 +125,8 @@ void Win32Driver::advance(uint64_t ms) {
 // of a week's work). Pictures show what they draw.
 int32_t Win32Driver::openPageWindow() {
     if (!registerPageClass()) return 0;
-    HWND page = CreateWindowExA(0, kPageClass, "Brio", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                0, 0, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND page = CreateWindowExA(0, kPageClass, "Brio", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 640, 480,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (page) pages_.push_back(page);
     // Window handles are 32-bit values in a 32-bit process, as the host's records carry them.
     return toInt(page);
@@ -235,10 +235,8 @@ LRESULT CALLBACK Win32Driver::afterWindowProcedure(int code, WPARAM wParam, LPAR
     const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
     if (code == HC_ACTION && call->message == WM_CREATE && activeDriver && hasClass(call->hwnd, "#32770"))
         activeDriver->dialogCreated(call->hwnd);
-    if (code == HC_ACTION && call->message == WM_INITDIALOG && activeDriver)
-        activeDriver->answer(call->hwnd);
-    if (code == HC_ACTION && call->message == WM_INITMENUPOPUP && HIWORD(call->lParam) == 0 &&
-        activeDriver)
+    if (code == HC_ACTION && call->message == WM_INITDIALOG && activeDriver) activeDriver->answer(call->hwnd);
+    if (code == HC_ACTION && call->message == WM_INITMENUPOPUP && HIWORD(call->lParam) == 0 && activeDriver)
         activeDriver->answerMenu(call->hwnd, reinterpret_cast<HMENU>(call->wParam));
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

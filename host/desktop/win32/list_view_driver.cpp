@@ -253,8 +253,7 @@ bool Win32Driver::dragOnto(int32_t target, DropPart part) {
 
 bool Win32Driver::setColumnWidth(int32_t column, int32_t width) {
     HWND list = listView();
-    if (!list || column < 0 || column >= columnCountOf(list) || width < 0 || width > SHRT_MAX)
-        return false;
+    if (!list || column < 0 || column >= columnCountOf(list) || width < 0 || width > SHRT_MAX) return false;
     return SendMessageA(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0)) != 0;
 }
 

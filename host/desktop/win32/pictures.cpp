@@ -5,8 +5,8 @@
 #include <fstream>
 #include <vector>
 
-#include "host/model/action_tree.h"
 #include "host/desktop/picture_file.h"
+#include "host/model/action_tree.h"
 
 namespace brio::host {
 
