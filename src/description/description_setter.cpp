@@ -158,11 +158,15 @@ void DescriptionSetter::applyIn(Work& work, std::string_view text, int32_t statu
         ++work.count;
     }
     if (work.count == 0) return;
-    prepareRecords(work);
+    if (!prepareRecords(work)) {
+        // Nothing is sent: the next apply tries again, network 15's repeat included.
+        lastStatus_.reset();
+        return;
+    }
     send(work);
 }
 
-void DescriptionSetter::prepareRecords(Work& work) {
+bool DescriptionSetter::prepareRecords(Work& work) {
     for (size_t k = 0; k < work.count; ++k)
         work.writes[k].before.assign(netDescription(work.writes[k].network));
     // Worked out on a copy, which takes the records' place only whole: a failure on the way leaves them
@@ -215,7 +219,14 @@ void DescriptionSetter::prepareRecords(Work& work) {
         r.owed = false; // the running activity writes to it as to any other
     }
     records_.swap(work.next);
-    if (changed) storeRecords();
+    if (!changed) return true;
+    // This store alone is read back: a write that goes out without its record leaves no way to give the
+    // user's own description back should the plug-in end without saying so. The stores after the writes
+    // and on giving back only follow what the networks show; one of them lost leaves the record before
+    // it, which still gives back the user's own.
+    if (storeRecords(true)) return true;
+    records_.swap(work.next); // as before the apply
+    return false;
 }
 
 void DescriptionSetter::send(Work& work) {
@@ -346,15 +357,25 @@ void DescriptionSetter::setEnabled(size_t index, bool enabled) {
     if (index < choices_.size() && choices_[index].network == n) choices_[index].enabled = enabled;
 }
 
-void DescriptionSetter::storeRecords() {
+bool DescriptionSetter::storeRecords(bool confirm) {
     // What could not be read may hold records of an earlier run: it is read again before anything is
     // written over it, and while it cannot be read nothing is.
     if (!keptRead_) readRecords();
-    if (!keptRead_) return;
+    if (!keptRead_) return false;
     std::string text = writeOwnRecords(records_);
-    if (text == storedRecords_) return;
+    if (text == storedRecords_) return true;
     host_.writeText(keptColumn_, text);
+    if (confirm) {
+        // The host does not answer a store: only the text read back tells that it landed. When it did
+        // not, what the setting holds is unknown, and it is read again before the next store.
+        const std::optional<std::string> back = host_.readTextIfAny(keptColumn_);
+        if (!back || *back != text) {
+            keptRead_ = false;
+            return false;
+        }
+    }
     storedRecords_ = std::move(text);
+    return true;
 }
 
 bool DescriptionSetter::isEnabled(int32_t network) const {

@@ -451,6 +451,51 @@ TEST_F(DescriptionSetterTest, AnEndInsideAWriteLosesNothing) {
     }
 }
 
+// The host does not answer a store: the records stored ahead of the writes are read back, and an apply
+// whose store did not land writes to no network (a crash after it would lose the user's own). Its next
+// apply, the store landing, writes, network 15's repeat included, and the user's own comes back.
+TEST_F(DescriptionSetterTest, AnApplyWhoseRecordsDidNotLandWritesNothing) {
+    struct Case {
+        const char* name;
+        std::function<void(FakeHost&)> spoil; // after the setter is made
+        bool lands;
+    };
+    const Case cases[] = {
+        {"landed", [](FakeHost&) {}, true},
+        {"store refused", [](FakeHost& h) { h.refusedStores.insert(setting::kKeptOwn); }, false},
+        {"store cut", [](FakeHost& h) { h.storeCuts[setting::kKeptOwn] = 4; }, false},
+        {"read back refused", [](FakeHost& h) { h.nullTexts.insert(setting::kKeptOwn); }, false},
+    };
+    nets.addNetwork(15);
+    nets.addNetwork(10);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        host.texts.clear();
+        nets.sets.clear();
+        nets.networks[15] = {64, "own15", true, 1};
+        nets.networks[10] = {64, "own10", true, 1};
+        auto setter = makeSetter();
+        c.spoil(host);
+        setter->apply("A", 65);
+        EXPECT_EQ(nets.sets.size(), c.lands ? 2u : 0u);
+        EXPECT_EQ(nets.networks[10].description, c.lands ? "A" : "own10");
+        EXPECT_EQ(nets.networks[15].status, c.lands ? 65 : 64);
+        host.refusedStores.clear();
+        host.storeCuts.clear();
+        host.nullTexts.clear();
+        setter->apply("A", 65);
+        EXPECT_EQ(nets.networks[15].description, "A");
+        EXPECT_EQ(nets.networks[10].description, "A");
+        EXPECT_NE(host.texts[setting::kKeptOwn].find("5:own10"), std::string::npos);
+        // The messenger ends without a word; the next start gives each network its own.
+        setter->detachHost();
+        setter.reset();
+        makeSetter()->restoreAll();
+        EXPECT_EQ(nets.networks[15].description, "own15");
+        EXPECT_EQ(nets.networks[10].description, "own10");
+    }
+}
+
 // A network choice text the host could not tell is never written over: the networks the user unticked
 // stay unticked for the next start.
 TEST_F(DescriptionSetterTest, ChoicesThatCouldNotBeReadAreNotWrittenOver) {
