@@ -75,8 +75,12 @@ bool DescriptionSetter::takesPart(int32_t network) const {
     return host_.send(msg::kNetCapability, network, 2) != 0;
 }
 
+const char* DescriptionSetter::netDescriptionIfAny(int32_t network) const {
+    return fromAddress<const char>(host_.send(msg::kNetDescription, network, -1));
+}
+
 const char* DescriptionSetter::netDescription(int32_t network) const {
-    const char* shown = fromAddress<const char>(host_.send(msg::kNetDescription, network, -1));
+    const char* shown = netDescriptionIfAny(network);
     return shown ? shown : "";
 }
 
@@ -167,8 +171,11 @@ void DescriptionSetter::applyIn(Work& work, std::string_view text, int32_t statu
 }
 
 bool DescriptionSetter::prepareRecords(Work& work) {
-    for (size_t k = 0; k < work.count; ++k)
-        work.writes[k].before.assign(netDescription(work.writes[k].network));
+    for (size_t k = 0; k < work.count; ++k) {
+        const char* before = netDescriptionIfAny(work.writes[k].network);
+        work.writes[k].beforeTold = before != nullptr;
+        work.writes[k].before.assign(before ? before : "");
+    }
     // Worked out on a copy, which takes the records' place only whole: a failure on the way leaves them
     // as they were. The copy reuses its memory, so an unchanged write allocates nothing.
     work.next = records_;
@@ -182,6 +189,12 @@ bool DescriptionSetter::prepareRecords(Work& work) {
         // Brio's first write, or the first since the user set something else there: what the network
         // shows now is the user's own.
         const bool made = it == work.next.end() || judgeShown(*it, kKeepStatus, w.before) != Shows::Brios;
+        // No answer is a network without a description, or a host that could not answer this once: what
+        // becomes the user's own for good is asked once more.
+        if (made && !w.beforeTold) {
+            const char* again = netDescriptionIfAny(n);
+            w.before.assign(again ? again : "");
+        }
         if (made) {
             OwnRecord own;
             own.network = n;
@@ -237,11 +250,12 @@ void DescriptionSetter::send(Work& work) {
         writtenLast_.push_back(w.network);
         if (excluded(w.network)) continue;
         // What the network shows now, which it may have cut or trimmed, is what tells Brio's write later.
-        const char* shown = netDescription(w.network);
+        // No answer tells nothing of the write: Brio's record stays the text it sent.
+        const char* shown = netDescriptionIfAny(w.network);
         OwnRecord* r = recordOf(w.network);
         if (!r) continue;
         r->hasEarlier = false;
-        if (r->brioText != shown) {
+        if (shown && r->brioText != shown) {
             r->brioText.assign(shown);
             changed = true;
         }
@@ -285,7 +299,10 @@ DescriptionSetter::Shows DescriptionSetter::judgeShown(const OwnRecord& record, 
 
 DescriptionSetter::Shows DescriptionSetter::judge(const OwnRecord& record, int32_t& status) {
     if (!takingPart(record.network, status)) return Shows::Away; // it cannot tell what it shows
-    return judgeShown(record, status, netDescription(record.network));
+    // No answer cannot tell the user's own from Brio's: the record is kept for a later look.
+    const char* shown = netDescriptionIfAny(record.network);
+    if (!shown) return Shows::Away;
+    return judgeShown(record, status, shown);
 }
 
 void DescriptionSetter::settle(bool giveBack, Which which, int32_t only, const std::vector<int32_t>* stays) {

@@ -91,7 +91,8 @@ private:
         int32_t shownStatus = 0;
         int32_t status = 0;
         std::string text;
-        std::string before; // what it showed before the write
+        std::string before;      // what it showed before the write
+        bool beforeTold = false; // whether the host answered (none reads as the empty description)
     };
     // What apply works in, kept from one call to the next for their memory (an unchanged description
     // applied again allocates nothing).
@@ -106,6 +107,7 @@ private:
     bool takesPart(int32_t network) const; // netCapability
     // The host's text, valid until the next host call; none reads as the empty description.
     const char* netDescription(int32_t network) const;
+    const char* netDescriptionIfAny(int32_t network) const; // null when the host answers none
     // Whether a network showing `status` takes part now, with the status it shows (asked afresh on the
     // general path).
     bool takingPart(int32_t network, int32_t& status) const;
