@@ -172,8 +172,10 @@ void DescriptionSetter::applyIn(Work& work, std::string_view text, int32_t statu
 
 bool DescriptionSetter::prepareRecords(Work& work) {
     for (size_t k = 0; k < work.count; ++k) {
+        // No answer is a network without a description, or a host that could not answer this once: what
+        // may become the user's own for good, or tell Brio's write from it, is asked once more.
         const char* before = netDescriptionIfAny(work.writes[k].network);
-        work.writes[k].beforeTold = before != nullptr;
+        if (!before) before = netDescriptionIfAny(work.writes[k].network);
         work.writes[k].before.assign(before ? before : "");
     }
     // Worked out on a copy, which takes the records' place only whole: a failure on the way leaves them
@@ -189,12 +191,6 @@ bool DescriptionSetter::prepareRecords(Work& work) {
         // Brio's first write, or the first since the user set something else there: what the network
         // shows now is the user's own.
         const bool made = it == work.next.end() || judgeShown(*it, kKeepStatus, w.before) != Shows::Brios;
-        // No answer is a network without a description, or a host that could not answer this once: what
-        // becomes the user's own for good is asked once more.
-        if (made && !w.beforeTold) {
-            const char* again = netDescriptionIfAny(n);
-            w.before.assign(again ? again : "");
-        }
         if (made) {
             OwnRecord own;
             own.network = n;

@@ -91,8 +91,7 @@ private:
         int32_t shownStatus = 0;
         int32_t status = 0;
         std::string text;
-        std::string before;      // what it showed before the write
-        bool beforeTold = false; // whether the host answered (none reads as the empty description)
+        std::string before; // what it showed before the write
     };
     // What apply works in, kept from one call to the next for their memory (an unchanged description
     // applied again allocates nothing).

@@ -496,6 +496,41 @@ TEST_F(DescriptionSetterTest, AnApplyWhoseRecordsDidNotLandWritesNothing) {
     }
 }
 
+// A host that once answers no description (the answer of a network without one) where the network has
+// one: whichever answer it is, before a write, after it or at the next start's give-back, the user's own
+// comes back in the end.
+TEST_F(DescriptionSetterTest, ADescriptionTheHostOnceDoesNotTellLosesNothing) {
+    nets.addNetwork(10);
+    int asked = 0;
+    int refuse = 0; // the answer to leave out, counted from 1; 0 leaves none out
+    const auto answer = host.responder;
+    host.responder = [&](const MessageRecord& m, int target) {
+        if (target == -1 && m.id == msg::kNetDescription && ++asked == refuse) return 0;
+        return answer(m, target);
+    };
+    const auto run = [&] {
+        asked = 0;
+        host.texts.clear();
+        nets.networks[10] = {64, "own", true, 1};
+        auto setter = makeSetter();
+        setter->apply("A", -1);
+        setter->apply("B", -1);
+        setter->detachHost(); // the messenger ends without a word
+        setter.reset();
+        auto next = makeSetter();
+        next->restoreAll();
+        next->restoreAll(); // what one look could not tell, the next gives back
+    };
+    run();
+    const int answers = asked;
+    ASSERT_GT(answers, 4);
+    for (refuse = 1; refuse <= answers; ++refuse) {
+        SCOPED_TRACE(refuse);
+        run();
+        EXPECT_EQ(nets.networks[10].description, "own");
+    }
+}
+
 // A network choice text the host could not tell is never written over: the networks the user unticked
 // stay unticked for the next start.
 TEST_F(DescriptionSetterTest, ChoicesThatCouldNotBeReadAreNotWrittenOver) {
