@@ -329,9 +329,15 @@ void DescriptionSetter::settle(bool giveBack, Which which, int32_t only, const s
             // What network 15 shows now is not the last applied text: the same text applied again must
             // reach it.
             if (n == kLimitedNetwork) lastStatus_.reset();
-            host_.send(msg::kSetNetStatus, n, 2, unhide ? record.ownStatus : kKeepStatus,
-                       addressOf(record.ownText.c_str()));
-            break; // a send that failed keeps the record, for the next try
+            // A send that failed, or that the host refused (it answers 0), keeps the record, owed, for the
+            // next try: a kept record is judged afresh there, so one the network took after all only goes
+            // then.
+            if (host_.send(msg::kSetNetStatus, n, 2, unhide ? record.ownStatus : kKeepStatus,
+                           addressOf(record.ownText.c_str())) == 0) {
+                if (OwnRecord* now = recordOf(n); now && *now == record) now->owed = true;
+                continue;
+            }
+            break;
         }
         }
         // Unless a write made inside the host calls has made it anew.
