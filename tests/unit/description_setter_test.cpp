@@ -548,30 +548,6 @@ TEST_F(DescriptionSetterTest, AGiveBackThatFailsIsTriedAgain) {
     EXPECT_FALSE(setter->keeping());
 }
 
-// A give-back the host answers with 0 (refused) keeps the record, owed, in the setting as well: the next
-// start gives it back.
-TEST_F(DescriptionSetterTest, AGiveBackTheHostRefusesIsKeptForTheNextStart) {
-    nets.addNetwork(10);
-    nets.networks[10] = {64, "own", true, 1};
-    auto setter = makeSetter();
-    setter->apply("A", -1);
-    const auto answer = host.responder;
-    host.responder = [&](const MessageRecord& m, int target) {
-        return target == -1 && m.id == msg::kSetNetStatus ? 0 : answer(m, target);
-    };
-    setter->restoreAll();
-    host.responder = answer;
-    EXPECT_EQ(nets.networks[10].description, "A");
-    EXPECT_TRUE(setter->keeping());
-    EXPECT_TRUE(setter->owing());
-    setter->detachHost();
-    setter.reset();
-    auto next = makeSetter();
-    next->restoreOwed();
-    EXPECT_EQ(nets.networks[10].description, "own");
-    EXPECT_FALSE(next->keeping());
-}
-
 // What the setting holds that Brio did not write, or not whole, gives nothing back and is left as it is.
 TEST_F(DescriptionSetterTest, ForeignKeptRecordsGiveNothingBack) {
     nets.addNetwork(10);
