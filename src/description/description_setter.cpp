@@ -75,8 +75,12 @@ bool DescriptionSetter::takesPart(int32_t network) const {
     return host_.send(msg::kNetCapability, network, 2) != 0;
 }
 
+const char* DescriptionSetter::netDescriptionIfAny(int32_t network) const {
+    return fromAddress<const char>(host_.send(msg::kNetDescription, network, -1));
+}
+
 const char* DescriptionSetter::netDescription(int32_t network) const {
-    const char* shown = fromAddress<const char>(host_.send(msg::kNetDescription, network, -1));
+    const char* shown = netDescriptionIfAny(network);
     return shown ? shown : "";
 }
 
@@ -158,13 +162,22 @@ void DescriptionSetter::applyIn(Work& work, std::string_view text, int32_t statu
         ++work.count;
     }
     if (work.count == 0) return;
-    prepareRecords(work);
+    if (!prepareRecords(work)) {
+        // Nothing is sent: the next apply tries again, network 15's repeat included.
+        lastStatus_.reset();
+        return;
+    }
     send(work);
 }
 
-void DescriptionSetter::prepareRecords(Work& work) {
-    for (size_t k = 0; k < work.count; ++k)
-        work.writes[k].before.assign(netDescription(work.writes[k].network));
+bool DescriptionSetter::prepareRecords(Work& work) {
+    for (size_t k = 0; k < work.count; ++k) {
+        // No answer is a network without a description, or a host that could not answer this once: what
+        // may become the user's own for good, or tell Brio's write from it, is asked once more.
+        const char* before = netDescriptionIfAny(work.writes[k].network);
+        if (!before) before = netDescriptionIfAny(work.writes[k].network);
+        work.writes[k].before.assign(before ? before : "");
+    }
     // Worked out on a copy, which takes the records' place only whole: a failure on the way leaves them
     // as they were. The copy reuses its memory, so an unchanged write allocates nothing.
     work.next = records_;
@@ -215,7 +228,14 @@ void DescriptionSetter::prepareRecords(Work& work) {
         r.owed = false; // the running activity writes to it as to any other
     }
     records_.swap(work.next);
-    if (changed) storeRecords();
+    if (!changed) return true;
+    // This store alone is read back: a write that goes out without its record leaves no way to give the
+    // user's own description back should the plug-in end without saying so. The stores after the writes
+    // and on giving back only follow what the networks show; one of them lost leaves the record before
+    // it, which still gives back the user's own.
+    if (storeRecords(true)) return true;
+    records_.swap(work.next); // as before the apply
+    return false;
 }
 
 void DescriptionSetter::send(Work& work) {
@@ -226,11 +246,12 @@ void DescriptionSetter::send(Work& work) {
         writtenLast_.push_back(w.network);
         if (excluded(w.network)) continue;
         // What the network shows now, which it may have cut or trimmed, is what tells Brio's write later.
-        const char* shown = netDescription(w.network);
+        // No answer tells nothing of the write: Brio's record stays the text it sent.
+        const char* shown = netDescriptionIfAny(w.network);
         OwnRecord* r = recordOf(w.network);
         if (!r) continue;
         r->hasEarlier = false;
-        if (r->brioText != shown) {
+        if (shown && r->brioText != shown) {
             r->brioText.assign(shown);
             changed = true;
         }
@@ -274,7 +295,10 @@ DescriptionSetter::Shows DescriptionSetter::judgeShown(const OwnRecord& record, 
 
 DescriptionSetter::Shows DescriptionSetter::judge(const OwnRecord& record, int32_t& status) {
     if (!takingPart(record.network, status)) return Shows::Away; // it cannot tell what it shows
-    return judgeShown(record, status, netDescription(record.network));
+    // No answer cannot tell the user's own from Brio's: the record is kept for a later look.
+    const char* shown = netDescriptionIfAny(record.network);
+    if (!shown) return Shows::Away;
+    return judgeShown(record, status, shown);
 }
 
 void DescriptionSetter::settle(bool giveBack, Which which, int32_t only, const std::vector<int32_t>* stays) {
@@ -305,9 +329,15 @@ void DescriptionSetter::settle(bool giveBack, Which which, int32_t only, const s
             // What network 15 shows now is not the last applied text: the same text applied again must
             // reach it.
             if (n == kLimitedNetwork) lastStatus_.reset();
-            host_.send(msg::kSetNetStatus, n, 2, unhide ? record.ownStatus : kKeepStatus,
-                       addressOf(record.ownText.c_str()));
-            break; // a send that failed keeps the record, for the next try
+            // A send that failed, or that the host refused (it answers 0), keeps the record, owed, for the
+            // next try: a kept record is judged afresh there, so one the network took after all only goes
+            // then.
+            if (host_.send(msg::kSetNetStatus, n, 2, unhide ? record.ownStatus : kKeepStatus,
+                           addressOf(record.ownText.c_str())) == 0) {
+                if (OwnRecord* now = recordOf(n); now && *now == record) now->owed = true;
+                continue;
+            }
+            break;
         }
         }
         // Unless a write made inside the host calls has made it anew.
@@ -346,15 +376,25 @@ void DescriptionSetter::setEnabled(size_t index, bool enabled) {
     if (index < choices_.size() && choices_[index].network == n) choices_[index].enabled = enabled;
 }
 
-void DescriptionSetter::storeRecords() {
+bool DescriptionSetter::storeRecords(bool confirm) {
     // What could not be read may hold records of an earlier run: it is read again before anything is
     // written over it, and while it cannot be read nothing is.
     if (!keptRead_) readRecords();
-    if (!keptRead_) return;
+    if (!keptRead_) return false;
     std::string text = writeOwnRecords(records_);
-    if (text == storedRecords_) return;
+    if (text == storedRecords_) return true;
     host_.writeText(keptColumn_, text);
+    if (confirm) {
+        // The host does not answer a store: only the text read back tells that it landed. When it did
+        // not, what the setting holds is unknown, and it is read again before the next store.
+        const std::optional<std::string> back = host_.readTextIfAny(keptColumn_);
+        if (!back || *back != text) {
+            keptRead_ = false;
+            return false;
+        }
+    }
     storedRecords_ = std::move(text);
+    return true;
 }
 
 bool DescriptionSetter::isEnabled(int32_t network) const {

@@ -106,6 +106,7 @@ private:
     bool takesPart(int32_t network) const; // netCapability
     // The host's text, valid until the next host call; none reads as the empty description.
     const char* netDescription(int32_t network) const;
+    const char* netDescriptionIfAny(int32_t network) const; // null when the host answers none
     // Whether a network showing `status` takes part now, with the status it shows (asked afresh on the
     // general path).
     bool takingPart(int32_t network, int32_t& status) const;
@@ -113,8 +114,9 @@ private:
     // or the one before while the last may not have reached the network).
     bool hiddenByUser(int32_t network, int32_t status);
     void applyIn(Work& work, std::string_view text, int32_t status);
-    // Records first (stored once, before any write), then the writes.
-    void prepareRecords(Work& work);
+    // Records first (stored once, before any write), then the writes. False when the store did not land:
+    // the records are as before and nothing may be written.
+    bool prepareRecords(Work& work);
     void send(Work& work);
     OwnRecord* recordOf(int32_t network);
     void drop(int32_t network);
@@ -126,8 +128,9 @@ private:
     void settle(bool giveBack, Which which, int32_t only = 0, const std::vector<int32_t>* stays = nullptr);
     // Takes the records from their setting (beside those made already), if the host can tell it.
     void readRecords();
-    // Writes the records to their setting when they changed since it was read or written.
-    void storeRecords();
+    // Writes the records to their setting when they changed since it was read or written; with `confirm`,
+    // reads the setting back. True when the setting holds the records (as far as it was checked).
+    bool storeRecords(bool confirm = false);
 
     HostGateway host_;
     std::vector<NetworkChoice> choices_;

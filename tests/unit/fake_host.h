@@ -34,6 +34,7 @@ public:
     std::map<int32_t, int32_t> ints;      // configuration table, integer columns
     std::map<int32_t, std::string> texts; // configuration table, text columns; one never set reads ""
     std::set<int32_t> nullTexts;          // text columns answered with no text (a null address)
+    std::function<bool(int32_t column)> dropStore; // a text store it answers true for is dropped
     std::map<std::pair<int32_t, int32_t>, std::string> contacts; // (contact, column) -> text
     std::vector<SentRecord> sent;
     std::vector<int> errors;
@@ -88,7 +89,8 @@ public:
         valueCalls.push_back(
             {true, table, row, column, std::string(reinterpret_cast<const char*>(value), 10)});
         if (writesFail) throw std::bad_alloc(); // stands in for running out of memory on the way here
-        if (table == 0 && value->kind == 1) texts[column] = fromAddress<const char>(value->value);
+        if (table == 0 && value->kind == 1 && !(dropStore && dropStore(column)))
+            texts[column] = fromAddress<const char>(value->value);
         if (table == 0 && value->kind == 0) ints[column] = value->value;
     }
     void releaseString(char* text) override {
