@@ -9,6 +9,7 @@
 
 #include "formats/list_text.h"
 #include "formats/own_records.h"
+#include "formats/status.h"
 #include "host/common/cp1250.h"
 #include "host/common/file_bytes.h"
 #include "host/common/run_apart.h"
@@ -124,9 +125,23 @@ Kept keptState(Host& host, const std::string& folder) {
         if (!(plugin->type & kNetworkPluginType) || kept.count(name)) continue;
         auto record = std::find_if(records.begin(), records.end(),
                                    [&](const OwnRecord& r) { return r.network == plugin->net; });
-        const bool givenBack = record != records.end() && plugin->description == record->brioText;
-        kept[name] = givenBack ? showing(record->ownStatus, record->ownText)
-                               : showing(plugin->status, plugin->description);
+        if (record == records.end()) {
+            kept[name] = showing(plugin->status, plugin->description);
+            continue;
+        }
+        // As the plug-in judges it: Brio's last write (or, while a write is on its way, the one before
+        // it) still shown is given back; the status goes back only from a hidden status of Brio's, so a
+        // status the user set himself, hidden or not, stays his.
+        const bool last = plugin->description == record->brioText;
+        const bool earlier = record->hasEarlier && plugin->description == record->earlierText;
+        if (!last && !earlier) {
+            kept[name] = showing(plugin->status, plugin->description);
+            continue;
+        }
+        const bool hiddenByBrio = (last && record->brioHidden) || (earlier && record->earlierHidden);
+        const bool unhide = plugin->status == kHiddenStatus && hiddenByBrio && record->ownStatus > 0 &&
+                            record->ownStatus != kHiddenStatus;
+        kept[name] = showing(unhide ? record->ownStatus : plugin->status, record->ownText);
     }
     std::error_code error;
     for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {

@@ -14,21 +14,27 @@ TEST(HostSweepKept, NetworksEndWithTheirOwnWhereARecordGivesItBack) {
     const struct {
         const char* keptOwn;
         const char* shows; // what network 10 shows now
+        int32_t status;    // ... and its status
         const char* expected;
     } cases[] = {
-        // Still Brio's last write: the record gives the own back.
-        {"K1|10|65|0|5:przed|4:cykl|", "cykl", "status 65, description \"przed\""},
+        // Still Brio's last write: the record gives the own description back, the status stays.
+        {"K1|10|65|0|5:przed|4:cykl|", "cykl", 64, "status 64, description \"przed\""},
+        // Hidden by Brio: the own status comes back with it; hidden by the user: his hidden status stays.
+        {"K1|10|65|1|5:przed|4:cykl|", "cykl", 66, "status 65, description \"przed\""},
+        {"K1|10|65|0|5:przed|4:cykl|", "cykl", 66, "status 66, description \"przed\""},
         // The user wrote over it: his latest stays, the record goes.
-        {"K1|10|65|0|5:przed|4:cykl|", "mój", "status 64, description \"mój\""},
+        {"K1|10|65|0|5:przed|4:cykl|", "mój", 64, "status 64, description \"mój\""},
         // A record of another network, none, and a text Brio never writes: what it shows.
-        {"K1|15|65|0|5:przed|4:cykl|", "cykl", "status 64, description \"cykl\""},
-        {"", "cykl", "status 64, description \"cykl\""},
-        {"K1|10|65|0|99:przed|4:cykl|", "cykl", "status 64, description \"cykl\""},
+        {"K1|15|65|0|5:przed|4:cykl|", "cykl", 64, "status 64, description \"cykl\""},
+        {"", "cykl", 64, "status 64, description \"cykl\""},
+        {"K1|10|65|0|99:przed|4:cykl|", "cykl", 64, "status 64, description \"cykl\""},
     };
     for (const auto& c : cases) {
         Transcript transcript;
         Host host(transcript);
-        host.registry().add(10).description = std::string(c.shows);
+        SimulatedPlugin& network = host.registry().add(10);
+        network.description = std::string(c.shows);
+        network.status = c.status;
         SimulatedPlugin& other = host.registry().add(12);
         other.type = 0; // no network: nothing to show
         host.config().set("Brio/keptOwn", c.keptOwn);
