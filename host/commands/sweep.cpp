@@ -125,7 +125,9 @@ Kept keptState(Host& host, const std::string& folder) {
         if (!(plugin->type & kNetworkPluginType) || kept.count(name)) continue;
         auto record = std::find_if(records.begin(), records.end(),
                                    [&](const OwnRecord& r) { return r.network == plugin->net; });
-        if (record == records.end()) {
+        // Networks 20 and 83 are never given anything back, whatever the setting names.
+        const bool excluded = plugin->net == 20 || plugin->net == 83;
+        if (record == records.end() || excluded) {
             kept[name] = showing(plugin->status, plugin->description);
             continue;
         }

@@ -43,6 +43,13 @@ TEST(HostSweepKept, NetworksEndWithTheirOwnWhereARecordGivesItBack) {
         EXPECT_EQ(kept.at("shown 10"), c.expected) << c.keptOwn << " / " << c.shows;
         EXPECT_EQ(kept.count("shown 12"), 0u);
     }
+    // Network 20 is never given anything back, whatever the setting names.
+    Transcript transcript;
+    Host host(transcript);
+    host.registry().add(20).description = "cykl";
+    host.config().set("Brio/keptOwn", "K1|20|65|0|5:przed|4:cykl|");
+    test::TempFolder folder;
+    EXPECT_EQ(keptState(host, folder.name("")).at("shown 20"), "status 64, description \"cykl\"");
 }
 
 TEST(HostSweepKept, ChoicesByNetworkTheListAndTheFiles) {
