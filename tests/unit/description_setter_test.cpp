@@ -416,41 +416,6 @@ TEST_F(DescriptionSetterTest, GivesBackOnlyWhatStillShowsItsLastWrite) {
     }
 }
 
-// The messenger ends inside a write, before or after the change, at Brio's first write to the network
-// or a later one: the records stored before it give the network its own back at the next start.
-TEST_F(DescriptionSetterTest, AnEndInsideAWriteLosesNothing) {
-    nets.addNetwork(10);
-    for (const bool first : {true, false}) {
-        for (const bool afterChange : {false, true}) {
-            SCOPED_TRACE(std::string(first ? "first" : "later") + (afterChange ? ", after" : ", before"));
-            host.texts.clear();
-            nets.networks[10] = {64, "own", true, 1};
-            auto setter = makeSetter();
-            if (!first) setter->apply("A", 66);
-            // What the setting and the network hold at the moment the messenger ends.
-            std::optional<std::pair<std::string, test::FakeNetwork>> atEnd;
-            const auto answer = host.responder;
-            host.responder = [&](const MessageRecord& m, int target) {
-                const bool set = target == -1 && m.id == msg::kSetNetStatus && !atEnd;
-                if (set && !afterChange) atEnd.emplace(host.texts[setting::kKeptOwn], nets.networks[10]);
-                const int32_t result = answer(m, target);
-                if (set && afterChange) atEnd.emplace(host.texts[setting::kKeptOwn], nets.networks[10]);
-                return result;
-            };
-            setter->apply("B", 64);
-            host.responder = answer;
-            setter->detachHost();
-            setter.reset();
-            ASSERT_TRUE(atEnd.has_value());
-            host.texts[setting::kKeptOwn] = atEnd->first;
-            nets.networks[10] = atEnd->second;
-            makeSetter()->restoreAll();
-            EXPECT_EQ(nets.networks[10].description, "own");
-            EXPECT_EQ(nets.networks[10].status, 64);
-        }
-    }
-}
-
 // A host that once leaves out an answer without a word (a store of the records, a description, a write):
 // no write goes out without the record that gives the user's own back, an apply whose record did not
 // land is made again in full, and after the messenger ends without a word the user's own comes back.

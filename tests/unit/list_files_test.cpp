@@ -234,7 +234,7 @@ TEST_F(ListFilesTest, CancelledOrReplacedImportsAddNothing) {
     EXPECT_FALSE(session->onImportConfirmed("10", 0));
 }
 
-// A load that adds no row from a file that is not empty says so, by the path as chosen, once (the
+// A load that adds no row from a file that is not empty says so, by the file's name, once (the
 // import once its dialog has closed); an empty file, a mark alone, and an AutoStatus file of comments
 // alone (an empty list as Brio saves it) add nothing without a word.
 TEST_F(ListFilesTest, ALoadThatAddsNoRowFromAFileThatIsNotEmptySaysSo) {
