@@ -111,10 +111,12 @@ int32_t ListEditor::positionOf(int32_t image) const {
 }
 
 int32_t ListEditor::insertEntry(int32_t at, const StatusEntry& entry) {
+    // Everything the row needs is made before it comes: a new row never lacks its seconds.
+    const std::string seconds = decimal(entry.seconds);
     const int32_t row = view_->insertRow(at, imageOf(entry.status), entry.description, {});
     if (row < 0) return row;
     pickedRowInserted(row);
-    view_->setText(row, 1, decimal(entry.seconds));
+    view_->setText(row, 1, seconds);
     return row;
 }
 
@@ -171,10 +173,13 @@ void ListEditor::appendAll(const std::vector<StatusEntry>& entries) {
 void ListEditor::replacePicked(const StatusEntry& entry) {
     // The picked row was followed since the pick; with it gone nothing is picked. The new row stays
     // the picked one.
+    // The new row comes before the old one goes, so that a row that cannot be made leaves the old one.
     const int32_t picked = pickedRow_;
     if (picked < 0 || picked >= view_->rowCount()) return;
-    view_->deleteRow(picked);
-    pickedRow_ = insertEntry(picked, entry);
+    const int32_t row = insertEntry(picked, entry);
+    if (row < 0) return;
+    view_->deleteRow(row + 1);
+    pickedRow_ = row;
 }
 
 StatusEntry ListEditor::pick() {
@@ -317,31 +322,62 @@ void ListEditor::onButtonUp(platform::Point parentPoint) {
     dropOn(hit.row);
 }
 
-// Moves every selected row next to `target`, one at a time from the top: rows from above land after
-// it, rows from below before it, each group in its order. A row is moved by inserting an unselected
-// copy and deleting the original.
+// Moves every selected row next to `target`, as moving them one at a time from the top would: rows from
+// above land after it, rows from below before it, each group in its order, and a moved row is no longer
+// selected. The new order is worked out first, with every row's text read while no row moves; the
+// control is then given each row's place in one go, so that a drop happens whole or not at all.
 void ListEditor::dropOn(int32_t target) {
-    const RedrawPause pause(*view_);
-    // Each pass moves one selected row, so there are never more passes than rows. No row above the one
-    // moved is selected afterwards (its copy is not), so the next is looked for from where it stood.
+    const int32_t count = view_->rowCount();
+    if (target < 0 || target >= count) return;
+    std::vector<int32_t> order(
+        static_cast<size_t>(count)); // the rows by their first places, as the moves leave them
+    std::vector<bool> carried(static_cast<size_t>(count)); // by place: the row is still to be moved
+    for (int32_t row = 0; row < count; ++row) {
+        order[size_t(row)] = row;
+        carried[size_t(row)] = view_->isSelected(row);
+    }
+    struct Moved {
+        int32_t row;
+        std::string texts[2]; // as a move through a buffer leaves them
+    };
+    std::vector<Moved> moved;
     int32_t after = -1;
-    for (int32_t passes = view_->rowCount(); passes > 0; --passes) {
-        const int32_t from = view_->nextSelected(after);
-        if (from < 0) return;
+    for (;;) {
+        const auto next = std::find(carried.begin() + (after + 1), carried.end(), true);
+        if (next == carried.end()) break;
+        const int32_t from = int32_t(next - carried.begin());
         after = from - 1;
-        platform::RowRead row = view_->readRow(from, kMoveBuffer);
-        row.state.selected = false;
         const int32_t at = from < target ? target + 1 : target;
-        const int32_t to = view_->insertRow(at, row.image, row.text, row.state);
-        if (to < 0) return;
-        pickedRowInserted(to);
+        const int32_t to = std::min(at, int32_t(order.size()));
+        const int32_t row = order[size_t(from)];
+        moved.push_back({row, {view_->text(row, 0, kMoveBuffer), view_->text(row, 1, kMoveBuffer)}});
+        order.insert(order.begin() + to, row);
+        carried.insert(carried.begin() + to, false);
         if (at < from) ++target;
         const int32_t original = to <= from ? from + 1 : from;
-        view_->setText(to, 1, view_->text(original, 1, kMoveBuffer));
-        if (pickedRow_ == original) pickedRow_ = to; // the picked row moves with its copy
-        view_->deleteRow(original);
-        pickedRowDeleted(original);
+        order.erase(order.begin() + original);
+        carried.erase(carried.begin() + original);
     }
+    if (moved.empty()) return;
+    std::vector<int32_t> places(static_cast<size_t>(count));
+    for (int32_t place = 0; place < count; ++place)
+        places[size_t(order[size_t(place)])] = place;
+    // A row the control did not have when the order was worked out keeps its own number.
+    auto placeOf = [&places, count](int32_t row) {
+        return row >= 0 && row < count ? places[size_t(row)] : row;
+    };
+    const RedrawPause pause(*view_);
+    view_->sortRows([&placeOf](int32_t a, int32_t b) {
+        const int32_t x = placeOf(a), y = placeOf(b);
+        return x < y ? -1 : x > y ? 1 : 0;
+    });
+    for (const Moved& m : moved) {
+        const int32_t place = placeOf(m.row);
+        view_->setText(place, 0, m.texts[0]);
+        view_->setText(place, 1, m.texts[1]);
+        view_->setSelected(place, false);
+    }
+    if (pickedRow_ >= 0) pickedRow_ = placeOf(pickedRow_); // the picked row moves with its row
 }
 
 void ListEditor::onMenuCommand(int32_t command) {

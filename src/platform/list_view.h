@@ -136,6 +136,8 @@ public:
     // drawn once, when it is back on).
     virtual void setRedraw(bool on) = 0;
     virtual bool isSelected(int32_t row) const = 0;
+    // Selects or deselects a row; its focus stays as it is.
+    virtual void setSelected(int32_t row, bool selected) = 0;
     // The first focused or selected row after `after` (-1: from the top); -1 when there is none.
     virtual int32_t nextFocused(int32_t after) const = 0;
     virtual int32_t nextSelected(int32_t after) const = 0;

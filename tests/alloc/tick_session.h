@@ -42,6 +42,7 @@ public:
         transcript_.setMuted(sink == nullptr);
     }
     int failures() const { return interpreter_.failures(); }
+    host::Host& host() { return host_; }
     int faults() const { return host_.faults(); }
 
     // What the plug-in allocates while `ms` milliseconds pass.

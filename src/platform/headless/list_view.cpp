@@ -93,8 +93,9 @@ public:
         return int32_t(position);
     }
 
+    // In place: a text that fits where the old one was takes no new memory.
     void setText(int32_t row, int32_t column, std::string_view text) override {
-        if (has(row) && (column == 0 || column == 1)) rows_[size_t(row)].texts[column] = std::string(text);
+        if (has(row) && (column == 0 || column == 1)) rows_[size_t(row)].texts[column].assign(text);
     }
 
     std::string text(int32_t row, int32_t column, size_t bufferSize) const override {
@@ -149,6 +150,9 @@ public:
     void setRedraw(bool) override {} // nothing is drawn here
 
     bool isSelected(int32_t row) const override { return has(row) && rows_[size_t(row)].state.selected; }
+    void setSelected(int32_t row, bool selected) override {
+        if (has(row)) rows_[size_t(row)].state.selected = selected;
+    }
 
     int32_t nextFocused(int32_t after) const override {
         return next(after, [](const Row& r) { return r.state.focused; });

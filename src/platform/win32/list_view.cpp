@@ -237,6 +237,14 @@ public:
                 LVIS_SELECTED);
     }
 
+    void setSelected(int32_t row, bool selected) override {
+        if (!hasCell(row, 0)) return;
+        LVITEMA item{};
+        item.stateMask = LVIS_SELECTED;
+        item.state = selected ? LVIS_SELECTED : 0;
+        SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    }
+
     int32_t nextFocused(int32_t after) const override { return next(after, LVNI_FOCUSED); }
     int32_t nextSelected(int32_t after) const override { return next(after, LVNI_SELECTED); }
 
