@@ -168,7 +168,7 @@ brio::host::RunReport sweepRun(const Options& options, const std::vector<std::st
         report.places = kind == SweepKind::HostCall ? host.hostCalls()
                         : kind == SweepKind::Unload ? steps
                                                     : heap::pluginRequests() - requestsBefore;
-        report.atEnd = keptState(host);
+        report.atEnd = keptState(host, ".", UnstoredList::Empty);
         report.notRun.insert(interpreter.stepsNotRun().begin(), interpreter.stepsNotRun().end());
     }
     for (const std::string& l : transcript.lines())

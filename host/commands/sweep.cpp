@@ -102,11 +102,13 @@ std::optional<SweepKind> sweepKind(std::string_view name) {
     return std::nullopt;
 }
 
-Kept keptState(Host& host, const std::string& folder) {
+Kept keptState(Host& host, const std::string& folder, UnstoredList unstored) {
     Kept kept;
     // The list as the plug-in reads it (a time under 10 s reads as 10 s, and is stored so once shown).
     if (const std::string* list = host.config().stored("Brio/list"))
         kept["config Brio/list"] = writeListText(readListRows(*list));
+    else if (unstored == UnstoredList::Empty)
+        kept["config Brio/list"] = std::string();
     // Each network's flag: a network the choices do not name (none stored yet, or new) is switched on.
     const std::string* choices = host.config().stored("Brio/netChange");
     const auto flags = readChoices(choices ? *choices : std::string());

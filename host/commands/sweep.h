@@ -34,8 +34,12 @@ std::optional<SweepKind> sweepKind(std::string_view name);
 // "shown NET", what network NET ends up showing: its own status and description where a record kept
 // for it would give them back (it still shows Brio's last write), else what it shows now, the user's
 // latest; "file NAME" for every file under the working folder.
+// At a run's end, a list never stored counts as the empty list: the setting's default is the empty
+// text, so the plug-in (which reads it back to see a store land) and the user find the same in both.
+// Where the failure came it stays unknown, so that a list lost later is not taken for the one kept.
+enum class UnstoredList { Unknown, Empty };
 using Kept = std::map<std::string, std::string>;
-Kept keptState(Host& host, const std::string& folder = ".");
+Kept keptState(Host& host, const std::string& folder = ".", UnstoredList unstored = UnstoredList::Unknown);
 
 // What a run of a sweep is judged by: the ends of runs without failures (the whole script, the script
 // with the failing step left out, with the steps the failure made impossible left out) and, for some

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,11 @@ struct ActionState {
     bool networksShown = false;
     // The list editor shows the stored list whole: only then may the editor's list be stored over it.
     bool listShown = false;
+    // The page closed and its rows are still to be stored: the list text could not be made yet.
+    bool listOwed = false;
+    // The list text made from the rows that the host has not been seen to hold yet; it is stored again
+    // at the next chance, at the latest when the plug-in ends, and stands for the stored list till then.
+    std::optional<std::string> listPending;
 };
 
 ActionState& actions() {
@@ -143,11 +149,15 @@ void saveButton(PluginState& state) {
     if (chosen && state.listEditor) saveListFile(*state.listEditor, *chosen);
 }
 
-// The list view host goes: so does the editor it held, leaving its column widths stored.
+void storeListEditor(PluginState& state);
+
+// The list view host goes: so does the editor it held, leaving its column widths stored, and its rows
+// if the page's close could not store them.
 void listViewDestroyed(PluginState& state) {
     // A text import still waiting has nothing left to add to: its dialog and file close.
     state.importSession.reset();
     if (!state.listEditor) return;
+    if (actions().listOwed) storeListEditor(state);
     state.listEditor->storeColumnWidths();
     state.listEditor.reset();
 }
@@ -172,6 +182,24 @@ void listViewCreated(PluginState& state, void* record, const RecordReader& r) {
     writeField(record, offsetof(ControlNotifyRecord, y), wrappingAdd(y, kListViewHeight));
 }
 
+// The host does not answer a store: only the text read back tells that it landed. A list it does not
+// hold stays pending.
+void storePendingList(PluginState& state) {
+    std::optional<std::string>& pending = actions().listPending;
+    if (!pending) return;
+    state.host.writeText(setting::kList, *pending);
+    const std::optional<std::string> back = state.host.readTextIfAny(setting::kList);
+    if (back && *back == *pending) pending.reset();
+}
+
+// The user's list: the pending one while the host has not taken it, else the stored one (none when
+// the host has none to hand over).
+std::optional<std::string> storedList(PluginState& state) {
+    storePendingList(state);
+    if (actions().listPending) return actions().listPending;
+    return state.host.readTextIfAny(setting::kList);
+}
+
 // The page opened: the editor takes the stored list. The page closes: the editor's list is stored,
 // if the user was on the pages at all.
 // A list the host could not hand over, or that did not fit into the editor whole, is not stored back
@@ -179,16 +207,23 @@ void listViewCreated(PluginState& state, void* record, const RecordReader& r) {
 void fillListEditor(PluginState& state) {
     actions().listShown = false;
     if (!state.listEditor) return;
-    const std::optional<std::string> text = state.host.readTextIfAny(setting::kList);
+    const std::optional<std::string> text = storedList(state);
     if (!text) return;
     state.listEditor->loadListText(*text);
     actions().listShown = true;
 }
 
 // A list view whose window already went with its page has no rows to tell: the stored list stays.
+// Until the list text is made the rows are owed; once made, it waits as the pending list until the
+// host is seen to hold it.
 void storeListEditor(PluginState& state) {
-    if (actions().pagesTouched && actions().listShown && state.listEditor && state.listEditor->window())
-        state.host.writeText(setting::kList, state.listEditor->saveListText());
+    ActionState& a = actions();
+    if (!a.pagesTouched || !a.listShown || !state.listEditor || !state.listEditor->window()) return;
+    a.listOwed = true;
+    std::string text = state.listEditor->saveListText();
+    a.listPending = std::move(text);
+    a.listOwed = false;
+    storePendingList(state);
 }
 
 // "Dodaj" appends the entry, "Zmień" puts it in place of the picked row.
@@ -261,7 +296,7 @@ void switchCycling(PluginState& state, int32_t actionId) {
     const HostGateway& host = state.host;
     host.logText("act.id = %i, pCtrl = %i", actionId, addressOf(&controller));
     if (!controller.cycling()) {
-        controller.setCycling(true, host.readTextIfAny(setting::kList), true);
+        controller.setCycling(true, storedList(state), true);
         // A list without entries starts nothing, and the item must not claim otherwise.
         host.setActionStatus(action::kCycling, action::kPopup,
                              controller.cycling() ? action::kStatusOn : action::kStatusOff);
@@ -351,6 +386,11 @@ void handleActionNotify(PluginState& state, void* record) {
 void endActions(PluginState& state) {
     if (state.controller) state.controller->shutdown();
     listViewDestroyed(state);
+    try {
+        storePendingList(state); // the last chance for a list the host did not take
+    } catch (...) {
+        // Out of memory at the very end: what the host holds stays; the plug-in goes on ending.
+    }
     forgetActions();
 }
 

@@ -387,6 +387,54 @@ TEST_F(ActionsTest, ListPageLoadsTheListAndStoresItOnlyWhenTouched) {
     EXPECT_EQ(session.host.texts[445006], kOneEntry);
 }
 
+// A store of the list that the host drops is not the end of the user's rows: the page shows them again
+// when it opens, and they are stored at the next chance, at the latest as the plug-in ends.
+struct DroppedStoreCase {
+    const char* name;
+    int drops;   // stores of the list the host drops before it takes one
+    bool reopen; // the page opens again before the plug-in ends
+};
+void PrintTo(const DroppedStoreCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class DroppedListStoreTest : public ActionsTest, public ::testing::WithParamInterface<DroppedStoreCase> {};
+
+TEST_P(DroppedListStoreTest, TheRowsOutliveAStoreTheHostDropped) {
+    const DroppedStoreCase& c = GetParam();
+    const std::string made = kOneEntry + "2\x0c" + "10\x0d" + "Nowy\x0e";
+    session.host.texts[445006] = kOneEntry;
+    openListPage(session, 99);
+    session.values = {{445108, "2"}, {445109, "Nowy"}, {445110, "5"}};
+    session.notify(445111, 1);
+    int drops = c.drops;
+    session.host.dropStore = [&drops](int32_t column) {
+        if (column != 445006 || drops == 0) return false;
+        --drops;
+        return true;
+    };
+    session.notify(445117, 221);
+    session.notify(445107, 221);
+    if (c.reopen) {
+        openListPage(session, 99);
+        ASSERT_EQ(headless::listViewRows().size(), 2u);
+        EXPECT_EQ(headless::listViewRows()[1].description, "Nowy");
+        session.notify(445117, 221);
+        session.notify(445107, 221);
+    }
+    session.stop();
+    // A host that drops every store keeps what it had; any other ends holding the user's rows.
+    EXPECT_EQ(session.host.texts[445006], drops == 0 ? made : kOneEntry) << "drops left: " << drops;
+}
+
+INSTANTIATE_TEST_SUITE_P(Actions, DroppedListStoreTest,
+                         ::testing::Values(DroppedStoreCase{"TakenAtOnce", 0, false},
+                                           DroppedStoreCase{"DroppedOnceThenEnded", 1, false},
+                                           DroppedStoreCase{"DroppedOnceThenReopened", 1, true},
+                                           DroppedStoreCase{"DroppedTwiceThenReopened", 2, true},
+                                           DroppedStoreCase{"AlwaysDropped", 1000, true}),
+                         [](const auto& info) { return info.param.name; });
+
 // A list the host could not hand over when the page opened is not known to the editor: what the user
 // does on the page then is not stored over the list he kept, even as the page closes touched.
 TEST_F(ActionsTest, AListTheHostCouldNotHandOverIsNotStoredOver) {
