@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "boundary/action_ids.h"
@@ -133,10 +134,25 @@ void ListEditor::pickedRowDeleted(int32_t row) {
         --pickedRow_;
 }
 
-void ListEditor::loadListText(std::string_view text) {
+// Rows appended in one go all stay or all go: rows come only at the end, so taking back those past
+// `count` leaves the rows as they were.
+void ListEditor::appendWhole(const std::function<void()>& appendRows) {
     const RedrawPause pause(*view_);
-    parseListText(text, [&](const ListRecord& r) {
-        append({r.position, std::string(r.description), r.seconds});
+    const int32_t count = view_->rowCount();
+    try {
+        appendRows();
+    } catch (...) {
+        for (int32_t row = view_->rowCount() - 1; row >= count; --row)
+            view_->deleteRow(row);
+        throw;
+    }
+}
+
+void ListEditor::loadListText(std::string_view text) {
+    appendWhole([&] {
+        parseListText(text, [&](const ListRecord& r) {
+            append({r.position, std::string(r.description), r.seconds});
+        });
     });
 }
 
@@ -165,9 +181,10 @@ void ListEditor::append(const StatusEntry& entry) {
 }
 
 void ListEditor::appendAll(const std::vector<StatusEntry>& entries) {
-    const RedrawPause pause(*view_);
-    for (const StatusEntry& entry : entries)
-        append(entry);
+    appendWhole([&] {
+        for (const StatusEntry& entry : entries)
+            append(entry);
+    });
 }
 
 void ListEditor::replacePicked(const StatusEntry& entry) {

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -37,7 +38,8 @@ public:
 
     int32_t window() const;
 
-    // The rows from and to the list text; loading appends after the rows already there.
+    // The rows from and to the list text; loading appends after the rows already there. Loading and
+    // appendAll add every row or, when they fail part way, none.
     void loadListText(std::string_view text);
     std::string saveListText() const;
 
@@ -84,6 +86,7 @@ private:
     void pickedRowInserted(int32_t row);
     void pickedRowDeleted(int32_t row);
     void dropOn(int32_t target);
+    void appendWhole(const std::function<void()>& appendRows);
 
     const HostGateway& host_;
     std::unique_ptr<platform::ListViewControl> view_;

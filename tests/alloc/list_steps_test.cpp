@@ -36,6 +36,18 @@ const ListStep kSteps[] = {
      {"list click 4", "list select 0 1", "list drag 3",
       "set 445109 \"nowy opis, dluzszy niz bufor w miejscu\""},
      "press 445112"},
+    {"import a text file",
+     {"file write \"rows.txt\" \"pierwszy wiersz z pliku tekstowego\\r\\ndrugi wiersz z pliku "
+      "tekstowego\\r\\n"
+      "trzeci wiersz z pliku tekstowego\"",
+      "filedialog answer \"rows.txt\" filter 2", "press 445113"},
+     "import status 1 time \"30\" ok"},
+    {"load an AutoStatus file",
+     {"file write \"rows.sts\" \"[AutoStatus]\\r\\n\\r\\nstatus=1\\r\\ntime=20\\r\\ntext=pierwszy wpis z "
+      "pliku\\r\\n\\r\\n"
+      "status=2\\r\\ntime=30\\r\\ntext=drugi wpis z pliku, dluzszy\\r\\n\"",
+      "filedialog answer \"rows.sts\" filter 1"},
+     "press 445113"},
     {"add a row", {"set 445109 \"dodany opis, dluzszy niz bufor w miejscu\""}, "press 445111"},
 };
 
