@@ -194,10 +194,15 @@ void HostGateway::setActionValue(int32_t id, int32_t parent, std::string_view va
 }
 
 std::string HostGateway::getActionValue(int32_t id, int32_t parent) const {
-    if (!host_) return {};
+    return getActionValueIfAny(id, parent).value_or(std::string());
+}
+
+std::optional<std::string> HostGateway::getActionValueIfAny(int32_t id, int32_t parent) const {
+    if (!host_) return std::nullopt;
     ActionRecord a = actionChange(id, parent, kMaskValue);
     const char* text = fromAddress<const char>(send(msg::kGetActionValue, 0, 0, addressOf(&a)));
-    return text ? std::string(text) : std::string();
+    if (!text) return std::nullopt;
+    return std::string(text);
 }
 
 std::string HostGateway::getActionValue(int32_t id, int32_t parent, int32_t bufferSize) const {

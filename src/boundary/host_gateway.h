@@ -87,7 +87,9 @@ public:
     void setActionStatus(int32_t id, int32_t parent, int32_t status) const;
     void setActionCaption(int32_t id, int32_t parent, std::string_view caption) const;
     void setActionValue(int32_t id, int32_t parent, std::string_view value) const;
-    std::string getActionValue(int32_t id, int32_t parent) const;                     // host's own text
+    std::string getActionValue(int32_t id, int32_t parent) const; // host's own text
+    // As getActionValue; none when the host gave no text at all (it could not tell the value).
+    std::optional<std::string> getActionValueIfAny(int32_t id, int32_t parent) const;
     std::string getActionValue(int32_t id, int32_t parent, int32_t bufferSize) const; // into a buffer
 
     // A debug line, formatted printf-style into 256 bytes, at most 254 of which reach the host.

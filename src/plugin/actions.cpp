@@ -235,17 +235,21 @@ void giveToListEditor(PluginState& state, int32_t actionId, const StatusEntry& e
         state.listEditor->replacePicked(entry);
 }
 
-// "Dodaj" and "Zmień": the fields below the list make an entry; an empty description is refused.
+// "Dodaj" and "Zmień": the fields below the list make an entry; an empty description is refused. A
+// status or time the host could not tell (no text at all) makes no entry: the button then does
+// nothing, rather than put a made-up status or time in place of what the user chose.
 void takeEntryFromFields(PluginState& state, int32_t actionId) {
     const HostGateway& host = state.host;
-    const std::string status = host.getActionValue(action::kStatusChoice, page::kList);
+    const std::optional<std::string> status = host.getActionValueIfAny(action::kStatusChoice, page::kList);
     const std::string description = host.getActionValue(action::kDescription, page::kList);
-    const std::string seconds = host.getActionValue(action::kTime, page::kList);
-    const std::optional<StatusEntry> entry = entryFromFields(status, description, seconds);
+    const std::optional<std::string> seconds = host.getActionValueIfAny(action::kTime, page::kList);
+    const std::optional<StatusEntry> entry =
+        entryFromFields(status.value_or(std::string()), description, seconds.value_or(std::string()));
     if (!entry) {
         platform::showMessage("Musisz podać opis!", "Ostrzeżenie", platform::MessageIcon::Warning);
         return;
     }
+    if (!status || !seconds) return;
     giveToListEditor(state, actionId, *entry);
 }
 

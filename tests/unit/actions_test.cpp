@@ -387,6 +387,55 @@ TEST_F(ActionsTest, ListPageLoadsTheListAndStoresItOnlyWhenTouched) {
     EXPECT_EQ(session.host.texts[445006], kOneEntry);
 }
 
+// "Dodaj" and "Zmień" with a field the host could not tell (no text at all): a made-up status or time
+// never takes the place of the user's choice, so no row changes; an untold description warns as an
+// empty one does.
+struct UntoldFieldCase {
+    const char* name;
+    int32_t untold; // the field answered with no text; 0: none
+    bool changes;
+};
+void PrintTo(const UntoldFieldCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class UntoldFieldTest : public ActionsTest, public ::testing::WithParamInterface<UntoldFieldCase> {};
+
+TEST_P(UntoldFieldTest, AnEntryIsMadeOnlyFromFieldsTheHostTold) {
+    const UntoldFieldCase& c = GetParam();
+    session.host.texts[445006] = kOneEntry;
+    openListPage(session, 99);
+    ASSERT_TRUE(headless::clickListRow(0));
+    for (int32_t button : {445111, 445112}) {
+        SCOPED_TRACE(button);
+        session.values = {{445108, "3"}, {445109, "Nowy"}, {445110, "45"}};
+        if (c.untold) session.values.erase(c.untold);
+        const auto texts = [] {
+            std::vector<std::string> out;
+            for (const auto& r : headless::listViewRows())
+                out.push_back(r.description + "|" + r.seconds);
+            return out;
+        };
+        std::vector<std::string> expected = texts();
+        if (c.changes) {
+            // "Dodaj" appends, "Zmień" writes over the clicked row 0.
+            if (button == 445111)
+                expected.push_back("Nowy|45");
+            else
+                expected[0] = "Nowy|45";
+        }
+        session.notify(button, 1);
+        EXPECT_EQ(texts(), expected);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Actions, UntoldFieldTest,
+                         ::testing::Values(UntoldFieldCase{"AllTold", 0, true},
+                                           UntoldFieldCase{"StatusUntold", 445108, false},
+                                           UntoldFieldCase{"DescriptionUntold", 445109, false},
+                                           UntoldFieldCase{"TimeUntold", 445110, false}),
+                         [](const auto& info) { return info.param.name; });
+
 // A store of the list that the host drops is not the end of the user's rows: the page shows them again
 // when it opens, and they are stored at the next chance, at the latest as the plug-in ends.
 struct DroppedStoreCase {
