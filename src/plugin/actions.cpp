@@ -236,20 +236,25 @@ void giveToListEditor(PluginState& state, int32_t actionId, const StatusEntry& e
 }
 
 // "Dodaj" and "Zmień": the fields below the list make an entry; an empty description is refused. A
-// status or time the host could not tell (no text at all) makes no entry: the button then does
-// nothing, rather than put a made-up status or time in place of what the user chose.
+// field the host gives no text for is asked once more, so that a host that could not tell it this time
+// does not put a made-up status or time in place of what the user chose; a field it still cannot tell
+// (a page without that control) reads as empty.
+std::string fieldValue(const HostGateway& host, int32_t id) {
+    std::optional<std::string> value = host.getActionValueIfAny(id, page::kList);
+    if (!value) value = host.getActionValueIfAny(id, page::kList);
+    return value.value_or(std::string());
+}
+
 void takeEntryFromFields(PluginState& state, int32_t actionId) {
     const HostGateway& host = state.host;
-    const std::optional<std::string> status = host.getActionValueIfAny(action::kStatusChoice, page::kList);
-    const std::string description = host.getActionValue(action::kDescription, page::kList);
-    const std::optional<std::string> seconds = host.getActionValueIfAny(action::kTime, page::kList);
-    const std::optional<StatusEntry> entry =
-        entryFromFields(status.value_or(std::string()), description, seconds.value_or(std::string()));
+    const std::string status = fieldValue(host, action::kStatusChoice);
+    const std::string description = fieldValue(host, action::kDescription);
+    const std::string seconds = fieldValue(host, action::kTime);
+    const std::optional<StatusEntry> entry = entryFromFields(status, description, seconds);
     if (!entry) {
         platform::showMessage("Musisz podać opis!", "Ostrzeżenie", platform::MessageIcon::Warning);
         return;
     }
-    if (!status || !seconds) return;
     giveToListEditor(state, actionId, *entry);
 }
 

@@ -228,10 +228,15 @@ TEST_P(EntryFieldsTest, ReadsTheThreeFieldsAndRefusesAnEmptyDescription) {
         SCOPED_TRACE(button);
         boxes.clear();
         const std::vector<SentRecord> sent = run({{button, 1}});
-        ASSERT_EQ(sent.size(), 3u);
-        for (size_t i = 0; i < fields.size(); ++i) {
+        // A field answered with no text is asked once more.
+        std::vector<std::string> asked;
+        for (const auto& [id, value] : fields)
+            for (int times = value ? 1 : 2; times > 0; --times)
+                asked.push_back(changeBytes(id, 445203, 0x10040, 0, 0)); // no buffer
+        ASSERT_EQ(sent.size(), asked.size());
+        for (size_t i = 0; i < asked.size(); ++i) {
             EXPECT_EQ(sent[i].id(), 10106);
-            EXPECT_EQ(sent[i].p1Bytes, changeBytes(fields[i].first, 445203, 0x10040, 0, 0)); // no buffer
+            EXPECT_EQ(sent[i].p1Bytes, asked[i]);
         }
         if (c.warned) {
             ASSERT_EQ(boxes.size(), 1u);
@@ -387,13 +392,13 @@ TEST_F(ActionsTest, ListPageLoadsTheListAndStoresItOnlyWhenTouched) {
     EXPECT_EQ(session.host.texts[445006], kOneEntry);
 }
 
-// "Dodaj" and "Zmień" with a field the host could not tell (no text at all): a made-up status or time
-// never takes the place of the user's choice, so no row changes; an untold description warns as an
-// empty one does.
+// "Dodaj" and "Zmień" with a field the host could not tell the first time: asked again, it gives the
+// user's value, not a made-up one; a field it never tells (a control the page lacks) reads as empty.
 struct UntoldFieldCase {
     const char* name;
-    int32_t untold; // the field answered with no text; 0: none
-    bool changes;
+    int32_t untold;   // the field answered with no text; 0: none
+    bool always;      // ... every time, else only the first time
+    const char* made; // the row "Nowy" becomes, as "status image|seconds"
 };
 void PrintTo(const UntoldFieldCase& c, std::ostream* os) {
     *os << c.name;
@@ -401,39 +406,41 @@ void PrintTo(const UntoldFieldCase& c, std::ostream* os) {
 
 class UntoldFieldTest : public ActionsTest, public ::testing::WithParamInterface<UntoldFieldCase> {};
 
-TEST_P(UntoldFieldTest, AnEntryIsMadeOnlyFromFieldsTheHostTold) {
+TEST_P(UntoldFieldTest, AFieldNotToldAtOnceIsAskedAgain) {
     const UntoldFieldCase& c = GetParam();
     session.host.texts[445006] = kOneEntry;
     openListPage(session, 99);
     ASSERT_TRUE(headless::clickListRow(0));
+    const auto texts = [] {
+        std::vector<std::string> out;
+        for (const auto& r : headless::listViewRows())
+            out.push_back(std::to_string(r.image) + "|" + r.description + "|" + r.seconds);
+        return out;
+    };
     for (int32_t button : {445111, 445112}) {
         SCOPED_TRACE(button);
         session.values = {{445108, "3"}, {445109, "Nowy"}, {445110, "45"}};
-        if (c.untold) session.values.erase(c.untold);
-        const auto texts = [] {
-            std::vector<std::string> out;
-            for (const auto& r : headless::listViewRows())
-                out.push_back(r.description + "|" + r.seconds);
-            return out;
-        };
+        if (c.untold && c.always) session.values.erase(c.untold);
+        if (c.untold && !c.always) session.nullOnce = {c.untold};
         std::vector<std::string> expected = texts();
-        if (c.changes) {
-            // "Dodaj" appends, "Zmień" writes over the clicked row 0.
-            if (button == 445111)
-                expected.push_back("Nowy|45");
-            else
-                expected[0] = "Nowy|45";
-        }
+        // "Dodaj" appends, "Zmień" writes over the clicked row 0.
+        const std::string made = std::string(c.made).insert(std::string(c.made).find('|') + 1, "Nowy|");
+        if (button == 445111)
+            expected.push_back(made);
+        else
+            expected[0] = made;
         session.notify(button, 1);
         EXPECT_EQ(texts(), expected);
     }
 }
 
+// Status position 3 shows the host's status 33; the default position 0 shows 64.
 INSTANTIATE_TEST_SUITE_P(Actions, UntoldFieldTest,
-                         ::testing::Values(UntoldFieldCase{"AllTold", 0, true},
-                                           UntoldFieldCase{"StatusUntold", 445108, false},
-                                           UntoldFieldCase{"DescriptionUntold", 445109, false},
-                                           UntoldFieldCase{"TimeUntold", 445110, false}),
+                         ::testing::Values(UntoldFieldCase{"AllTold", 0, false, "33|45"},
+                                           UntoldFieldCase{"StatusToldSecondTime", 445108, false, "33|45"},
+                                           UntoldFieldCase{"TimeToldSecondTime", 445110, false, "33|45"},
+                                           UntoldFieldCase{"StatusNeverTold", 445108, true, "64|45"},
+                                           UntoldFieldCase{"TimeNeverTold", 445110, true, "33|10"}),
                          [](const auto& info) { return info.param.name; });
 
 // A store of the list that the host drops is not the end of the user's rows: the page shows them again
@@ -639,6 +646,7 @@ TEST_F(ActionsTest, ShortRecordsAreIgnoredAndReadOnlyTheirSize) {
 TEST_F(ActionsTest, ANotificationOfExactlyThirtyBytesIsHandled) {
     GuardedRecord record(notificationBytes(30, 445111, 1));
     ASSERT_TRUE(record.ok());
+    session.values = {{445108, "0"}, {445109, ""}, {445110, "10"}}; // each field told at the first asking
     const size_t mark = session.host.sent.size();
     session.notifyRecord(record.data());
     EXPECT_EQ(session.sentSince(mark, 10106).size(), 3u);
