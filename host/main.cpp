@@ -169,6 +169,7 @@ brio::host::RunReport sweepRun(const Options& options, const std::vector<std::st
                         : kind == SweepKind::Unload ? steps
                                                     : heap::pluginRequests() - requestsBefore;
         report.atEnd = keptState(host, ".", UnstoredList::Empty);
+        report.fieldUnseen = fieldsUnseen(host);
         report.notRun.insert(interpreter.stepsNotRun().begin(), interpreter.stepsNotRun().end());
     }
     for (const std::string& l : transcript.lines())

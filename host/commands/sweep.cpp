@@ -7,6 +7,7 @@
 #include <iterator>
 #include <set>
 
+#include "boundary/action_ids.h"
 #include "formats/list_text.h"
 #include "formats/own_records.h"
 #include "formats/status.h"
@@ -208,10 +209,35 @@ std::optional<std::set<uint64_t>> parseSteps(std::string_view text) {
     return steps;
 }
 
+bool fieldsUnseen(const Host& host) {
+    for (int32_t field : {action::kStatusChoice, action::kDescription, action::kTime})
+        if (host.refusedActions().count(field) || host.refusedValues().count(field)) return true;
+    return false;
+}
+
+namespace {
+
+// The kept items with the list's statuses and times left out: what the list holds row by row, in order.
+Kept withoutStatusesAndTimes(const Kept& kept) {
+    Kept out = kept;
+    const auto list = out.find("config Brio/list");
+    if (list == out.end()) return out;
+    std::vector<ListRow> rows = readListRows(list->second);
+    for (ListRow& row : rows) {
+        row.status = 0;
+        row.seconds = "";
+    }
+    list->second = writeListText(rows);
+    return out;
+}
+
+} // namespace
+
 std::string encodeReport(const RunReport& report) {
     std::string out;
     put(out, 'p', std::to_string(report.places));
     put(out, 'c', report.failureCame ? "1" : "0");
+    put(out, 'v', report.fieldUnseen ? "1" : "0");
     put(out, 's', std::to_string(report.failedStep));
     put(out, 'u', stepsText(report.notRun));
 
@@ -249,6 +275,8 @@ bool decodeReport(std::string_view bytes, RunReport& report) {
             (tag == 'p' ? report.places : report.failedStep) = value;
         } else if (tag == 'c')
             report.failureCame = field == "1";
+        else if (tag == 'v')
+            report.fieldUnseen = field == "1";
         else if (tag == '.')
             return !name && field.empty() && bytes.empty();
         else if (tag == 'u') {
@@ -390,7 +418,21 @@ int sweep(const SweepSettings& settings, const SweepRun& run, std::FILE* out) {
                     if (const Kept* without = leftOut(notRun))
                         references.push_back({without, "as without the steps it made impossible"});
             }
-            for (const std::string& lost : lostKept(report.atEnd, references))
+            // A field below the list that the failure left unmade, or showing another row's value, is
+            // what the user then sees and works from: the status or time he stores may be another than
+            // the script's, and neither the plug-in (the host answers neither call) nor these references
+            // can tell which. The rows themselves (their number, order and descriptions) still count.
+            Kept end = report.atEnd;
+            std::vector<Kept> loose;
+            if (report.fieldUnseen) {
+                end = withoutStatusesAndTimes(end);
+                loose.reserve(references.size());
+                for (Reference& r : references) {
+                    loose.push_back(withoutStatusesAndTimes(*r.kept));
+                    r.kept = &loose.back();
+                }
+            }
+            for (const std::string& lost : lostKept(end, references))
                 wrong.push_back("step " + std::to_string(report.failedStep) + ": " + lost);
             for (const std::string& w : wrong)
                 say(at, w);

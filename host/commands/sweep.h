@@ -66,10 +66,17 @@ struct RunReport {
     // The steps that could not be run (after a failure, what it may have taken from the user: a button
     // never added, a page that did not open).
     std::set<uint64_t> notRun;
+    // The failure left a field below the list without its control or without the value the plug-in
+    // gave it (fieldsUnseen below).
+    bool fieldUnseen = false;
     std::vector<std::string> faults; // brio-host's FAULT lines
     Kept atFailure;                  // when the failure came
     Kept atEnd;                      // after the plug-in was stopped and unloaded
 };
+// Whether the failure left a field below the list (status, description, time) never made, or not set
+// to a clicked row's value: the plug-in cannot tell (the host answers neither), and the user works from
+// the fields as he sees them.
+bool fieldsUnseen(const Host& host);
 std::string encodeReport(const RunReport& report);
 bool decodeReport(std::string_view bytes, RunReport& report);
 

@@ -150,6 +150,9 @@ public:
         onCallRefused_ = std::move(onRefused);
     }
     uint64_t hostCalls() const { return hostCalls_; }
+    // The actions the host did not add, and those whose value it did not set, because a call was refused.
+    const std::set<int32_t>& refusedActions() const { return refusedActions_; }
+    const std::set<int32_t>& refusedValues() const { return refusedValues_; }
 
     Transcript& transcript() { return transcript_; }
     DesktopDriver& desktop() { return *desktop_; }
@@ -223,6 +226,7 @@ private:
     uint64_t refuseCallAt_ = 0;
     std::set<int32_t> refusedColumns_; // registrations refused
     std::set<int32_t> refusedActions_; // actions not added
+    std::set<int32_t> refusedValues_;  // actions whose value was not set
     std::function<void()> onCallRefused_;
 };
 

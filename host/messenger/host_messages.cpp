@@ -127,6 +127,10 @@ int Host::sendMessage(MessageRecord* record) {
         if (r.i32(offsetof(MessageRecord, id), 0) == msg::kAddAction && r.size() >= kMessageRecordSize)
             if (const uint8_t* action = fromAddress<uint8_t>(r.i32(offsetof(MessageRecord, p1))))
                 refusedActions_.insert(RecordReader(action).i32(offsetof(ActionRecord, id), 0));
+        // A value the host did not set: its control still shows what it showed.
+        if (r.i32(offsetof(MessageRecord, id), 0) == msg::kSetActionValue && r.size() >= kMessageRecordSize)
+            if (const uint8_t* action = fromAddress<uint8_t>(r.i32(offsetof(MessageRecord, p1))))
+                refusedValues_.insert(RecordReader(action).i32(offsetof(ActionRecord, id), 0));
         return 0;
     }
     return handle(reinterpret_cast<const uint8_t*>(record));
