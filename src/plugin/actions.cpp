@@ -39,11 +39,8 @@ struct ActionState {
     bool networksShown = false;
     // The list editor shows the stored list whole: only then may the editor's list be stored over it.
     bool listShown = false;
-    // The page closed and its rows are still to be stored: the list text could not be made yet.
-    bool listOwed = false;
-    // The list text made from the rows that the host has not been seen to hold yet; it is stored again
-    // at the next chance, at the latest when the plug-in ends, and stands for the stored list till then.
-    std::optional<std::string> listPending;
+    // (The list still to be stored is the plug-in state's: this state stays without a destructor, so
+    // that no exit handler of the library's is registered for it.)
 };
 
 ActionState& actions() {
@@ -157,7 +154,7 @@ void listViewDestroyed(PluginState& state) {
     // A text import still waiting has nothing left to add to: its dialog and file close.
     state.importSession.reset();
     if (!state.listEditor) return;
-    if (actions().listOwed) storeListEditor(state);
+    if (state.listOwed) storeListEditor(state);
     state.listEditor->storeColumnWidths();
     state.listEditor.reset();
 }
@@ -185,7 +182,7 @@ void listViewCreated(PluginState& state, void* record, const RecordReader& r) {
 // The host does not answer a store: only the text read back tells that it landed. A list it does not
 // hold stays pending.
 void storePendingList(PluginState& state) {
-    std::optional<std::string>& pending = actions().listPending;
+    std::optional<std::string>& pending = state.listPending;
     if (!pending) return;
     state.host.writeText(setting::kList, *pending);
     const std::optional<std::string> back = state.host.readTextIfAny(setting::kList);
@@ -196,7 +193,7 @@ void storePendingList(PluginState& state) {
 // the host has none to hand over).
 std::optional<std::string> storedList(PluginState& state) {
     storePendingList(state);
-    if (actions().listPending) return actions().listPending;
+    if (state.listPending) return state.listPending;
     return state.host.readTextIfAny(setting::kList);
 }
 
@@ -217,12 +214,12 @@ void fillListEditor(PluginState& state) {
 // Until the list text is made the rows are owed; once made, it waits as the pending list until the
 // host is seen to hold it.
 void storeListEditor(PluginState& state) {
-    ActionState& a = actions();
+    const ActionState& a = actions();
     if (!a.pagesTouched || !a.listShown || !state.listEditor || !state.listEditor->window()) return;
-    a.listOwed = true;
+    state.listOwed = true;
     std::string text = state.listEditor->saveListText();
-    a.listPending = std::move(text);
-    a.listOwed = false;
+    state.listPending = std::move(text);
+    state.listOwed = false;
     storePendingList(state);
 }
 
@@ -400,6 +397,8 @@ void endActions(PluginState& state) {
     } catch (...) {
         // Out of memory at the very end: what the host holds stays; the plug-in goes on ending.
     }
+    state.listPending.reset();
+    state.listOwed = false;
     forgetActions();
 }
 

@@ -96,6 +96,8 @@ int32_t dispatch(const RecordReader& r) {
 void PluginState::abandon() {
     importSession.reset(); // closes the file and the dialog that worked for the list editor
     listEditor.reset();    // its window goes with it; nothing is stored, the host may be gone
+    listPending.reset();
+    listOwed = false;
     forgetActions();
     if (!controller) return;
     // Stop the timer so that nothing of ours runs after this, and free the controller without storing

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "boundary/host_gateway.h"
 
@@ -22,6 +24,10 @@ struct PluginState {
     std::unique_ptr<ModeController> controller;   // from buildInterface to deinitialise
     std::unique_ptr<ListEditor> listEditor;       // while the "Lista" page shows its list view
     std::unique_ptr<ImportSession> importSession; // a text file waiting for the import options dialog
+    // The list text made from the page's rows that the host has not been seen to hold yet: stored again
+    // at the next chance, at the latest at deinitialise, and the user's list till then.
+    std::optional<std::string> listPending;
+    bool listOwed = false; // the page closed and the list text of its rows is still to be made
 
     // Makes first what the working objects use for as long as the library is loaded (the speed texts,
     // made by the feeds at first use otherwise): statics go in the reverse order of their making, so
