@@ -137,7 +137,11 @@ brio::host::RunReport sweepRun(const Options& options, const std::vector<std::st
             if (report.failureCame) return;
             report.failureCame = true;
             report.failedStep = interpreter.step() + (scriptDone ? 1 : 0);
-            report.atFailure = keptState(host);
+            // After an unload what was stored then is all that is kept, and it judges the end whole, a
+            // list never stored as the empty list as at the end; for the other kinds it judges only the
+            // items it holds, and a list never stored stays out of it.
+            report.atFailure =
+                keptState(host, ".", kind == SweepKind::Unload ? UnstoredList::Empty : UnstoredList::Unknown);
         };
         uint64_t steps = 0;
         if (kind == SweepKind::Allocation || kind == SweepKind::AllocationOnward) {
