@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "boundary/action_ids.h"
 #include "boundary/messages.h"
 #include "host/common/cp1250.h"
 
@@ -169,6 +170,11 @@ bool Interpreter::dispatch(const Words& w, std::string_view line) {
         if (!host_.controlShown(*used))
             return fail("the page of action " + std::to_string(id) + " is not open");
         host_.notify(id, msg::kActivated);
+        // "Dodaj" and "Zmień" on a page whose description field the host never made (a failure took it)
+        // can make no entry: the press is one of the steps the failure took from the user.
+        if ((id == action::kAdd || id == action::kReplace) &&
+            host_.refusedActions().count(action::kDescription))
+            takenFromUser_ = true;
         return true;
     }
     if (c == "notify") return notifyCommand(w);
@@ -281,7 +287,7 @@ bool Interpreter::runLines(const std::vector<std::string>& lines, size_t from, s
                              ? run(lines[i], number)
                              : run(expandName(lines[i], "$REPEAT", std::to_string(rounds.back())), number);
         if (!ran && !keepGoing_) return false;
-        if (!ran) notRun_.push_back(step_);
+        if (!ran || std::exchange(takenFromUser_, false)) notRun_.push_back(step_);
         if (afterStep_) afterStep_();
     }
     return true;

@@ -145,6 +145,7 @@ private:
     uint64_t step_ = 0;
     std::set<uint64_t> leaveOut_;
     std::vector<uint64_t> notRun_;
+    bool takenFromUser_ = false; // the step ran but could do nothing of what the user meant by it
 };
 
 } // namespace brio::host
