@@ -98,5 +98,54 @@ INSTANTIATE_TEST_SUITE_P(Entries, EntryCatches, testing::ValuesIn(kEntries),
                              return name;
                          });
 
+// A list page step that runs out of memory happens whole or not at all: refusing any one of its
+// allocations leaves the rows as before the step or as the step leaves them with memory.
+struct ListStep {
+    const char* name;
+    std::vector<std::string> before; // after the page opened with five rows
+    std::string step;
+};
+const ListStep kListSteps[] = {
+    {"DragFromBothSides", {"list select 0 4"}, "list drag 2"},
+    {"ReplaceAfterDrag",
+     {"list click 4", "list select 0 1", "list drag 3", "set 445109 \"opis dluzszy niz bufor w miejscu\""},
+     "press 445112"},
+    {"ImportText",
+     {"file write \"rows.txt\" \"pierwszy wiersz z pliku\\r\\ndrugi wiersz z pliku, dluzszy\"",
+      "filedialog answer \"rows.txt\" filter 2", "press 445113"},
+     "import status 1 time \"30\" ok"},
+};
+
+class ListStepWhole : public testing::TestWithParam<ListStep> {};
+
+TEST_P(ListStepWhole, ARefusedAllocationLeavesTheRowsAsBeforeOrAsAfter) {
+    if (pluginPath().empty()) GTEST_SKIP() << "BRIO_PLUGIN is not set";
+    std::vector<std::string> ends[2]; // before and after the step, with memory
+    for (uint64_t refused = 0, requests = 1; refused < requests; ++refused) {
+        TickSession session(pluginPath());
+        ASSERT_TRUE(session.run({"config Brio/list = \"" + listText(5) + "\"", "start", "open page Lista"}));
+        for (const std::string& l : GetParam().before)
+            ASSERT_TRUE(session.run({l})) << l << ": " << session.error();
+        const auto rows = [&session] {
+            std::vector<std::string> out;
+            for (const host::ListRowSeen& r : session.host().desktop().listViewRows())
+                out.push_back(std::to_string(r.image) + "|" + r.description + "|" + r.seconds + "|" +
+                              std::to_string(r.selected));
+            return out;
+        };
+        const uint64_t first = host::heap::pluginRequests() + 1;
+        if (refused == 0) ends[0] = rows();
+        host::heap::refuse(refused ? first + refused - 1 : 0, false, nullptr);
+        EXPECT_NO_THROW(session.run({GetParam().step}));
+        host::heap::refuse(0, false, nullptr);
+        if (refused == 0) requests = host::heap::pluginRequests() - first + 2, ends[1] = rows();
+        ASSERT_NE(ends[0], ends[1]) << "the step changes nothing";
+        EXPECT_TRUE(rows() == ends[0] || rows() == ends[1]) << "allocation " << refused << " refused";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ListSteps, ListStepWhole, testing::ValuesIn(kListSteps),
+                         [](const testing::TestParamInfo<ListStep>& info) { return info.param.name; });
+
 } // namespace
 } // namespace brio::test

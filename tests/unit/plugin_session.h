@@ -8,7 +8,6 @@
 
 #include <cstring>
 #include <map>
-#include <set>
 #include <optional>
 #include <string>
 #include <vector>
@@ -100,7 +99,6 @@ public:
     std::string versionText = "9.8.7.6";   // what formatVersion writes for that number
     int32_t menuGroup = 4321;              // pluginMenuGroup
     std::map<int32_t, std::string> values; // getActionValue answers by action id; absent: null
-    std::set<int32_t> nullOnce;            // answered null the next time they are asked without a buffer
     std::map<int32_t, std::string> pageNames;
     std::string choiceText;
 
@@ -187,7 +185,6 @@ private:
         std::memcpy(&text, record + 50, 4);
         std::memcpy(&textSize, record + 54, 4);
         auto it = values.find(id);
-        if (text == 0 && nullOnce.erase(id)) return 0;
         if (text == 0) return it == values.end() ? 0 : addressOf(it->second.c_str());
         if (it != values.end() && textSize > 0) {
             const size_t n = std::min(it->second.size(), static_cast<size_t>(textSize));
