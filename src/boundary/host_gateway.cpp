@@ -186,10 +186,13 @@ void HostGateway::setActionCaption(int32_t id, int32_t parent, std::string_view 
 }
 
 void HostGateway::setActionValue(int32_t id, int32_t parent, std::string_view value) const {
+    setActionText(id, parent, std::string(value));
+}
+
+void HostGateway::setActionText(int32_t id, int32_t parent, const std::string& value) const {
     if (!host_) return;
-    std::string copy(value);
     ActionRecord a = actionChange(id, parent, kMaskValue);
-    a.text = addressOf(copy.c_str());
+    a.text = addressOf(value.c_str());
     send(msg::kSetActionValue, 0, 0, addressOf(&a));
 }
 

@@ -87,6 +87,8 @@ public:
     void setActionStatus(int32_t id, int32_t parent, int32_t status) const;
     void setActionCaption(int32_t id, int32_t parent, std::string_view caption) const;
     void setActionValue(int32_t id, int32_t parent, std::string_view value) const;
+    // As setActionValue, handing the host the text itself: nothing is allocated on the way.
+    void setActionText(int32_t id, int32_t parent, const std::string& value) const;
     std::string getActionValue(int32_t id, int32_t parent) const; // host's own text
     // As getActionValue; none when the host gave no text at all (it could not tell the value).
     std::optional<std::string> getActionValueIfAny(int32_t id, int32_t parent) const;

@@ -200,9 +200,10 @@ void ListEditor::replacePicked(const StatusEntry& entry) {
 }
 
 StatusEntry ListEditor::pick() {
-    pickedRow_ = view_->nextFocused(-1);
-    if (pickedRow_ < 0) return StatusEntry{};
-    return entryAt(pickedRow_);
+    const int32_t row = view_->nextFocused(-1);
+    StatusEntry entry = row < 0 ? StatusEntry{} : entryAt(row);
+    pickedRow_ = row; // once the row is read: a pick that fails leaves the earlier one
+    return entry;
 }
 
 StatusEntry ListEditor::focusedEntry(int32_t& row) const {
@@ -285,12 +286,18 @@ void ListEditor::storeColumnWidths() const {
 
 // --- Events ---
 
+// The row is picked and the three fields are filled all or none: every text is made first, so that
+// "Zmień" never writes fields of one row over another.
 void ListEditor::onClick() {
-    const StatusEntry entry = pick();
+    const int32_t row = view_->nextFocused(-1);
+    const StatusEntry entry = row < 0 ? StatusEntry{} : entryAt(row);
+    const std::string status = decimal(entry.status);
+    const std::string seconds = decimal(entry.seconds);
+    pickedRow_ = row;
     if (entry.description.empty()) return;
-    host_.setActionValue(action::kStatusChoice, page::kList, decimal(entry.status));
-    host_.setActionValue(action::kDescription, page::kList, entry.description);
-    host_.setActionValue(action::kTime, page::kList, decimal(entry.seconds));
+    host_.setActionText(action::kStatusChoice, page::kList, status);
+    host_.setActionText(action::kDescription, page::kList, entry.description);
+    host_.setActionText(action::kTime, page::kList, seconds);
 }
 
 void ListEditor::onRightClick() {
