@@ -271,11 +271,11 @@ void ListEditor::sortBy(int32_t column) {
     auto placeOf = [&places, count](int32_t row) {
         return row >= 0 && size_t(row) < count ? places[size_t(row)] : row;
     };
-    view_->sortRows([&placeOf](int32_t a, int32_t b) {
+    const bool sorted = view_->sortRows([&placeOf](int32_t a, int32_t b) {
         const int32_t x = placeOf(a), y = placeOf(b);
         return x < y ? -1 : x > y ? 1 : 0;
     });
-    if (pickedRow_ >= 0) pickedRow_ = placeOf(pickedRow_);
+    if (sorted && pickedRow_ >= 0) pickedRow_ = placeOf(pickedRow_);
 }
 
 void ListEditor::storeColumnWidths() const {
@@ -391,10 +391,11 @@ void ListEditor::dropOn(int32_t target) {
         return row >= 0 && row < count ? places[size_t(row)] : row;
     };
     const RedrawPause pause(*view_);
-    view_->sortRows([&placeOf](int32_t a, int32_t b) {
+    const bool sorted = view_->sortRows([&placeOf](int32_t a, int32_t b) {
         const int32_t x = placeOf(a), y = placeOf(b);
         return x < y ? -1 : x > y ? 1 : 0;
     });
+    if (!sorted) return; // no row moved
     for (const Moved& m : moved) {
         const int32_t place = placeOf(m.row);
         view_->setText(place, 0, m.texts[0]);

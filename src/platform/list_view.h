@@ -142,8 +142,9 @@ public:
     virtual int32_t nextFocused(int32_t after) const = 0;
     virtual int32_t nextSelected(int32_t after) const = 0;
     virtual HitTest hitTest(Point listPoint) const = 0;
-    // Reorders every row; `compare` gets two current row positions and answers <0, 0 or >0.
-    virtual void sortRows(const std::function<int(int32_t, int32_t)>& compare) = 0;
+    // Reorders every row; `compare` gets two current row positions and answers <0, 0 or >0. False when
+    // the rows stay as they were.
+    virtual bool sortRows(const std::function<int(int32_t, int32_t)>& compare) = 0;
     virtual int32_t columnWidth(int32_t column) const = 0;
 
     // The pointer and coordinates.

@@ -174,7 +174,7 @@ public:
         return {row, onIcon ? RowPart::Icon : RowPart::Label};
     }
 
-    void sortRows(const std::function<int(int32_t, int32_t)>& compare) override {
+    bool sortRows(const std::function<int(int32_t, int32_t)>& compare) override {
         // The comparator reads the rows where they stand; they move only once the order is known.
         std::vector<int32_t> order(rows_.size());
         std::iota(order.begin(), order.end(), 0);
@@ -184,6 +184,7 @@ public:
         for (int32_t i : order)
             sorted.push_back(std::move(rows_[size_t(i)]));
         rows_ = std::move(sorted);
+        return true;
     }
 
     int32_t columnWidth(int32_t column) const override {

@@ -264,13 +264,13 @@ public:
     // The order is worked out first, while no row moves, so the comparator's positions are where the
     // rows stand; the control then puts each row at its place. (During LVM_SORTITEMSEX Wine numbers
     // the rows by its working copy while the rows read back in their old order.)
-    void sortRows(const std::function<int(int32_t, int32_t)>& compare) override {
-        if (!list_ || !compare) return;
+    bool sortRows(const std::function<int(int32_t, int32_t)>& compare) override {
+        if (!list_ || !compare) return false;
         std::vector<int32_t> order;
         try {
             order = sortedPositions(rowCount(), compare);
         } catch (...) {
-            return; // the rows stay as they were
+            return false; // the rows stay as they were
         }
         for (size_t place = 0; place < order.size(); ++place) {
             LVITEMA item{};
@@ -280,6 +280,7 @@ public:
             SendMessageA(list_, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
         }
         SendMessageA(list_, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(byPlace));
+        return true;
     }
 
     int32_t columnWidth(int32_t column) const override {
