@@ -71,6 +71,14 @@ int32_t DescriptionSetter::netStatus(int32_t network) const {
     return host_.send(msg::kNetStatus, network, -1);
 }
 
+int32_t DescriptionSetter::statusShown(int32_t network) const {
+    // No network shows status 0 while it takes part but one without any status; a host that could not
+    // answer this once says 0 as well, and taking that for the status would write over a hidden one or
+    // give a hidden one of Brio's back without its own status: it is asked once more.
+    const int32_t status = netStatus(network);
+    return status != 0 ? status : netStatus(network);
+}
+
 bool DescriptionSetter::takesPart(int32_t network) const {
     return host_.send(msg::kNetCapability, network, 2) != 0;
 }
@@ -88,7 +96,7 @@ bool DescriptionSetter::takingPart(int32_t network, int32_t& status) const {
     status = netStatus(network);
     if (network == kLimitedNetwork && status != 0) return true;
     if (!takesPart(network)) return false;
-    status = netStatus(network);
+    status = statusShown(network);
     return true;
 }
 
@@ -141,7 +149,7 @@ void DescriptionSetter::applyIn(Work& work, std::string_view text, int32_t statu
         const int32_t n = choice.network;
         if (work.count == work.writes.size()) work.writes.emplace_back();
         Write& w = work.writes[work.count];
-        if (n == kLimitedNetwork && netStatus(n) != 0) {
+        if (n == kLimitedNetwork && statusShown(n) != 0) {
             if (!choice.enabled) continue;
             formatFor(work.description, n, w.text);
             fitToNetwork(w.text, 0);
@@ -155,7 +163,7 @@ void DescriptionSetter::applyIn(Work& work, std::string_view text, int32_t statu
             if (!takesPart(n) || !choice.enabled) continue;
             formatFor(work.description, n, w.text);
         }
-        w.shownStatus = netStatus(n);
+        w.shownStatus = statusShown(n);
         if (hiddenByUser(n, w.shownStatus)) continue;
         w.network = n;
         w.status = status;
@@ -242,7 +250,14 @@ void DescriptionSetter::send(Work& work) {
     bool changed = false;
     for (size_t k = 0; k < work.count; ++k) {
         const Write& w = work.writes[k];
-        host_.send(msg::kSetNetStatus, w.network, 2, w.status, addressOf(w.text.c_str()));
+        const bool refused =
+            host_.send(msg::kSetNetStatus, w.network, 2, w.status, addressOf(w.text.c_str())) == 0;
+        if (refused) {
+            // The host refused the write (it answers 0): the network may show what it showed before, so
+            // the record keeps that as Brio's as well, and the same pair applied again must reach it.
+            if (w.network == kLimitedNetwork) lastStatus_.reset();
+            continue;
+        }
         writtenLast_.push_back(w.network);
         if (excluded(w.network)) continue;
         // What the network shows now, which it may have cut or trimmed, is what tells Brio's write later.

@@ -513,6 +513,58 @@ TEST_F(DescriptionSetterTest, AGiveBackThatFailsIsTriedAgain) {
     EXPECT_FALSE(setter->keeping());
 }
 
+// A host that refuses one call answers 0, which is no status and no write: network 10 (own "own" at 64)
+// ends with its own, or as the user left it, whichever call of the step is refused.
+TEST_F(DescriptionSetterTest, ARefusedAnswerIsNotTakenForOne) {
+    struct Case {
+        const char* name;
+        bool userHid;      // the user shows the hidden status from the start
+        int32_t firstHide; // the status of Brio's first write, "A"
+        int32_t refused;   // the message refused in the step
+        int ordinal;       // which one of them, from 1
+        bool giveBack;     // the step: a give-back, or Brio's write "B" at 64
+        int32_t endStatus;
+        std::string endText;
+    };
+    const Case cases[] = {
+        {"a refused write over Brio's hidden status", false, 66, msg::kSetNetStatus, 1, false, 64, "own"},
+        {"the status read refused over the user's hidden", true, -1, msg::kNetStatus, 1, false, 66, "own"},
+        {"the status read refused at a give-back", false, 66, msg::kNetStatus, 2, true, 64, "own"},
+        {"the status read refused at a give-back over Brio's text", false, -1, msg::kNetStatus, 2, true, 64,
+         "own"},
+    };
+    nets.addNetwork(10);
+    const auto answer = host.responder;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        host.texts.clear();
+        nets.networks[10] = {c.userHid ? 66 : 64, "own", true, 1};
+        auto setter = makeSetter();
+        if (!c.userHid) setter->apply("A", c.firstHide);
+        int seen = 0;
+        host.responder = [&](const MessageRecord& m, int target) {
+            return target == -1 && m.id == c.refused && ++seen == c.ordinal ? 0 : answer(m, target);
+        };
+        if (c.giveBack) {
+            setter->restoreAll();
+        } else {
+            setter->apply("B", 64);
+        }
+        host.responder = answer;
+        EXPECT_GE(seen, c.ordinal) << "the refused call never came";
+        if (c.userHid) {
+            EXPECT_TRUE(nets.sets.empty());
+        }
+        // What the step could not give back, the next look does.
+        setter->restoreOwed();
+        setter->restoreAll();
+        EXPECT_EQ(nets.networks[10].status, c.endStatus);
+        EXPECT_EQ(nets.networks[10].description, c.endText);
+        EXPECT_FALSE(setter->keeping());
+        nets.sets.clear();
+    }
+}
+
 // What the setting holds that Brio did not write, or not whole, gives nothing back and is left as it is.
 TEST_F(DescriptionSetterTest, ForeignKeptRecordsGiveNothingBack) {
     nets.addNetwork(10);
