@@ -59,11 +59,15 @@ void DescriptionSetter::readRecords() {
 }
 
 DescriptionSetter::~DescriptionSetter() {
-    // A destructor must not throw (that would end the host's process): if the text cannot be built,
-    // the choices stored before stay as they were.
-    try {
-        storeNetworkChoices();
-    } catch (...) {
+    // A destructor must not throw (that would end the host's process). Memory refused once is no reason
+    // to lose the user's choices: the store is tried once more; failing again, the choices stored
+    // before stay as they were.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            storeNetworkChoices();
+            return;
+        } catch (...) {
+        }
     }
 }
 
@@ -385,10 +389,22 @@ bool DescriptionSetter::owing() const {
 void DescriptionSetter::setEnabled(size_t index, bool enabled) {
     if (index >= choices_.size()) return;
     const int32_t n = choices_[index].network;
-    // Brio lets go of the network: its own goes back now if it can, else as soon as it can.
-    if (choices_[index].enabled && !enabled) settle(true, Which::OneNetwork, n);
     // By index again: the host calls may have let the page change the list.
-    if (index < choices_.size() && choices_[index].network == n) choices_[index].enabled = enabled;
+    const auto choose = [&] {
+        if (index < choices_.size() && choices_[index].network == n) choices_[index].enabled = enabled;
+    };
+    // Brio lets go of the network: its own goes back now if it can, else as soon as it can. The user's
+    // choice stands even when the give-back fails on the way; the record is then owed to the network.
+    if (choices_[index].enabled && !enabled) {
+        try {
+            settle(true, Which::OneNetwork, n);
+        } catch (...) {
+            if (OwnRecord* r = recordOf(n)) r->owed = true;
+            choose();
+            throw;
+        }
+    }
+    choose();
 }
 
 bool DescriptionSetter::storeRecords(bool confirm) {

@@ -3,7 +3,9 @@
 // list view host's record, and records too short to carry what a case needs.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
+#include <new>
 #include <optional>
 #include <string>
 #include <utility>
@@ -49,6 +51,8 @@ protected:
         session.addNetwork(10, "Jabber", false);
         session.addNetwork(3, "IRC", true);
         session.addNetwork(7, "Tlen", false);
+        // The check boxes as the page shows them: ticked as stored (a box always reads "0" or "1").
+        session.values = {{445315, "1"}, {445310, "0"}, {445303, "1"}, {445307, "0"}};
         session.start(); // resets the desktop, observers included
         headless::onMessage([this](const headless::ShownMessage& m) { boxes.push_back(m); });
     }
@@ -174,6 +178,49 @@ TEST_F(ActionsTest, ReadSurvivesAFullBufferAndMissingValues) {
     session.send(22101);
     // 445303 and 445307 get no answer (a check box always reads "0" or "1"): their choices stay.
     EXPECT_EQ(session.host.texts[445002], "15|0|10|1|3|1|7|0|");
+}
+
+// A box the host could not tell once (no answer, or memory refused on the way) is asked again; one that
+// fails twice keeps its choice and leaves the boxes after it read. The user ticked every box.
+TEST_F(ActionsTest, ABoxThatCouldNotBeReadOnceIsReadAgain) {
+    struct Case {
+        const char* name;
+        bool throws; // memory refused, or no answer
+        int times;   // how many reads of box 445310 fail
+        const char* stored;
+    };
+    const Case cases[] = {
+        {"no answer once", false, 1, "15|1|10|1|3|1|7|1|"},
+        {"memory refused once", true, 1, "15|1|10|1|3|1|7|1|"},
+        {"no answer twice: its choice stays", false, 2, "15|1|10|0|3|1|7|1|"},
+        {"memory refused twice: the boxes after it are read", true, 2, "15|1|10|0|3|1|7|1|"},
+    };
+    const auto answer = session.host.responder;
+    const Case* now = nullptr;
+    int failed = 0;
+    session.host.responder = [&](const MessageRecord& m, int target) -> int32_t {
+        int32_t box = 0;
+        if (m.id == 10106) std::memcpy(&box, fromAddress<const char>(m.p1) + 2, 4);
+        if (now && target == -1 && box == 445310 && failed < now->times) {
+            ++failed;
+            if (now->throws) throw std::bad_alloc();
+            return 0;
+        }
+        return answer(m, target);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        session.stop();
+        session.start();
+        session.values = {{445315, "1"}, {445310, "1"}, {445303, "1"}, {445307, "1"}};
+        now = &c;
+        failed = 0;
+        run({{445201, 1}, {445104, 220}, {445105, 221}});
+        now = nullptr;
+        EXPECT_EQ(failed, c.times);
+        session.send(22101);
+        EXPECT_EQ(session.host.texts[445002], c.stored);
+    }
 }
 
 // --- "Lista" in the popup ---

@@ -565,6 +565,28 @@ TEST_F(DescriptionSetterTest, ARefusedAnswerIsNotTakenForOne) {
     }
 }
 
+// The user's choices stand whatever memory is refused on the way: a network switched off whose give-back
+// fails is switched off all the same and owed its own, and a store of the choices refused once is made
+// again as the setter goes.
+TEST_F(DescriptionSetterTest, ChoicesStandWhenMemoryIsRefusedOnTheWay) {
+    nets.addNetwork(15);
+    nets.addNetwork(10);
+    nets.networks[10] = {64, "own", true, 1};
+    auto setter = makeSetter();
+    setter->apply("A", -1);
+    nets.setsToFail = 1;
+    EXPECT_THROW(setter->setEnabled(1, false), std::bad_alloc);
+    EXPECT_FALSE(setter->isEnabled(10));
+    EXPECT_TRUE(setter->owing());
+    setter->restoreOwed();
+    EXPECT_EQ(nets.networks[10].description, "own");
+    EXPECT_EQ(nets.networks[15].description, "A"); // still switched on and running
+    host.writesToFail = 1;
+    setter.reset();
+    EXPECT_EQ(host.writesToFail, 0);
+    EXPECT_EQ(host.texts[setting::kNetChange], "15|1|10|0|");
+}
+
 // What the setting holds that Brio did not write, or not whole, gives nothing back and is left as it is.
 TEST_F(DescriptionSetterTest, ForeignKeptRecordsGiveNothingBack) {
     nets.addNetwork(10);
