@@ -217,6 +217,13 @@ bool DescriptionSetter::prepareRecords(Work& work) {
             changed = true;
         }
         OwnRecord& r = *it;
+        // A status other than hidden shown over Brio's text that Brio did not send is the user's, set
+        // meanwhile: it is his own now, and the one a hidden status of Brio's gives way to.
+        if (!made && canGiveBack(w.shownStatus) && r.sentStatus != 0 && w.shownStatus != r.sentStatus &&
+            w.shownStatus != r.ownStatus) {
+            r.ownStatus = w.shownStatus;
+            changed = true;
+        }
         // Brio never hides a network whose own status it could not send back: its "Ukryty" would stay.
         if (w.status == kHiddenStatus && !canGiveBack(r.ownStatus)) w.status = kKeepStatus;
         // Written over a hidden status of Brio's without a status of its own, it stays hidden by Brio.
@@ -237,6 +244,7 @@ bool DescriptionSetter::prepareRecords(Work& work) {
             changed = true;
         }
         r.sent = w.text;
+        r.sentStatus = w.status == kKeepStatus ? w.shownStatus : w.status; // what it shows after the write
         r.owed = false; // the running activity writes to it as to any other
     }
     records_.swap(work.next);
@@ -260,6 +268,7 @@ void DescriptionSetter::send(Work& work) {
             // The host refused the write (it answers 0): the network may show what it showed before, so
             // the record keeps that as Brio's as well, and the same pair applied again must reach it.
             if (w.network == kLimitedNetwork) lastStatus_.reset();
+            if (OwnRecord* r = recordOf(w.network)) r->sentStatus = 0; // what it shows is not known
             continue;
         }
         writtenLast_.push_back(w.network);

@@ -364,6 +364,13 @@ TEST_F(DescriptionSetterTest, GivesBackOnlyWhatStillShowsItsLastWrite) {
          [](auto& n, auto&) { n.description = "nie ma mnie"; }, 66, "nie ma mnie", false},
         {"the user showed himself over Brio's hidden", 66, [](auto& n, auto&) { n.status = 67; }, 67, "own",
          false},
+        {"the user's status over Brio's text, then Brio's hidden", -1,
+         [](auto& n, auto& s) {
+             n.status = 65;
+             s.apply("B", 66);
+         },
+         65, "own", false},
+        {"Brio's status, then Brio's hidden", 65, [](auto&, auto& s) { s.apply("B", 66); }, 64, "own", false},
         {"away", -1, [](auto& n, auto&) { n.capability = 0; }, 64, "A", true},
         {"hidden by the user", -1, [](auto& n, auto&) { n.status = 66; }, 66, "A", true},
         {"switched off", -1, [](auto&, auto& s) { s.setEnabled(0, false); }, 64, "own", false},
