@@ -355,6 +355,16 @@ TEST_F(DescriptionSetterTest, GivesBackOnlyWhatStillShowsItsLastWrite) {
         bool brioHid = false; // a kept network shows Brio's hidden status
     };
     const auto nothing = [](test::FakeNetwork&, DescriptionSetter&) {};
+    // The user sets the status `shown` (0: none), the host refuses the `at`-th message `id` from then on
+    // (0: none), and Brio writes `text` (null: nothing) with `status`.
+    const auto then = [this](int32_t shown, int32_t id, int at, const char* text, int32_t status) {
+        return [=, this](test::FakeNetwork& n, DescriptionSetter& s) {
+            if (shown) n.status = shown;
+            nets.refused = id;
+            nets.refusedAt = at;
+            if (text) s.apply(text, status);
+        };
+    };
     const Case cases[] = {
         {"shows Brio's text", -1, nothing, 64, "own", false},
         {"shows Brio's hidden status", 66, nothing, 64, "own", false},
@@ -364,13 +374,14 @@ TEST_F(DescriptionSetterTest, GivesBackOnlyWhatStillShowsItsLastWrite) {
          [](auto& n, auto&) { n.description = "nie ma mnie"; }, 66, "nie ma mnie", false},
         {"the user showed himself over Brio's hidden", 66, [](auto& n, auto&) { n.status = 67; }, 67, "own",
          false},
-        {"the user's status over Brio's text, then Brio's hidden", -1,
-         [](auto& n, auto& s) {
-             n.status = 65;
-             s.apply("B", 66);
-         },
-         65, "own", false},
-        {"Brio's status, then Brio's hidden", 65, [](auto&, auto& s) { s.apply("B", 66); }, 64, "own", false},
+        {"the user's status over Brio's text, then Brio's hidden", -1, then(65, 0, 0, "B", 66), 65, "own",
+         false},
+        {"Brio's status, then Brio's hidden", 65, then(0, 0, 0, "B", 66), 64, "own", false},
+        {"a write refused over Brio's hidden", 66, then(0, msg::kSetNetStatus, 1, "B", 64), 64, "own", false},
+        {"a status read refused over the user's hidden", -1, then(66, msg::kNetStatus, 1, "B", 64), 66, "A",
+         true},
+        {"a status read refused at the give-back", 66, then(0, msg::kNetStatus, 2, nullptr, 0), 64, "own",
+         false},
         {"away", -1, [](auto& n, auto&) { n.capability = 0; }, 64, "A", true},
         {"hidden by the user", -1, [](auto& n, auto&) { n.status = 66; }, 66, "A", true},
         {"switched off", -1, [](auto&, auto& s) { s.setEnabled(0, false); }, 64, "own", false},
@@ -520,78 +531,18 @@ TEST_F(DescriptionSetterTest, AGiveBackThatFailsIsTriedAgain) {
     EXPECT_FALSE(setter->keeping());
 }
 
-// A host that refuses one call answers 0, which is no status and no write: network 10 (own "own" at 64)
-// ends with its own, or as the user left it, whichever call of the step is refused.
-TEST_F(DescriptionSetterTest, ARefusedAnswerIsNotTakenForOne) {
-    struct Case {
-        const char* name;
-        bool userHid;      // the user shows the hidden status from the start
-        int32_t firstHide; // the status of Brio's first write, "A"
-        int32_t refused;   // the message refused in the step
-        int ordinal;       // which one of them, from 1
-        bool giveBack;     // the step: a give-back, or Brio's write "B" at 64
-        int32_t endStatus;
-        std::string endText;
-    };
-    const Case cases[] = {
-        {"a refused write over Brio's hidden status", false, 66, msg::kSetNetStatus, 1, false, 64, "own"},
-        {"the status read refused over the user's hidden", true, -1, msg::kNetStatus, 1, false, 66, "own"},
-        {"the status read refused at a give-back", false, 66, msg::kNetStatus, 2, true, 64, "own"},
-        {"the status read refused at a give-back over Brio's text", false, -1, msg::kNetStatus, 2, true, 64,
-         "own"},
-    };
-    nets.addNetwork(10);
-    const auto answer = host.responder;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        host.texts.clear();
-        nets.networks[10] = {c.userHid ? 66 : 64, "own", true, 1};
-        auto setter = makeSetter();
-        if (!c.userHid) setter->apply("A", c.firstHide);
-        int seen = 0;
-        host.responder = [&](const MessageRecord& m, int target) {
-            return target == -1 && m.id == c.refused && ++seen == c.ordinal ? 0 : answer(m, target);
-        };
-        if (c.giveBack) {
-            setter->restoreAll();
-        } else {
-            setter->apply("B", 64);
-        }
-        host.responder = answer;
-        EXPECT_GE(seen, c.ordinal) << "the refused call never came";
-        if (c.userHid) {
-            EXPECT_TRUE(nets.sets.empty());
-        }
-        // What the step could not give back, the next look does.
-        setter->restoreOwed();
-        setter->restoreAll();
-        EXPECT_EQ(nets.networks[10].status, c.endStatus);
-        EXPECT_EQ(nets.networks[10].description, c.endText);
-        EXPECT_FALSE(setter->keeping());
-        nets.sets.clear();
-    }
-}
-
-// The user's choices stand whatever memory is refused on the way: a network switched off whose give-back
-// fails is switched off all the same and owed its own, and a store of the choices refused once is made
-// again as the setter goes.
+// A network switched off whose give-back fails is switched off all the same, and owed its own; a store
+// of the choices refused once is made again.
 TEST_F(DescriptionSetterTest, ChoicesStandWhenMemoryIsRefusedOnTheWay) {
-    nets.addNetwork(15);
     nets.addNetwork(10);
-    nets.networks[10] = {64, "own", true, 1};
     auto setter = makeSetter();
     setter->apply("A", -1);
     nets.setsToFail = 1;
-    EXPECT_THROW(setter->setEnabled(1, false), std::bad_alloc);
-    EXPECT_FALSE(setter->isEnabled(10));
-    EXPECT_TRUE(setter->owing());
-    setter->restoreOwed();
-    EXPECT_EQ(nets.networks[10].description, "own");
-    EXPECT_EQ(nets.networks[15].description, "A"); // still switched on and running
+    EXPECT_THROW(setter->setEnabled(0, false), std::bad_alloc);
+    EXPECT_TRUE(!setter->isEnabled(10) && setter->owing());
     host.writesToFail = 1;
     setter.reset();
-    EXPECT_EQ(host.writesToFail, 0);
-    EXPECT_EQ(host.texts[setting::kNetChange], "15|1|10|0|");
+    EXPECT_EQ(host.texts[setting::kNetChange], "10|0|");
 }
 
 // What the setting holds that Brio did not write, or not whole, gives nothing back and is left as it is.
