@@ -169,8 +169,7 @@ public:
             if (crashInSet) return endInside();
             return result;
         };
-        for (auto& [n, r] : records)
-            r.shownStatus = 0;
+        newSetter();
         session.start();
         itemsMark = session.host.sent.size();
     }
@@ -247,6 +246,7 @@ public:
         case Kind::Rebuild:
             userStop = true; // the running activity ends, and gives back what it replaced
             session.send(22101);
+            newSetter();
             session.send(22000);
             itemsMark = session.host.sent.size();
             break;
@@ -446,6 +446,12 @@ private:
         RC_ASSERT(net.status == own[n].status);
     }
 
+    // A setter made anew knows the records from their setting alone: not what Brio's writes showed.
+    void newSetter() {
+        for (auto& [n, r] : records)
+            r.shownStatus = 0;
+    }
+
     void restart(bool excludedRecord) {
         if (excludedRecord) {
             // A record of network 20 in the setting, beside whatever is kept there.
@@ -460,8 +466,7 @@ private:
             kept.push_back(r);
             session.host.texts[445013] = writeOwnRecords(kept);
         }
-        for (auto& [n, r] : records)
-            r.shownStatus = 0;
+        newSetter();
         session.start();
         itemsMark = session.host.sent.size();
     }
