@@ -399,6 +399,15 @@ bool Interpreter::networkCommand(const Words& w) {
                         "\" (status, description, capability, name, type)");
         }
     }
+    // What the user gave the network: all it shows once added, else what the step names.
+    if (adding) {
+        changed.userStatus = changed.status;
+        changed.userDescription = changed.description;
+    }
+    for (size_t k = 2; !adding && k < w.size(); k += 2) {
+        if (w[k].text == "status") changed.userStatus = changed.status;
+        if (w[k].text == "description") changed.userDescription = changed.description;
+    }
     // Only a command that was read whole changes anything; the plug-in keeps its id and history.
     SimulatedPlugin& target = adding ? host_.registry().add(net) : *host_.registry().findNet(net);
     changed.id = target.id;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -88,6 +89,9 @@ bool choosable(const SimulatedPlugin& plugin) {
     return (plugin.type & kNetworkPluginType) && plugin.name && plugin.net != 20 && plugin.net != 83;
 }
 
+// The name under which a run's end holds the user's latest on a network (followed by its number).
+const std::string kUserLatest = "user's latest ";
+
 std::string showing(int32_t status, const std::optional<std::string>& description) {
     return "status " + std::to_string(status) + ", description " +
            (description ? "\"" + *description + "\"" : std::string("(none)"));
@@ -120,6 +124,12 @@ Kept keptState(Host& host, const std::string& folder, UnstoredList unstored) {
         const auto flag = flags->find(net);
         kept.emplace("choice " + net, flag == flags->end() ? "1" : flag->second);
     }
+    // The user's latest on each network, as his own steps left it: not judged itself, it is what a
+    // network may end up showing whatever the references show (below).
+    for (const auto& plugin : host.registry().plugins())
+        if ((plugin->type & kNetworkPluginType) && plugin->userStatus && plugin->userDescription)
+            kept.emplace(kUserLatest + std::to_string(plugin->net),
+                         showing(*plugin->userStatus, *plugin->userDescription));
     std::vector<OwnRecord> records;
     if (const std::string* text = host.config().stored("Brio/keptOwn"))
         records = parseOwnRecords(*text).value_or(std::vector<OwnRecord>());
@@ -166,7 +176,17 @@ std::vector<std::string> lostKept(const Kept& end, const std::vector<Reference>&
             names.insert(name);
     std::vector<std::string> lost;
     for (const std::string& name : names) {
+        if (name.rfind(kUserLatest, 0) == 0) continue;
         const std::optional<std::string> now = find(end, name);
+        // A network that ends with the status and the description the user last gave it himself shows
+        // his own, whatever the references show. The one-step model cannot see this where a failure
+        // changes what the user's later steps do: after an unload the activity that ran has stopped,
+        // the next "Lista" starts it instead of stopping it, and a status the user then sets over his
+        // own description is his to keep (the references, where that status went over Brio's hidden
+        // one and was given back, end with his status before).
+        if (name.rfind("shown ", 0) == 0 && now &&
+            find(end, kUserLatest + name.substr(std::strlen("shown "))) == now)
+            continue;
         const auto holds = [&](const Reference& r) { return !r.partial || r.kept->count(name); };
         if (std::any_of(references.begin(), references.end(),
                         [&](const Reference& r) { return holds(r) && find(*r.kept, name) == now; }))

@@ -30,6 +30,10 @@ struct SimulatedPlugin {
     std::optional<std::string> description = std::string(); // none: netDescription answers 0
     int32_t capability = 1;
     std::vector<Change> history; // every setNetStatus received
+    // The status and description the script's own steps last gave it (the user's latest), each from
+    // the step that named it; none before any step did.
+    std::optional<int32_t> userStatus;
+    std::optional<std::optional<std::string>> userDescription;
 };
 
 class Registry {

@@ -59,16 +59,28 @@ void DescriptionSetter::readRecords() {
 }
 
 DescriptionSetter::~DescriptionSetter() {
-    // A destructor must not throw (that would end the host's process): if the text cannot be built,
-    // the choices stored before stay as they were.
-    try {
-        storeNetworkChoices();
-    } catch (...) {
+    // A destructor must not throw (that would end the host's process). Memory refused once is no reason
+    // to lose the user's choices: the store is tried once more; failing again, the choices stored
+    // before stay as they were.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            storeNetworkChoices();
+            return;
+        } catch (...) {
+        }
     }
 }
 
 int32_t DescriptionSetter::netStatus(int32_t network) const {
     return host_.send(msg::kNetStatus, network, -1);
+}
+
+int32_t DescriptionSetter::statusShown(int32_t network) const {
+    // No network shows status 0 while it takes part but one without any status; a host that could not
+    // answer this once says 0 as well, and taking that for the status would write over a hidden one or
+    // give a hidden one of Brio's back without its own status: it is asked once more.
+    const int32_t status = netStatus(network);
+    return status != 0 ? status : netStatus(network);
 }
 
 bool DescriptionSetter::takesPart(int32_t network) const {
@@ -88,7 +100,7 @@ bool DescriptionSetter::takingPart(int32_t network, int32_t& status) const {
     status = netStatus(network);
     if (network == kLimitedNetwork && status != 0) return true;
     if (!takesPart(network)) return false;
-    status = netStatus(network);
+    status = statusShown(network);
     return true;
 }
 
@@ -141,7 +153,7 @@ void DescriptionSetter::applyIn(Work& work, std::string_view text, int32_t statu
         const int32_t n = choice.network;
         if (work.count == work.writes.size()) work.writes.emplace_back();
         Write& w = work.writes[work.count];
-        if (n == kLimitedNetwork && netStatus(n) != 0) {
+        if (n == kLimitedNetwork && statusShown(n) != 0) {
             if (!choice.enabled) continue;
             formatFor(work.description, n, w.text);
             fitToNetwork(w.text, 0);
@@ -155,7 +167,7 @@ void DescriptionSetter::applyIn(Work& work, std::string_view text, int32_t statu
             if (!takesPart(n) || !choice.enabled) continue;
             formatFor(work.description, n, w.text);
         }
-        w.shownStatus = netStatus(n);
+        w.shownStatus = statusShown(n);
         if (hiddenByUser(n, w.shownStatus)) continue;
         w.network = n;
         w.status = status;
@@ -205,6 +217,13 @@ bool DescriptionSetter::prepareRecords(Work& work) {
             changed = true;
         }
         OwnRecord& r = *it;
+        // A status other than hidden shown over Brio's text that Brio did not send is the user's, set
+        // meanwhile: it is his own now, and the one a hidden status of Brio's gives way to.
+        if (!made && canGiveBack(w.shownStatus) && r.sentStatus != 0 && w.shownStatus != r.sentStatus &&
+            w.shownStatus != r.ownStatus) {
+            r.ownStatus = w.shownStatus;
+            changed = true;
+        }
         // Brio never hides a network whose own status it could not send back: its "Ukryty" would stay.
         if (w.status == kHiddenStatus && !canGiveBack(r.ownStatus)) w.status = kKeepStatus;
         // Written over a hidden status of Brio's without a status of its own, it stays hidden by Brio.
@@ -225,6 +244,7 @@ bool DescriptionSetter::prepareRecords(Work& work) {
             changed = true;
         }
         r.sent = w.text;
+        r.sentStatus = w.status == kKeepStatus ? w.shownStatus : w.status; // what it shows after the write
         r.owed = false; // the running activity writes to it as to any other
     }
     records_.swap(work.next);
@@ -242,7 +262,15 @@ void DescriptionSetter::send(Work& work) {
     bool changed = false;
     for (size_t k = 0; k < work.count; ++k) {
         const Write& w = work.writes[k];
-        host_.send(msg::kSetNetStatus, w.network, 2, w.status, addressOf(w.text.c_str()));
+        const bool refused =
+            host_.send(msg::kSetNetStatus, w.network, 2, w.status, addressOf(w.text.c_str())) == 0;
+        if (refused) {
+            // The host refused the write (it answers 0): the network may show what it showed before, so
+            // the record keeps that as Brio's as well, and the same pair applied again must reach it.
+            if (w.network == kLimitedNetwork) lastStatus_.reset();
+            if (OwnRecord* r = recordOf(w.network)) r->sentStatus = 0; // what it shows is not known
+            continue;
+        }
         writtenLast_.push_back(w.network);
         if (excluded(w.network)) continue;
         // What the network shows now, which it may have cut or trimmed, is what tells Brio's write later.
@@ -370,10 +398,22 @@ bool DescriptionSetter::owing() const {
 void DescriptionSetter::setEnabled(size_t index, bool enabled) {
     if (index >= choices_.size()) return;
     const int32_t n = choices_[index].network;
-    // Brio lets go of the network: its own goes back now if it can, else as soon as it can.
-    if (choices_[index].enabled && !enabled) settle(true, Which::OneNetwork, n);
     // By index again: the host calls may have let the page change the list.
-    if (index < choices_.size() && choices_[index].network == n) choices_[index].enabled = enabled;
+    const auto choose = [&] {
+        if (index < choices_.size() && choices_[index].network == n) choices_[index].enabled = enabled;
+    };
+    // Brio lets go of the network: its own goes back now if it can, else as soon as it can. The user's
+    // choice stands even when the give-back fails on the way; the record is then owed to the network.
+    if (choices_[index].enabled && !enabled) {
+        try {
+            settle(true, Which::OneNetwork, n);
+        } catch (...) {
+            if (OwnRecord* r = recordOf(n)) r->owed = true;
+            choose();
+            throw;
+        }
+    }
+    choose();
 }
 
 bool DescriptionSetter::storeRecords(bool confirm) {

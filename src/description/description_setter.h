@@ -103,7 +103,8 @@ private:
     };
 
     int32_t netStatus(int32_t network) const;
-    bool takesPart(int32_t network) const; // netCapability
+    int32_t statusShown(int32_t network) const; // netStatus, asked once more when it answers 0
+    bool takesPart(int32_t network) const;      // netCapability
     // The host's text, valid until the next host call; none reads as the empty description.
     const char* netDescription(int32_t network) const;
     const char* netDescriptionIfAny(int32_t network) const; // null when the host answers none

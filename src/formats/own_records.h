@@ -28,9 +28,10 @@ struct OwnRecord {
     bool hasEarlier = false;
     bool earlierHidden = false;
     std::string earlierText;
-    // Kept in memory only, never stored: the text Brio last sent (a network may show it cut), and
-    // whether the record is owed to a network that could not take it at a give-back.
+    // Kept in memory only, never stored: the text and status Brio last sent (a network may show it cut),
+    // and whether the record is owed to a network that could not take it at a give-back.
     std::string sent;
+    int32_t sentStatus = 0; // the status Brio made it show with that write (0: not known)
     bool owed = false;
     bool operator==(const OwnRecord&) const = default;
 };

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -269,15 +271,35 @@ void fillNetworkCheckboxes(PluginState& state) {
 void readNetworkCheckboxes(PluginState& state) {
     if (!state.controller) return;
     DescriptionSetter& setter = state.controller->setter();
+    // Every box is read whatever became of the one before: the page goes with this close, and a box
+    // not read is the user's choice lost. A failure on the way is told once the rest are read.
+    // A check box always reads "0" or "1": nothing is a host that could not tell this once, and memory
+    // refused on the way the same; either is asked once more, and the choice stays as it was only when
+    // the second read tells nothing either.
+    const auto read = [&state](int32_t box) {
+        std::string value;
+        for (int attempt = 0; attempt < 2 && value.empty(); ++attempt) {
+            try {
+                value = state.host.getActionValue(box, page::kBrio, kCheckboxBufferSize);
+            } catch (const std::bad_alloc&) {
+                if (attempt == 1) throw;
+            }
+        }
+        return value;
+    };
+    std::exception_ptr failure;
     for (size_t i = 0; i < setter.networkChoices().size(); ++i) {
-        const std::string value = state.host.getActionValue(
-            networkCheckboxId(setter.networkChoices()[i].network), page::kBrio, kCheckboxBufferSize);
-        // A check box always reads "0" or "1": nothing is a host that could not tell, and the choice stays.
-        if (value.empty()) continue;
-        setter.setEnabled(i, readInteger(value) != 0);
+        try {
+            const std::string value = read(networkCheckboxId(setter.networkChoices()[i].network));
+            if (value.empty()) continue;
+            setter.setEnabled(i, readInteger(value) != 0);
+        } catch (...) {
+            if (!failure) failure = std::current_exception();
+        }
     }
     // A network switched off that could not take its own now takes it as soon as it can.
     if (state.controller) state.controller->watchKept();
+    if (failure) std::rethrow_exception(failure);
 }
 
 void networksOpened(PluginState& state) {

@@ -169,6 +169,7 @@ public:
             if (crashInSet) return endInside();
             return result;
         };
+        newSetter();
         session.start();
         itemsMark = session.host.sent.size();
     }
@@ -245,6 +246,7 @@ public:
         case Kind::Rebuild:
             userStop = true; // the running activity ends, and gives back what it replaced
             session.send(22101);
+            newSetter();
             session.send(22000);
             itemsMark = session.host.sent.size();
             break;
@@ -326,6 +328,7 @@ private:
         std::string brio;
         bool brioHidden = false;
         bool owed = false;
+        int32_t shownStatus = 0; // the status Brio's last write made it show (0: not known, after a start)
     };
     enum class Shows { Away, HiddenByUser, UsersOwn, Brios };
     struct Own {
@@ -372,6 +375,11 @@ private:
         // Never over a hidden status the user set himself.
         expect(!(before.status == kHidden && !(r && before.description == r->brio && r->brioHidden)),
                "a write over the user's hidden status");
+        // A status other than hidden shown over Brio's text that Brio's last write did not make it show
+        // is the user's, set meanwhile: the one a hidden status of Brio's gives way to from now on.
+        if (r && before.description == r->brio && canGoBack(before.status) && r->shownStatus != 0 &&
+            before.status != r->shownStatus)
+            r->ownStatus = before.status;
         if (!r || before.description != r->brio)
             r = &(records[n] = Record{before.description, before.status, {}, false, false});
         // Never a hidden status where the network's own could not be sent back.
@@ -380,6 +388,7 @@ private:
         // A status of Brio's other than the hidden one stays when the text goes back.
         if (status != -1 && status != kHidden) own[n].status = status;
         r->brio = text;
+        r->shownStatus = status == -1 ? before.status : status;
         r->brioHidden = status == kHidden || (status == -1 && before.status == kHidden);
         r->owed = false;
     }
@@ -437,6 +446,12 @@ private:
         RC_ASSERT(net.status == own[n].status);
     }
 
+    // A setter made anew knows the records from their setting alone: not what Brio's writes showed.
+    void newSetter() {
+        for (auto& [n, r] : records)
+            r.shownStatus = 0;
+    }
+
     void restart(bool excludedRecord) {
         if (excludedRecord) {
             // A record of network 20 in the setting, beside whatever is kept there.
@@ -451,6 +466,7 @@ private:
             kept.push_back(r);
             session.host.texts[445013] = writeOwnRecords(kept);
         }
+        newSetter();
         session.start();
         itemsMark = session.host.sent.size();
     }

@@ -3,9 +3,12 @@
 // list view host's record, and records too short to carry what a case needs.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
+#include <new>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -49,6 +52,8 @@ protected:
         session.addNetwork(10, "Jabber", false);
         session.addNetwork(3, "IRC", true);
         session.addNetwork(7, "Tlen", false);
+        // The check boxes as the page shows them: ticked as stored (a box always reads "0" or "1").
+        session.values = {{445315, "1"}, {445310, "0"}, {445303, "1"}, {445307, "0"}};
         session.start(); // resets the desktop, observers included
         headless::onMessage([this](const headless::ShownMessage& m) { boxes.push_back(m); });
     }
@@ -174,6 +179,30 @@ TEST_F(ActionsTest, ReadSurvivesAFullBufferAndMissingValues) {
     session.send(22101);
     // 445303 and 445307 get no answer (a check box always reads "0" or "1"): their choices stay.
     EXPECT_EQ(session.host.texts[445002], "15|0|10|1|3|1|7|0|");
+}
+
+// A box the host could not tell once (no answer, or memory refused) is asked again; failing twice, its
+// choice stays and the boxes after it are still read. The user ticked every box.
+TEST_F(ActionsTest, ABoxThatCouldNotBeReadOnceIsReadAgain) {
+    const auto answer = session.host.responder;
+    int fails = 0;
+    bool throws = false;
+    session.host.responder = [&](const MessageRecord& m, int target) -> int32_t {
+        int32_t box = 0;
+        if (m.id == 10106) std::memcpy(&box, fromAddress<const char>(m.p1) + 2, 4);
+        if (box == 445310 && fails > 0 && fails--) return throws ? throw std::bad_alloc() : 0;
+        return answer(m, target);
+    };
+    for (const auto& [times, refused, stored] : {std::tuple{1, false, "15|1|10|1|3|1|7|1|"},
+                                                 {1, true, "15|1|10|1|3|1|7|1|"},
+                                                 {2, true, "15|1|10|0|3|1|7|1|"}}) {
+        session.values = {{445315, "1"}, {445310, "1"}, {445303, "1"}, {445307, "1"}};
+        std::tie(fails, throws) = std::pair{times, refused};
+        run({{445201, 1}, {445104, 220}, {445105, 221}});
+        session.stop();
+        EXPECT_EQ(session.host.texts[445002], stored) << times << refused;
+        session.start();
+    }
 }
 
 // --- "Lista" in the popup ---

@@ -355,6 +355,16 @@ TEST_F(DescriptionSetterTest, GivesBackOnlyWhatStillShowsItsLastWrite) {
         bool brioHid = false; // a kept network shows Brio's hidden status
     };
     const auto nothing = [](test::FakeNetwork&, DescriptionSetter&) {};
+    // The user sets the status `shown` (0: none), the host refuses the `at`-th message `id` from then on
+    // (0: none), and Brio writes `text` (null: nothing) with `status`.
+    const auto then = [this](int32_t shown, int32_t id, int at, const char* text, int32_t status) {
+        return [=, this](test::FakeNetwork& n, DescriptionSetter& s) {
+            if (shown) n.status = shown;
+            nets.refused = id;
+            nets.refusedAt = at;
+            if (text) s.apply(text, status);
+        };
+    };
     const Case cases[] = {
         {"shows Brio's text", -1, nothing, 64, "own", false},
         {"shows Brio's hidden status", 66, nothing, 64, "own", false},
@@ -363,6 +373,14 @@ TEST_F(DescriptionSetterTest, GivesBackOnlyWhatStillShowsItsLastWrite) {
         {"the user hid himself with his text over Brio's hidden", 66,
          [](auto& n, auto&) { n.description = "nie ma mnie"; }, 66, "nie ma mnie", false},
         {"the user showed himself over Brio's hidden", 66, [](auto& n, auto&) { n.status = 67; }, 67, "own",
+         false},
+        {"the user's status over Brio's text, then Brio's hidden", -1, then(65, 0, 0, "B", 66), 65, "own",
+         false},
+        {"Brio's status, then Brio's hidden", 65, then(0, 0, 0, "B", 66), 64, "own", false},
+        {"a write refused over Brio's hidden", 66, then(0, msg::kSetNetStatus, 1, "B", 64), 64, "own", false},
+        {"a status read refused over the user's hidden", -1, then(66, msg::kNetStatus, 1, "B", 64), 66, "A",
+         true},
+        {"a status read refused at the give-back", 66, then(0, msg::kNetStatus, 2, nullptr, 0), 64, "own",
          false},
         {"away", -1, [](auto& n, auto&) { n.capability = 0; }, 64, "A", true},
         {"hidden by the user", -1, [](auto& n, auto&) { n.status = 66; }, 66, "A", true},
@@ -511,6 +529,20 @@ TEST_F(DescriptionSetterTest, AGiveBackThatFailsIsTriedAgain) {
     setter->restoreAll();
     EXPECT_EQ(nets.networks[10].description, "own");
     EXPECT_FALSE(setter->keeping());
+}
+
+// A network switched off whose give-back fails is switched off all the same, and owed its own; a store
+// of the choices refused once is made again.
+TEST_F(DescriptionSetterTest, ChoicesStandWhenMemoryIsRefusedOnTheWay) {
+    nets.addNetwork(10);
+    auto setter = makeSetter();
+    setter->apply("A", -1);
+    nets.setsToFail = 1;
+    EXPECT_THROW(setter->setEnabled(0, false), std::bad_alloc);
+    EXPECT_TRUE(!setter->isEnabled(10) && setter->owing());
+    host.writesToFail = 1;
+    setter.reset();
+    EXPECT_EQ(host.texts[setting::kNetChange], "10|0|");
 }
 
 // What the setting holds that Brio did not write, or not whole, gives nothing back and is left as it is.

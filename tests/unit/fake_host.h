@@ -43,6 +43,7 @@ public:
     int id = 77;
     int outstandingCopies = 0;
     bool writesFail = false;
+    int writesToFail = 0; // the next this many stores throw std::bad_alloc, then stores work again
 
     int pluginId() override { return id; }
     void* instanceHandle() override { return reinterpret_cast<void*>(0x10000000); }
@@ -89,6 +90,7 @@ public:
         valueCalls.push_back(
             {true, table, row, column, std::string(reinterpret_cast<const char*>(value), 10)});
         if (writesFail) throw std::bad_alloc(); // stands in for running out of memory on the way here
+        if (writesToFail > 0 && writesToFail--) throw std::bad_alloc();
         if (table == 0 && value->kind == 1 && !(dropStore && dropStore(column)))
             texts[column] = fromAddress<const char>(value->value);
         if (table == 0 && value->kind == 0) ints[column] = value->value;

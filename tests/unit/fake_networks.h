@@ -50,7 +50,9 @@ public:
     std::vector<SetCall> sets;
     // Stands in for running out of memory while a description is set: the call throws std::bad_alloc.
     bool setsFail = false;
-    int setsToFail = 0; // the next this many sets throw std::bad_alloc, then sets work again
+    int setsToFail = 0;  // the next this many sets throw std::bad_alloc, then sets work again
+    int32_t refused = 0; // a host that could not tell: the `refusedAt`-th message of this id answers 0
+    int refusedAt = 0;
 
 private:
     int32_t answer(const MessageRecord& m, int target) {
@@ -63,6 +65,7 @@ private:
             }
             return 0;
         }
+        if (m.id == refused && --refusedAt == 0) return 0;
         const int32_t netId = m.net; // a packed field: no reference to it
         auto net = networks.find(netId);
         switch (m.id) {

@@ -113,6 +113,13 @@ TEST(HostSweepJudge, AnItemMustEndAsInOneReference) {
         for (size_t i = 0; i < lost.size(); ++i)
             EXPECT_EQ(lost[i].rfind(c.lost[i] + " is ", 0), 0u) << lost[i];
     }
+    // A network may end as the user last left it himself, and only so: his latest is not judged itself.
+    const Kept shownWhole = {{"shown 15", "status 64, description \"own\""}};
+    for (const auto& [shows, lost] : {std::pair{"status 66, description \"own\"", 0u},
+                                      std::pair{"status 66, description \"Brio\"", 1u}}) {
+        const Kept end = {{"shown 15", shows}, {"user's latest 15", "status 66, description \"own\""}};
+        EXPECT_EQ(lostKept(end, {{&shownWhole, "as meant"}}).size(), lost) << shows;
+    }
     // A partial reference judges only what it holds: a file gone is not as it "was" there.
     const Kept none;
     EXPECT_EQ(lostKept({}, {{&whole, "as meant"}, {&none, "as stored", true}}).size(), 2u);
