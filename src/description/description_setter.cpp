@@ -262,22 +262,29 @@ void DescriptionSetter::send(Work& work) {
     bool changed = false;
     for (size_t k = 0; k < work.count; ++k) {
         const Write& w = work.writes[k];
-        const bool refused =
-            host_.send(msg::kSetNetStatus, w.network, 2, w.status, addressOf(w.text.c_str())) == 0;
-        if (refused) {
-            // The host refused the write (it answers 0): the network may show what it showed before, so
-            // the record keeps that as Brio's as well, and the same pair applied again must reach it.
-            if (w.network == kLimitedNetwork) lastStatus_.reset();
-            if (OwnRecord* r = recordOf(w.network)) r->sentStatus = 0; // what it shows is not known
+        // The host's answer to a write tells nothing (hosts answer it as they please): what the network
+        // shows after it tells whether it went through.
+        host_.send(msg::kSetNetStatus, w.network, 2, w.status, addressOf(w.text.c_str()));
+        OwnRecord* r = excluded(w.network) ? nullptr : recordOf(w.network);
+        if (!r) {
+            writtenLast_.push_back(w.network);
             continue;
         }
-        writtenLast_.push_back(w.network);
-        if (excluded(w.network)) continue;
         // What the network shows now, which it may have cut or trimmed, is what tells Brio's write later.
         // No answer tells nothing of the write: Brio's record stays the text it sent.
         const char* shown = netDescriptionIfAny(w.network);
-        OwnRecord* r = recordOf(w.network);
-        if (!r) continue;
+        if (shown && r->hasEarlier && r->earlierText == shown) {
+            // Still what it showed before: the host may have refused the write (or the text is the same).
+            // Brio's earlier write stays Brio's, with its status, and what the network shows is not known.
+            r->sentStatus = 0;
+            if (w.text == shown) {
+                writtenLast_.push_back(w.network);
+            } else if (w.network == kLimitedNetwork) {
+                lastStatus_.reset(); // the same pair applied again must reach it
+            }
+            continue;
+        }
+        writtenLast_.push_back(w.network);
         r->hasEarlier = false;
         if (shown && r->brioText != shown) {
             r->brioText.assign(shown);

@@ -53,6 +53,7 @@ public:
     int setsToFail = 0;  // the next this many sets throw std::bad_alloc, then sets work again
     int32_t refused = 0; // a host that could not tell: the `refusedAt`-th message of this id answers 0
     int refusedAt = 0;
+    int32_t setAnswer = 1; // what a write that went through answers
 
 private:
     int32_t answer(const MessageRecord& m, int target) {
@@ -93,7 +94,7 @@ private:
                 if (m.p1 != -1) net->second.status = m.p1;
                 net->second.description = text;
             }
-            return 1;
+            return setAnswer;
         }
         default:
             return 0;
