@@ -491,17 +491,6 @@ TEST_F(DescriptionSetterTest, OneAnswerLeftOutLosesNothing) {
     }
 }
 
-// A network choice text the host could not tell is never written over: the networks the user unticked
-// stay unticked for the next start.
-TEST_F(DescriptionSetterTest, ChoicesThatCouldNotBeReadAreNotWrittenOver) {
-    nets.addNetwork(15);
-    nets.addNetwork(10);
-    host.texts[setting::kNetChange] = "15|1|10|0|";
-    host.nullTexts.insert(setting::kNetChange);
-    makeSetter().reset();
-    EXPECT_EQ(host.texts[setting::kNetChange], "15|1|10|0|");
-}
-
 // A network that changes the text on the way (network 15 cuts it) still shows Brio's write; one Brio
 // never wrote to (an empty description sends nothing) gets nothing back.
 TEST_F(DescriptionSetterTest, ComparesWithWhatTheNetworkShowsAfterTheWrite) {
@@ -523,8 +512,10 @@ TEST_F(DescriptionSetterTest, ComparesWithWhatTheNetworkShowsAfterTheWrite) {
     EXPECT_EQ(nets.networks[15].description, "zebranie");
 }
 
-// A give-back the host fails keeps the record, and the next check gives it back.
-TEST_F(DescriptionSetterTest, AGiveBackThatFailsIsTriedAgain) {
+// Memory refused on the way loses nothing: a give-back that fails keeps the record for the next check;
+// a network switched off whose give-back fails is switched off all the same, and owed its own; a store
+// of the choices refused once is made again.
+TEST_F(DescriptionSetterTest, MemoryRefusedOnTheWayLosesNothing) {
     nets.addNetwork(10);
     nets.networks[10] = {64, "own", true, 1};
     auto setter = makeSetter();
@@ -535,13 +526,7 @@ TEST_F(DescriptionSetterTest, AGiveBackThatFailsIsTriedAgain) {
     setter->restoreAll();
     EXPECT_EQ(nets.networks[10].description, "own");
     EXPECT_FALSE(setter->keeping());
-}
 
-// A network switched off whose give-back fails is switched off all the same, and owed its own; a store
-// of the choices refused once is made again.
-TEST_F(DescriptionSetterTest, ChoicesStandWhenMemoryIsRefusedOnTheWay) {
-    nets.addNetwork(10);
-    auto setter = makeSetter();
     setter->apply("A", -1);
     nets.setsToFail = 1;
     EXPECT_THROW(setter->setEnabled(0, false), std::bad_alloc);
@@ -565,12 +550,20 @@ TEST_F(DescriptionSetterTest, ForeignKeptRecordsGiveNothingBack) {
     }
 }
 
-// Kept records the host could not tell at creation are not written over: new records wait until the
-// setting can be read, then join the earlier ones (network 10 still showed Brio's earlier write), and
-// each network gets its own back.
-TEST_F(DescriptionSetterTest, KeptRecordsThatCouldNotBeReadAreNotWrittenOver) {
+// Settings the host could not tell at creation are not written over. The network choices stay as
+// stored (the networks the user unticked stay unticked for the next start); new kept records wait
+// until the setting can be read, then join the earlier ones (network 10 still showed Brio's earlier
+// write), and each network gets its own back.
+TEST_F(DescriptionSetterTest, SettingsThatCouldNotBeReadAreNotWrittenOver) {
     nets.addNetwork(10);
     nets.addNetwork(12);
+    host.texts[setting::kNetChange] = "10|1|12|0|";
+    host.nullTexts.insert(setting::kNetChange);
+    makeSetter().reset();
+    EXPECT_EQ(host.texts[setting::kNetChange], "10|1|12|0|");
+    host.nullTexts.erase(setting::kNetChange);
+    host.texts.erase(setting::kNetChange);
+
     nets.networks[10] = {64, "A", true, 1};
     nets.networks[12] = {64, "own12", true, 1};
     const std::string earlier = "K1|10|64|0|5:own10|1:A|";
